@@ -1,0 +1,247 @@
+#include "base/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "base/runtime_error.h"
+
+namespace lirvo {
+namespace {
+
+[[noreturn]] void ThrowErrno(int err) {
+  switch (err) {
+    case ENOENT:
+      throw RuntimeError(kErrFileNotFound);
+    case ENOTDIR:
+      throw RuntimeError(kErrPathNotFound);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      throw RuntimeError(kErrPermissionDenied);
+    case EEXIST:
+      throw RuntimeError(kErrFileExists);
+    default:
+      throw RuntimeError(kErrPathFileAccess);
+  }
+}
+
+DateTime LocalTime(time_t t) {
+  std::tm local{};
+  localtime_r(&t, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+class DiskFileSystem final : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) override {
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+
+  bool DirectoryExists(const std::string& path) override {
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
+
+  std::string ReadFile(const std::string& path) override {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) ThrowErrno(errno);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+      int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+      ::close(fd);
+      ThrowErrno(err);
+    }
+    std::string data;
+    data.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (true) {
+      if (got == data.size()) data.resize(got + 65536);  // the file grew, or size 0 (procfs)
+      ssize_t r = ::read(fd, data.data() + got, data.size() - got);
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        int err = errno;
+        ::close(fd);
+        ThrowErrno(err);
+      }
+      if (r == 0) break;
+      got += static_cast<size_t>(r);
+    }
+    ::close(fd);
+    data.resize(got);
+    return data;
+  }
+
+  void WriteFile(const std::string& path, std::string_view data) override {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) ThrowErrno(errno);
+    size_t done = 0;
+    while (done < data.size()) {
+      ssize_t w = ::write(fd, data.data() + done, data.size() - done);
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        int err = errno;
+        ::close(fd);
+        ThrowErrno(err);
+      }
+      done += static_cast<size_t>(w);
+    }
+    if (::fsync(fd) != 0) {
+      int err = errno;
+      ::close(fd);
+      ThrowErrno(err);
+    }
+    if (::close(fd) != 0) ThrowErrno(errno);
+  }
+
+  void RenameFile(const std::string& from, const std::string& to) override {
+    if (::rename(from.c_str(), to.c_str()) != 0) ThrowErrno(errno);
+    SyncFolder(std::string(FolderOf(to)));
+  }
+
+  void DeleteFile(const std::string& path) override {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) ThrowErrno(errno);
+    if (S_ISDIR(st.st_mode)) ThrowErrno(EISDIR);
+    if (::unlink(path.c_str()) != 0) ThrowErrno(errno);
+  }
+
+  void CreateDirectory(const std::string& path) override {
+    if (::mkdir(path.c_str(), 0755) != 0) ThrowErrno(errno);
+  }
+
+  std::vector<DirEntry> ListDirectory(const std::string& path) override {
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) ThrowErrno(errno);
+    std::vector<DirEntry> entries;
+    while (struct dirent* e = ::readdir(dir)) {
+      std::string name = e->d_name;
+      if (name == "." || name == "..") continue;
+      struct stat st;
+      if (::stat(JoinPath(path, name).c_str(), &st) != 0) continue;  // vanished meanwhile
+      entries.push_back(
+          {name, S_ISDIR(st.st_mode), static_cast<uint64_t>(st.st_size), LocalTime(st.st_mtime)});
+    }
+    ::closedir(dir);
+    return entries;
+  }
+
+  std::optional<uint64_t> FileSize(const std::string& path) override {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<uint64_t>(st.st_size);
+  }
+
+ private:
+  // Makes a rename durable: the folder entry must reach the disk too.
+  static void SyncFolder(const std::string& folder) {
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+  }
+};
+
+}  // namespace
+
+FileSystem& RealFileSystem() {
+  static DiskFileSystem fs;
+  return fs;
+}
+
+void FaultyFileSystem::FailOn(FsOp op, std::string path_part, int error_number, int skip,
+                              int times) {
+  rules_.push_back({op, std::move(path_part), error_number, skip, times});
+}
+
+int FaultyFileSystem::Calls(FsOp op) const {
+  for (const auto& [o, n] : calls_) {
+    if (o == op) return n;
+  }
+  return 0;
+}
+
+void FaultyFileSystem::Check(FsOp op, const std::string& path) {
+  bool counted = false;
+  for (auto& [o, n] : calls_) {
+    if (o == op) ++n, counted = true;
+  }
+  if (!counted) calls_.emplace_back(op, 1);
+  for (auto& rule : rules_) {
+    if (rule.op != op || path.find(rule.path_part) == std::string::npos) continue;
+    if (rule.skip > 0) {
+      --rule.skip;
+      continue;
+    }
+    if (rule.times < 0) continue;  // used up
+    if (rule.times > 0 && --rule.times == 0) rule.times = -1;
+    throw RuntimeError(rule.error_number);
+  }
+}
+
+bool FaultyFileSystem::FileExists(const std::string& path) { return target_.FileExists(path); }
+
+bool FaultyFileSystem::DirectoryExists(const std::string& path) {
+  return target_.DirectoryExists(path);
+}
+
+std::string FaultyFileSystem::ReadFile(const std::string& path) {
+  Check(FsOp::kRead, path);
+  return target_.ReadFile(path);
+}
+
+void FaultyFileSystem::WriteFile(const std::string& path, std::string_view data) {
+  Check(FsOp::kWrite, path);
+  target_.WriteFile(path, data);
+}
+
+void FaultyFileSystem::RenameFile(const std::string& from, const std::string& to) {
+  Check(FsOp::kRename, to);
+  target_.RenameFile(from, to);
+}
+
+void FaultyFileSystem::DeleteFile(const std::string& path) {
+  Check(FsOp::kDelete, path);
+  target_.DeleteFile(path);
+}
+
+void FaultyFileSystem::CreateDirectory(const std::string& path) {
+  Check(FsOp::kCreateDirectory, path);
+  target_.CreateDirectory(path);
+}
+
+std::vector<DirEntry> FaultyFileSystem::ListDirectory(const std::string& path) {
+  Check(FsOp::kList, path);
+  return target_.ListDirectory(path);
+}
+
+std::optional<uint64_t> FaultyFileSystem::FileSize(const std::string& path) {
+  return target_.FileSize(path);
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string out(folder);
+  if (!out.empty() && out.back() != kPathSeparator) out.push_back(kPathSeparator);
+  out.append(name);
+  return out;
+}
+
+std::string_view FileNameOf(std::string_view path) {
+  size_t slash = path.rfind(kPathSeparator);
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view FolderOf(std::string_view path) {
+  size_t slash = path.rfind(kPathSeparator);
+  if (slash == std::string_view::npos) return {};
+  if (slash == 0) return path.substr(0, 1);
+  return path.substr(0, slash);
+}
+
+}  // namespace lirvo

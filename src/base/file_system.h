@@ -1,0 +1,118 @@
+// The one seam through which the program touches files and folders. The real
+// implementation works on the disk; FaultyFileSystem wraps another one and
+// fails chosen operations on chosen paths, so tests can break a write, a
+// rename or a delete at a named step and check that no data was lost.
+//
+// Failures are thrown as RuntimeError with the runtime's numbers: 53 file not
+// found, 76 path not found, 70 permission denied, 75 path/file access error,
+// 58 file already exists.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/dates.h"
+
+namespace lirvo {
+
+inline constexpr char kPathSeparator = '/';
+
+struct DirEntry {
+  std::string name;  // file name without the folder
+  bool is_directory = false;
+  uint64_t size = 0;
+  DateTime modified;  // local time
+};
+
+enum class FsOp {
+  kRead,
+  kWrite,
+  kRename,
+  kDelete,
+  kCreateDirectory,
+  kList,
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // True when `path` names an existing regular file (not a folder).
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual bool DirectoryExists(const std::string& path) = 0;
+
+  // The whole content of a file, as bytes.
+  virtual std::string ReadFile(const std::string& path) = 0;
+
+  // Creates `path`, or empties it when it exists, writes `data` and flushes it
+  // to the disk before returning.
+  virtual void WriteFile(const std::string& path, std::string_view data) = 0;
+
+  // Renames `from` to `to`, replacing `to` when it exists, whatever its
+  // permission bits.
+  virtual void RenameFile(const std::string& from, const std::string& to) = 0;
+
+  // Deletes a file whatever its permission bits.
+  virtual void DeleteFile(const std::string& path) = 0;
+
+  // Creates one folder level; its parent must exist.
+  virtual void CreateDirectory(const std::string& path) = 0;
+
+  // The entries of a folder, in no particular order.
+  virtual std::vector<DirEntry> ListDirectory(const std::string& path) = 0;
+
+  // Size of a file, nothing when it cannot be read.
+  virtual std::optional<uint64_t> FileSize(const std::string& path) = 0;
+};
+
+// The process's file system on the disk.
+FileSystem& RealFileSystem();
+
+// Forwards every call to another file system, failing those that a rule
+// matches. A rule names an operation, a piece of the path (empty matches every
+// path), the error number to throw and how many matching calls to let through
+// before failing (`skip`); it fails `times` calls (0 = for ever).
+class FaultyFileSystem final : public FileSystem {
+ public:
+  explicit FaultyFileSystem(FileSystem& target) : target_(target) {}
+
+  void FailOn(FsOp op, std::string path_part, int error_number = 75, int skip = 0, int times = 0);
+  void ClearFaults() { rules_.clear(); }
+  // How many calls of `op` reached this file system (failed ones included).
+  int Calls(FsOp op) const;
+
+  bool FileExists(const std::string& path) override;
+  bool DirectoryExists(const std::string& path) override;
+  std::string ReadFile(const std::string& path) override;
+  void WriteFile(const std::string& path, std::string_view data) override;
+  void RenameFile(const std::string& from, const std::string& to) override;
+  void DeleteFile(const std::string& path) override;
+  void CreateDirectory(const std::string& path) override;
+  std::vector<DirEntry> ListDirectory(const std::string& path) override;
+  std::optional<uint64_t> FileSize(const std::string& path) override;
+
+ private:
+  struct Rule {
+    FsOp op;
+    std::string path_part;
+    int error_number;
+    int skip;
+    int times;
+  };
+  void Check(FsOp op, const std::string& path);
+
+  FileSystem& target_;
+  std::vector<Rule> rules_;
+  std::vector<std::pair<FsOp, int>> calls_;
+};
+
+// Path helpers on '/'-separated paths.
+std::string JoinPath(std::string_view folder, std::string_view name);
+std::string_view FileNameOf(std::string_view path);
+std::string_view FolderOf(std::string_view path);  // without the trailing separator
+
+}  // namespace lirvo

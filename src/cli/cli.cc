@@ -1,0 +1,28 @@
+#include "cli/cli.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <ostream>
+
+namespace lirvo::cli {
+
+int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Context ctx{out, err};
+  CLI::App app{"lirvo: medical report bundles for Clinora, from the command line", "lirvo"};
+  app.require_subcommand(1);
+  app.set_version_flag("--version", "lirvo 0.1.0");
+
+  AddParseCommand(app, ctx);
+
+  // CLI11 wants the arguments last to first.
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e, out, err);
+    return code == 0 ? kExitOk : kExitUsage;
+  }
+  return ctx.exit_code;
+}
+
+}  // namespace lirvo::cli

@@ -1,0 +1,33 @@
+// The `lirvo` command, runnable in-process: tests call RunLirvo with string
+// streams and assert on what it printed.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace lirvo::cli {
+
+// Where a command writes, and the exit status it leaves.
+struct Context {
+  std::ostream& out;
+  std::ostream& err;
+  int exit_code = 0;
+};
+
+// Exit statuses shared by all commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // the operation reported failure
+inline constexpr int kExitUsage = 2;    // bad arguments, missing or unreadable input
+
+// Runs `lirvo` with `args` (without the program name).
+int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// Each subcommand adds itself to the application.
+void AddParseCommand(CLI::App& app, Context& ctx);
+
+}  // namespace lirvo::cli

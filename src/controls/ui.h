@@ -1,0 +1,86 @@
+// The user-interface service: everything the plug-in asks of the person in
+// front of the screen. The Qt implementation shows real dialogs; the scripted
+// one (scripted_ui.h) answers from a queue and records every call, for tests
+// and for the headless `lirvo run`.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lirvo::ui {
+
+// Message-box styles (buttons plus icon) and answers, as the host's runtime
+// numbers them.
+inline constexpr int kCritical = 16;       // OK, critical icon
+inline constexpr int kQuestionYesNo = 36;  // Yes and No, question icon
+inline constexpr int kExclamation = 48;    // OK, exclamation icon
+inline constexpr int kInformation = 64;    // OK, information icon
+inline constexpr int kYesNoButtons = 4;    // the buttons part of a style
+
+inline constexpr int kAnswerOk = 1;
+inline constexpr int kAnswerYes = 6;
+inline constexpr int kAnswerNo = 7;
+
+// Mouse pointers.
+inline constexpr int kPointerDefault = 0;
+inline constexpr int kPointerHourglass = 11;
+
+// The title of every message box of the plug-in but the start-up failure.
+inline constexpr const char* kMsgTitle = "Clinora - Referti Lirvo";
+
+class ModalForm;
+
+class Ui {
+ public:
+  virtual ~Ui() = default;
+
+  // Shows a message box; returns the answer (kAnswerOk, kAnswerYes, ...).
+  virtual int MsgBox(const std::string& text, int style, const std::string& title) = 0;
+
+  virtual int MousePointer() const = 0;
+  virtual void SetMousePointer(int pointer) = 0;
+
+  // The system beep.
+  virtual void Beep() = 0;
+
+  // Shows `form` modally; returns when the form has been closed.
+  virtual void ShowModal(ModalForm& form) = 0;
+
+  // The shell's folder browser: the chosen folder, or nothing when cancelled.
+  virtual std::optional<std::string> BrowseForFolder(const std::string& title,
+                                                     const std::string& start_folder) = 0;
+
+  // The host's pop-up menu: 1-based number of the chosen item, 0 when
+  // dismissed.
+  virtual int PopupMenu(const std::vector<std::string>& items) = 0;
+};
+
+// A window of the plug-in that can be shown modally.
+class ModalForm {
+ public:
+  virtual ~ModalForm() = default;
+  virtual std::string Name() const = 0;  // "frmReferto", "frmGetBundle", ...
+  virtual std::string Caption() const = 0;
+  // Closes the form as its close or cancel button would.
+  virtual void Close() = 0;
+};
+
+// Sets the pointer for the lifetime of the guard and restores the previous
+// one on every exit path.
+class PointerGuard {
+ public:
+  explicit PointerGuard(Ui& ui, int pointer = kPointerHourglass)
+      : ui_(ui), saved_(ui.MousePointer()) {
+    ui_.SetMousePointer(pointer);
+  }
+  ~PointerGuard() { ui_.SetMousePointer(saved_); }
+  PointerGuard(const PointerGuard&) = delete;
+  PointerGuard& operator=(const PointerGuard&) = delete;
+
+ private:
+  Ui& ui_;
+  int saved_;
+};
+
+}  // namespace lirvo::ui
