@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/clock.h"
@@ -28,8 +29,7 @@ struct Services {
 };
 
 struct ModuleState {
-  explicit ModuleState(Services services);
-  ~ModuleState();
+  explicit ModuleState(Services s) : services(std::move(s)) {}
 
   Services services;
 
