@@ -34,7 +34,7 @@ struct ModuleState {
   Services services;
 
   std::shared_ptr<host::HostApp> HostApp;  // set by registration, dropped at shutdown
-  std::unique_ptr<clsConfig> AppConfig;    // created by registration, dropped at shutdown
+  std::shared_ptr<clsConfig> AppConfig;    // created by registration, dropped at shutdown
   bool PluginStopped = false;              // never reset
   std::string CurrentBundle;               // path of the bundle shown in the main window
   std::shared_ptr<host::ChildForm> MainChildForm;
