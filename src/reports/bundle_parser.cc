@@ -1,0 +1,282 @@
+#include "reports/bundle_parser.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#include "base/dates.h"
+#include "base/text.h"
+
+namespace lirvo::reports {
+namespace {
+
+constexpr std::string_view kExamLine = "#04#";
+constexpr std::string_view kLabLine = "#05#";
+constexpr std::string_view kCrLf = "\r\n";
+
+// True when no byte of `s` is 0x80 or above: then columns are bytes.
+bool IsAscii(std::string_view s) {
+  const char* p = s.data();
+  const size_t n = s.size();
+  size_t i = 0;
+  uint64_t acc = 0;
+  for (; i + 32 <= n; i += 32) {
+    uint64_t w[4];
+    std::memcpy(w, p + i, sizeof w);
+    acc |= w[0] | w[1] | w[2] | w[3];
+    if (acc & 0x8080808080808080ULL) return false;
+  }
+  for (; i < n; ++i) acc |= static_cast<unsigned char>(p[i]);
+  return (acc & 0x8080808080808080ULL) == 0;
+}
+
+// Character columns of one text, with the byte fast path for ASCII.
+class Columns {
+ public:
+  Columns(std::string_view s, bool ascii) : s_(s), ascii_(ascii) {}
+
+  // The byte offset `count` characters after byte offset `pos`.
+  size_t Advance(size_t pos, size_t count) const {
+    if (pos >= s_.size()) return s_.size();
+    if (ascii_) return pos + std::min(count, s_.size() - pos);
+    return pos + ByteOffsetOfChar(s_.substr(pos), count);
+  }
+
+  // Characters `start` (1-based) to start + length - 1, shorter at the end.
+  std::string_view Mid(size_t start, size_t length) const {
+    const size_t begin = Advance(0, start - 1);
+    return s_.substr(begin, Advance(begin, length) - begin);
+  }
+
+  // Characters `start` (1-based) to the end.
+  std::string_view From(size_t start) const { return s_.substr(Advance(0, start - 1)); }
+
+ private:
+  std::string_view s_;
+  bool ascii_;
+};
+
+// The fields of a "#05#" line as views into it.
+struct LabFields {
+  std::string_view code, name, value, unit, low, high;
+  bool high_flag = false;  // the rest, trimmed, ends with "H"
+  bool Accepted() const { return !name.empty() && (high_flag || !value.empty()); }
+  bool MarkedOut() const { return high_flag || (!value.empty() && value.front() == '*'); }
+};
+
+LabFields SplitLabLine(std::string_view rest, bool ascii) {
+  static constexpr size_t kWidths[] = {20, 90, 30, 15, 25, 25};
+  const Columns cols(rest, ascii);
+  std::string_view* fields_out[6];
+  LabFields f;
+  fields_out[0] = &f.code;
+  fields_out[1] = &f.name;
+  fields_out[2] = &f.value;
+  fields_out[3] = &f.unit;
+  fields_out[4] = &f.low;
+  fields_out[5] = &f.high;
+  size_t pos = 0;
+  for (int i = 0; i < 6; ++i) {
+    const size_t end = cols.Advance(pos, kWidths[i]);
+    *fields_out[i] = Trim(rest.substr(pos, end - pos));
+    pos = end;
+  }
+  const std::string_view trimmed = Trim(rest);
+  f.high_flag = !trimmed.empty() && trimmed.back() == 'H';
+  return f;
+}
+
+// Appends `s` with every "." written as ",".
+void AppendDecimal(std::string& out, std::string_view s) {
+  size_t pos = 0;
+  while (true) {
+    const size_t dot = s.find('.', pos);
+    if (dot == std::string_view::npos) break;
+    out.append(s.data() + pos, dot - pos);
+    out.push_back(',');
+    pos = dot + 1;
+  }
+  out.append(s.data() + pos, s.size() - pos);
+}
+
+void AppendValue(std::string& out, const LabFields& f) {
+  if (f.high_flag) out.push_back('*');
+  AppendDecimal(out, f.value);
+}
+
+void AppendRange(std::string& out, const LabFields& f) {
+  AppendDecimal(out, f.low);
+  out.append(" - ");
+  AppendDecimal(out, f.high);
+}
+
+void AppendLabEntry(std::string& body, const LabFields& f, Layout layout) {
+  if (layout == Layout::Inline) {
+    if (!body.empty()) body.append(", ");
+    body.append(f.name);
+    body.append(": ");
+    AppendValue(body, f);
+    body.push_back(' ');
+    body.append(f.unit);
+  } else {
+    if (!body.empty()) body.append(kCrLf);
+    body.append(f.code);
+    body.push_back('\t');
+    body.append(f.name);
+    body.push_back('\t');
+    AppendValue(body, f);
+    body.push_back('\t');
+    body.append(f.unit);
+    body.push_back('\t');
+    AppendRange(body, f);
+  }
+}
+
+// The header date at `field` (8 columns): YYYYMMDD when it reads as a real
+// date, else the DDMMYYYY reading without any check.
+void ReadHeaderDate(std::string_view field, std::string& out) {
+  out.clear();
+  if (field.size() == 8 &&
+      std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    auto number = [&](size_t at, size_t len) {
+      int v = 0;
+      for (size_t i = at; i < at + len; ++i) v = v * 10 + (field[i] - '0');
+      return v;
+    };
+    if (IsValidDate(number(0, 4), number(4, 2), number(6, 2))) {
+      out.append(field.substr(6, 2))
+          .append("/")
+          .append(field.substr(4, 2))
+          .append("/")
+          .append(field.substr(0, 4));
+      return;
+    }
+  }
+  out.append(lirvo::Mid(field, 1, 2))
+      .append("/")
+      .append(lirvo::Mid(field, 3, 2))
+      .append("/")
+      .append(lirvo::Mid(field, 5, 4));
+}
+
+// Offset of the next CR LF at or after `pos`, or npos.
+size_t FindCrLf(std::string_view s, size_t pos) {
+  const char* data = s.data();
+  const size_t n = s.size();
+  while (pos < n) {
+    const void* cr = std::memchr(data + pos, '\r', n - pos);
+    if (cr == nullptr) return std::string_view::npos;
+    pos = static_cast<size_t>(static_cast<const char*>(cr) - data);
+    if (pos + 1 < n && data[pos + 1] == '\n') return pos;
+    ++pos;
+  }
+  return std::string_view::npos;
+}
+
+void AddExamLine(std::string_view line, bool ascii, ReportRecord& r) {
+  const Columns cols(line, ascii);
+  const std::string_view code = Trim(cols.Mid(5, 8));
+  const std::string_view label = Trim(cols.From(13));
+  if (r.ExamCodes.find(code) == std::string::npos) {
+    if (!r.ExamCodes.empty()) r.ExamCodes.append(", ");
+    r.ExamCodes.append(code);
+  }
+  if (r.ExamDescriptions.find(label) == std::string::npos) {
+    if (!r.ExamDescriptions.empty()) r.ExamDescriptions.append(", ");
+    if (IsNomenclatureCode(code)) r.ExamDescriptions.append(code).append(" ");
+    r.ExamDescriptions.append(label);
+  }
+}
+
+void ClearParsedFields(ReportRecord& r) {
+  r.PatientCode.clear();
+  r.Kind.clear();
+  r.ExamCodes.clear();
+  r.ExamDescriptions.clear();
+  r.ReportDate.clear();
+  r.CheckInDate.clear();
+  r.OutOfRange = false;
+  r.Body.clear();
+}
+
+bool ParsePiece(std::string_view piece, Layout layout, ReportRecord& r, int& lab_values) {
+  if (Trim(piece).empty()) return false;
+  const bool piece_ascii = IsAscii(piece);
+  const Columns header(piece, piece_ascii);
+  r.PatientCode.assign(Trim(header.Mid(19, 16)));
+  r.Kind.assign("S");
+  ReadHeaderDate(header.Mid(39, 8), r.ReportDate);
+  ReadHeaderDate(header.Mid(57, 8), r.CheckInDate);
+
+  bool lab = false;
+  size_t lines = 1;
+  size_t pos = FindCrLf(piece, 0);
+  while (pos != std::string_view::npos) {
+    if (++lines > kMaxReportLines) return false;
+    const size_t begin = pos + kCrLf.size();
+    pos = FindCrLf(piece, begin);
+    const std::string_view line =
+        piece.substr(begin, (pos == std::string_view::npos ? piece.size() : pos) - begin);
+    const std::string_view marker = line.substr(0, 4);
+    if (marker == kExamLine) {
+      AddExamLine(line, piece_ascii || IsAscii(line), r);
+    } else if (marker == kLabLine) {
+      if (!lab) r.Kind.assign("L");
+      lab = true;
+      const std::string_view rest = line.substr(4);
+      const LabFields f = SplitLabLine(rest, piece_ascii || IsAscii(rest));
+      if (!f.Accepted()) continue;
+      ++lab_values;
+      if (f.MarkedOut()) r.OutOfRange = true;
+      AppendLabEntry(r.Body, f, layout);
+    } else if (!lab) {
+      const std::string_view text = Trim(line);
+      if (text.empty()) continue;
+      if (!r.Body.empty()) r.Body.append(layout == Layout::Lines ? kCrLf : " ");
+      r.Body.append(text);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ParseReport(std::string_view piece, Layout layout, ReportRecord& record, int* lab_values) {
+  ClearParsedFields(record);
+  int count = 0;
+  bool ok = false;
+  try {
+    ok = ParsePiece(piece, layout, record, count);
+  } catch (const std::exception&) {
+    ok = false;
+  }
+  if (!ok) {
+    ClearParsedFields(record);
+    count = 0;
+  }
+  if (lab_values != nullptr) *lab_values = count;
+  return ok;
+}
+
+bool ParseLabLine(std::string_view rest, LabValue& value) {
+  const LabFields f = SplitLabLine(rest, IsAscii(rest));
+  value.code.assign(f.code);
+  value.name.assign(f.name);
+  value.value.clear();
+  AppendValue(value.value, f);
+  value.unit.assign(f.unit);
+  value.range.clear();
+  AppendRange(value.range, f);
+  return f.Accepted();
+}
+
+bool IsNomenclatureCode(std::string_view code) {
+  if (CharCount(code) <= 3) return false;
+  std::string head;
+  for (char c : Left(code, 3)) {
+    if (c != '.') head.push_back(c);
+  }
+  return IsNumeric(head);
+}
+
+}  // namespace lirvo::reports

@@ -1,0 +1,169 @@
+#include "reports/bundle_text.h"
+
+#include <cstring>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "base/cp1252.h"
+#include "base/runtime_error.h"
+
+namespace lirvo::reports {
+namespace {
+
+// The bytes that can start a change: the two break characters and the "#"
+// of a "#acapo#".
+inline bool IsSpecial(char c) { return c == '\r' || c == '\n' || c == '#'; }
+
+// Offset of the first special byte at or after `pos`, or text.size().
+size_t FindSpecial(std::string_view text, size_t pos) {
+  const char* data = text.data();
+  const size_t n = text.size();
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i hash = _mm_set1_epi8('#');
+  while (pos + 16 <= n) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+    const __m128i hit =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)),
+                     _mm_cmpeq_epi8(block, hash));
+    const int mask = _mm_movemask_epi8(hit);
+    if (mask != 0) return pos + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    pos += 16;
+  }
+#endif
+  while (pos < n && !IsSpecial(data[pos])) ++pos;
+  return pos;
+}
+
+// True when "#acapo" starts at `pos`.
+inline bool AcapoPrefixAt(std::string_view text, size_t pos) {
+  return text.size() - pos >= 6 && std::memcmp(text.data() + pos, "#acapo", 6) == 0;
+}
+
+// Where the text first differs from its normalised form, or npos when the
+// normalisation changes nothing. Without any "#acapo" in the text, a CR LF
+// pair always comes out as CR LF, so only a lone CR, a lone LF or an "#acapo"
+// can make a difference; the returned offset is that of the byte that starts
+// it, where the matching of "#acapo#" can restart from scratch.
+size_t FirstChange(std::string_view text) {
+  const size_t n = text.size();
+  size_t pos = 0;
+  while (true) {
+    pos = FindSpecial(text, pos);
+    if (pos >= n) return std::string_view::npos;
+    const char c = text[pos];
+    if (c == '#') {
+      if (AcapoPrefixAt(text, pos)) return pos;
+      ++pos;
+    } else if (c == '\r' && pos + 1 < n && text[pos + 1] == '\n') {
+      pos += 2;
+    } else {
+      return pos;  // a lone CR or LF
+    }
+  }
+}
+
+}  // namespace
+
+std::string NormaliseLineBreaks(std::string text) {
+  const size_t start = FirstChange(text);
+  if (start == std::string_view::npos) return text;
+
+  // The literal replaces first turn every break (CR LF, then lone LF, then
+  // lone CR) into "#acapo#" and then every "#acapo#", left to right, into
+  // CR LF. Here the first step is virtual: `matched` counts how many
+  // characters of "#acapo#" end the virtual text so far, and a break stands
+  // for its seven characters. From any state but 6 a break completes a match
+  // of its own; after "#acapo" its "#" completes the pending match instead
+  // and its "acapo#" remains, leaving "#" pending.
+  static constexpr std::string_view kPattern = kBreakMarker;
+  const std::string_view in = text;
+  const size_t n = in.size();
+  std::string out;
+  out.reserve(2 * n + 16);  // a lone break doubles; never more
+  out.append(in.data(), start);
+  size_t matched = 0;
+  size_t pos = start;
+  while (pos < n) {
+    if (matched == 0) {
+      const size_t next = FindSpecial(in, pos);
+      out.append(in.data() + pos, next - pos);
+      pos = next;
+      if (pos >= n) break;
+    }
+    const char c = in[pos];
+    if (c == '\r' || c == '\n') {
+      pos += (c == '\r' && pos + 1 < n && in[pos + 1] == '\n') ? 2 : 1;
+      if (matched == 6) {
+        out.resize(out.size() - 6);
+        out.append("\r\nacapo#");
+        matched = 1;
+      } else {
+        out.append("\r\n");
+        matched = 0;
+      }
+      continue;
+    }
+    out.push_back(c);
+    ++pos;
+    if (c == kPattern[matched]) {
+      if (++matched == kPattern.size()) {
+        out.resize(out.size() - kPattern.size());
+        out.append("\r\n");
+        matched = 0;
+      }
+    } else {
+      matched = c == '#' ? 1 : 0;
+    }
+  }
+  return out;
+}
+
+size_t CountPieces(std::string_view text) {
+  if (text.empty()) return 0;
+  size_t count = 1;
+  size_t pos = 0;
+  while ((pos = text.find(kRecordMarker, pos)) != std::string_view::npos) {
+    ++count;
+    pos += kRecordMarker.size();
+  }
+  return count;
+}
+
+bool PieceCutter::Next(std::string_view& piece) {
+  if (done_) return false;
+  const size_t marker = text_.find(kRecordMarker, pos_);
+  if (marker == std::string_view::npos) {
+    piece = text_.substr(pos_);
+    done_ = true;
+  } else {
+    piece = text_.substr(pos_, marker - pos_);
+    pos_ = marker + kRecordMarker.size();
+  }
+  ++index_;
+  return true;
+}
+
+std::vector<std::string_view> CutPieces(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  PieceCutter cutter(text);
+  std::string_view piece;
+  while (cutter.Next(piece)) pieces.push_back(piece);
+  return pieces;
+}
+
+std::string LoadBundleText(FileSystem& fs, const std::string& path) {
+  if (!fs.FileExists(path)) throw RuntimeError(kErrFileNotFound);
+  std::string text;
+  {
+    const std::string raw = fs.ReadFile(path);
+    text = Cp1252ToUtf8(raw);
+  }  // the raw bytes go before the normalisation may need a second buffer
+  return NormaliseLineBreaks(std::move(text));
+}
+
+}  // namespace lirvo::reports
