@@ -13,6 +13,7 @@ int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostre
   app.set_version_flag("--version", "lirvo 0.1.0");
 
   AddParseCommand(app, ctx);
+  AddDemoBundleCommand(app, ctx);
 
   // CLI11 wants the arguments last to first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
