@@ -1,0 +1,297 @@
+#include "reports/bundle_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "base/text.h"
+
+namespace lirvo::reports {
+namespace {
+
+// `s` padded with blanks to `width` characters.
+std::string Pad(std::string_view s, size_t width) {
+  std::string out(s);
+  const size_t chars = CharCount(s);
+  if (chars < width) out.append(width - chars, ' ');
+  return out;
+}
+
+// A header line (what follows "#01#"): patient code in columns 19-34, report
+// date in 39-46, check-in date in 57-64.
+std::string Header(std::string_view code, std::string_view report_date = "20240315",
+                   std::string_view check_in = "20240314") {
+  return std::string(18, 'X') + Pad(code, 16) + "0101" + std::string(report_date) + "0930RAD001" +
+         std::string(check_in) + " RADIOLOGIA";
+}
+
+std::string LabLine(std::string_view code, std::string_view name, std::string_view value,
+                    std::string_view unit, std::string_view low, std::string_view high,
+                    std::string_view tail = "") {
+  return "#05#" + Pad(code, 20) + Pad(name, 90) + Pad(value, 30) + Pad(unit, 15) + Pad(low, 25) +
+         Pad(high, 25) + std::string(tail);
+}
+
+ReportRecord Parse(const std::string& piece, Layout layout, bool* ok = nullptr) {
+  ReportRecord r;
+  const bool parsed = ParseReport(piece, layout, r);
+  if (ok != nullptr) *ok = parsed;
+  return r;
+}
+
+TEST(ParseReport, TextReportInBothLayouts) {
+  const std::string piece = Header("RSSMRA48C12H501C") +
+                            "\r\n#04#88.73.5 ECOGRAFIA MAMMARIA\r\n"
+                            "#04#ECOADD  ECOGRAFIA ADDOME\r\n"
+                            "\r\n"
+                            "   Esame eseguito con sonda lineare.  \r\n"
+                            "#03#Quesito: controllo\r\n"
+                            "   \r\n"
+                            "Nessuna lesione focale.\r\n";
+  for (Layout layout : {Layout::Inline, Layout::Lines}) {
+    bool ok = false;
+    const ReportRecord r = Parse(piece, layout, &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(r.PatientCode, "RSSMRA48C12H501C");
+    EXPECT_EQ(r.Kind, "S");
+    EXPECT_EQ(r.ExamCodes, "88.73.5, ECOADD");
+    EXPECT_EQ(r.ExamDescriptions, "88.73.5 ECOGRAFIA MAMMARIA, ECOGRAFIA ADDOME");
+    EXPECT_EQ(r.ReportDate, "15/03/2024");
+    EXPECT_EQ(r.CheckInDate, "14/03/2024");
+    EXPECT_FALSE(r.OutOfRange);
+    EXPECT_EQ(r.Ward, "Ospedale");
+  }
+  EXPECT_EQ(Parse(piece, Layout::Inline).Body,
+            "Esame eseguito con sonda lineare. #03#Quesito: controllo Nessuna lesione focale.");
+  EXPECT_EQ(
+      Parse(piece, Layout::Lines).Body,
+      "Esame eseguito con sonda lineare.\r\n#03#Quesito: controllo\r\nNessuna lesione focale.");
+}
+
+TEST(ParseReport, LabReportInBothLayouts) {
+  const std::string piece = Header("BNCGLI75L65F205Z") + "\r\n#04#90.62.2 EMOCROMO\r\n" +
+                            "Prelievo ore 7:45\r\n" +
+                            LabLine("HB", "EMOGLOBINA", "13.5", "g/dl", "12.0", "16.0") + "\r\n" +
+                            "Nota dopo il primo valore\r\n" +
+                            LabLine("90.27.1", "GLUCOSIO", "112", "mg/dl", "70", "110", "H   ") +
+                            "\r\n" + LabLine("URC", "COLORE URINE", "GIALLO", "", "", "") + "\r\n" +
+                            "Il direttore del laboratorio\r\n";
+  bool ok = false;
+  ReportRecord r;
+  int values = -1;
+  ok = ParseReport(piece, Layout::Inline, r, &values);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(values, 3);
+  EXPECT_EQ(r.Kind, "L");
+  EXPECT_TRUE(r.OutOfRange);
+  EXPECT_EQ(r.ExamCodes, "90.62.2");
+  EXPECT_EQ(
+      r.Body,
+      "Prelievo ore 7:45, EMOGLOBINA: 13,5 g/dl, GLUCOSIO: *112 mg/dl, COLORE URINE: GIALLO ");
+  ASSERT_TRUE(ParseReport(piece, Layout::Lines, r));
+  EXPECT_EQ(r.Body,
+            "Prelievo ore 7:45\r\n"
+            "HB\tEMOGLOBINA\t13,5\tg/dl\t12,0 - 16,0\r\n"
+            "90.27.1\tGLUCOSIO\t*112\tmg/dl\t70 - 110\r\n"
+            "URC\tCOLORE URINE\tGIALLO\t\t - ");
+}
+
+TEST(ParseReport, EmptyAndBlankPiecesAreNoReport) {
+  ReportRecord r;
+  r.Body = "left over";
+  EXPECT_FALSE(ParseReport("", Layout::Inline, r));
+  EXPECT_EQ(r.Body, "");
+  EXPECT_FALSE(ParseReport("     ", Layout::Lines, r));
+  // A line break is not a blank: the piece is a (nearly empty) report.
+  ASSERT_TRUE(ParseReport("\r\n", Layout::Lines, r));
+  EXPECT_EQ(r.Kind, "S");
+  EXPECT_EQ(r.ReportDate, "//");
+  EXPECT_EQ(r.Body, "");
+}
+
+TEST(ParseReport, DatesReadAsYyyymmddElseDdmmyyyy) {
+  const struct {
+    std::string field, want;
+  } cases[] = {
+      {"20240315", "15/03/2024"}, {"15032024", "15/03/2024"},  // 1503-20-24 is no date
+      {"20240229", "29/02/2024"}, {"20230229", "20/23/0229"},  // no 29 February in 2023: read as
+                                                               // DDMMYYYY, unchecked
+      {"20241345", "20/24/1345"}, {"2024 3 1", "20/24/ 3 1"}, {"        ", "  /  /    "},
+      {"00000000", "00/00/0000"},
+  };
+  for (const auto& c : cases) {
+    const ReportRecord r = Parse(Header("X", c.field, c.field), Layout::Inline);
+    EXPECT_EQ(r.ReportDate, c.want) << c.field;
+    EXPECT_EQ(r.CheckInDate, c.want) << c.field;
+  }
+}
+
+TEST(ParseReport, ShortHeaderFieldsReachIntoTheNextLines) {
+  // Columns count in the piece as a whole, line breaks included.
+  const std::string piece = "AB\r\n" + std::string(14, 'y') + "CODICE12345\r\nseguito del testo";
+  bool ok = false;
+  const ReportRecord r = Parse(piece, Layout::Lines, &ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(r.PatientCode, "CODICE12345\r\nseg");
+  EXPECT_EQ(r.ReportDate, " d/el/ tes");  // columns 39-46 " del tes", read as DDMMYYYY
+  EXPECT_EQ(r.CheckInDate, "//");         // past the end
+  EXPECT_EQ(r.Body, std::string(14, 'y') + "CODICE12345\r\nseguito del testo");
+
+  const ReportRecord tiny = Parse("AB", Layout::Inline, &ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(tiny.PatientCode, "");
+  EXPECT_EQ(tiny.ReportDate, "//");
+  EXPECT_EQ(tiny.CheckInDate, "//");
+}
+
+TEST(ParseReport, ColumnsCountCharactersNotBytes) {
+  // "à" takes two bytes but one column.
+  std::string header = "Referto àèìòù n.12" + Pad("CRTNNA61B54L219X", 16) + "0101" + "20240315";
+  ASSERT_EQ(CharCount(header), 46u);
+  const std::string piece = header + "\r\n" +
+                            LabLine("CAFF", "CAFFÈ NEL SANGUE", "1.5", "µg/l", "0.5", "1.0", "H") +
+                            "\r\n#04#90.62.2 EMOCROMO COMPLETO\r\n";
+  bool ok = false;
+  const ReportRecord r = Parse(piece, Layout::Lines, &ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(r.PatientCode, "CRTNNA61B54L219X");
+  EXPECT_EQ(r.ReportDate, "15/03/2024");
+  EXPECT_EQ(r.Body, "CAFF\tCAFFÈ NEL SANGUE\t*1,5\tµg/l\t0,5 - 1,0");
+  EXPECT_EQ(r.ExamDescriptions, "90.62.2 EMOCROMO COMPLETO");
+}
+
+TEST(ParseReport, ExamCodesAndLabelsAreKeptOnceBySubstring) {
+  const std::string piece = Header("X") +
+                            "\r\n#04#90.27.1 GLUCOSIO\r\n"
+                            "#04#90.27   GLUCOSIO PLASMATICO\r\n"  // 90.27 occurs in 90.27.1
+                            "#04#90.16.3 GLUCOSIO\r\n"             // the label occurs already
+                            "#04#        SENZA CODICE\r\n"         // a blank code adds nothing
+                            "#04#ECOADD\r\n"                       // a blank label adds nothing
+                            "#04#...1    TRE PUNTI\r\n";
+  const ReportRecord r = Parse(piece, Layout::Inline);
+  EXPECT_EQ(r.ExamCodes, "90.27.1, 90.16.3, ECOADD, ...1");
+  EXPECT_EQ(r.ExamDescriptions,
+            "90.27.1 GLUCOSIO, 90.27 GLUCOSIO PLASMATICO, SENZA CODICE, TRE PUNTI");
+  EXPECT_EQ(r.Kind, "S");
+  EXPECT_EQ(r.Body, "");
+}
+
+TEST(ParseReport, LabLinesMakeTheKindEvenWhenRejected) {
+  const struct {
+    std::string line;
+    std::string inline_body;
+    bool out_of_range;
+  } cases[] = {
+      {"#05#abc", "", false},                                // too short for a name: rejected
+      {"#05#", "", false},                                   // nothing after the marker
+      {LabLine("HB", "", "13", "g/dl", "", ""), "", false},  // no name
+      {LabLine("HB", "EMOGLOBINA", "", "g/dl", "", ""), "", false},  // no value
+      {LabLine("HB", "EMOGLOBINA", "", "g/dl", "", "", "H"), "EMOGLOBINA: * g/dl", true},
+      {LabLine("HB", "EMOGLOBINA", "*13", "g/dl", "", ""), "EMOGLOBINA: *13 g/dl", true},
+      {LabLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "h"), "EMOGLOBINA: 12,5 g/dl", false},
+      {LabLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "L"), "EMOGLOBINA: 12,5 g/dl", false},
+      {"#05#" + Pad("PH", 20) + "PH", "PH: * ", true},  // the name's own H ends the line
+  };
+  for (const auto& c : cases) {
+    const ReportRecord r =
+        Parse(Header("X") + "\r\ntesto prima\r\n" + c.line + "\r\ntesto dopo", Layout::Inline);
+    EXPECT_EQ(r.Kind, "L") << c.line;
+    const std::string want =
+        c.inline_body.empty() ? "testo prima" : "testo prima, " + c.inline_body;
+    EXPECT_EQ(r.Body, want) << c.line;
+    EXPECT_EQ(r.OutOfRange, c.out_of_range) << c.line;
+  }
+  // "#05" is not the marker: a text line.
+  const ReportRecord text = Parse(Header("X") + "\r\n#05\r\n", Layout::Inline);
+  EXPECT_EQ(text.Kind, "S");
+  EXPECT_EQ(text.Body, "#05");
+}
+
+TEST(ParseReport, LineCounterLimit) {
+  auto piece_of = [](size_t lines) {
+    std::string p = Header("X");
+    for (size_t i = 1; i < lines; ++i) p += "\r\nr";
+    return p;
+  };
+  ReportRecord r;
+  ASSERT_TRUE(ParseReport(piece_of(kMaxReportLines), Layout::Lines, r));
+  EXPECT_EQ(r.Body.size(), (kMaxReportLines - 1) * 3 - 2);
+  EXPECT_FALSE(ParseReport(piece_of(kMaxReportLines + 1), Layout::Lines, r));
+  EXPECT_FALSE(ParseReport(piece_of(40000), Layout::Inline, r));
+  EXPECT_EQ(r.PatientCode, "");
+  EXPECT_EQ(r.Body, "");
+  // Lines are cut at CR LF only: lone breaks do not count.
+  std::string lone = Header("X");
+  for (int i = 0; i < 40000; ++i) lone += "\nr";
+  EXPECT_TRUE(ParseReport(lone, Layout::Inline, r));
+}
+
+TEST(ParseReport, BadInputNeverThrowsOrCrashes) {
+  ReportRecord r;
+  // NUL bytes, bytes that are no UTF-8, a long single line.
+  EXPECT_TRUE(ParseReport(std::string(100, '\0'), Layout::Inline, r));
+  EXPECT_TRUE(ParseReport(std::string("\xff\xfe\x80#05#\xc3") + std::string(300, '\x9d') + "H",
+                          Layout::Lines, r));
+  std::string long_line(3 << 20, 'x');
+  long_line[25] = '\xe8';
+  ASSERT_TRUE(ParseReport(long_line, Layout::Inline, r));
+  EXPECT_EQ(r.Body, "");
+  EXPECT_EQ(r.PatientCode.size(), 16u);
+
+  std::mt19937 rng(7);
+  std::string alphabet =
+      "#045H .\r\n\t\xc3\xa8\x80\xff"
+      "x";
+  alphabet.push_back('\0');
+  for (int round = 0; round < 20000; ++round) {
+    std::string piece;
+    const size_t n = rng() % 400;
+    for (size_t i = 0; i < n; ++i) {
+      piece.push_back(rng() % 4 == 0 ? static_cast<char>(rng())
+                                     : alphabet[rng() % alphabet.size()]);
+    }
+    if (rng() % 3 == 0) piece.insert(0, "\r\n#05#");
+    for (Layout layout : {Layout::Inline, Layout::Lines}) {
+      const bool ok = ParseReport(piece, layout, r);
+      ASSERT_EQ(ok, !Trim(piece).empty());
+    }
+  }
+}
+
+TEST(ParseLabLine, FixedColumnsDecimalCommasAndRange) {
+  LabValue v;
+  ASSERT_TRUE(
+      ParseLabLine(LabLine("TSH", "TSH REFLEX", "2.345", "uUI/ml", "0.35", "4.94").substr(4), v));
+  EXPECT_EQ(v.code, "TSH");
+  EXPECT_EQ(v.name, "TSH REFLEX");
+  EXPECT_EQ(v.value, "2,345");
+  EXPECT_EQ(v.unit, "uUI/ml");
+  EXPECT_EQ(v.range, "0,35 - 4,94");
+
+  ASSERT_TRUE(ParseLabLine(Pad("A.B", 20) + Pad("N", 90) + "1.000.5", v));
+  EXPECT_EQ(v.code, "A.B");  // the code keeps its dots
+  EXPECT_EQ(v.value, "1,000,5");
+  EXPECT_EQ(v.range, " - ");
+
+  EXPECT_FALSE(ParseLabLine("", v));
+  EXPECT_EQ(v.value, "");
+  EXPECT_EQ(v.range, " - ");
+  EXPECT_TRUE(ParseLabLine(Pad("", 20) + Pad("X", 90) + "  H  ", v));
+  EXPECT_EQ(v.value, "*H");  // the value column holds the H itself
+}
+
+TEST(IsNomenclatureCode, FirstThreeCharactersWithoutDots) {
+  const struct {
+    const char* code;
+    bool want;
+  } cases[] = {
+      {"90.27.1", true}, {"88.73.5", true}, {"90.27", true},   {"1234", true},
+      {"9.2.3", true},   {"123", false},    {"ECOADD", false}, {"...1", false},
+      {"A1.2", false},   {"", false},       {"89.52", true},   {"PNEUVIS", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsNomenclatureCode(c.code), c.want) << c.code;
+}
+
+}  // namespace
+}  // namespace lirvo::reports
