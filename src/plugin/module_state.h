@@ -44,9 +44,15 @@ struct ModuleState {
   std::shared_ptr<host::EmbeddedForm> FindLoadedForm(const std::string& name) const;
   void Unload(const host::EmbeddedForm* form);
 
-  ui::Ui& UserInterface() const { return *services.ui; }
-  FileSystem& Fs() const { return *services.fs; }
-  const lirvo::Clock& GetClock() const { return *services.clock; }
+  // The services and the host as the routines use them. Each throws
+  // RuntimeError 91 (object not set) when the object is missing, the way a
+  // call on an unset object variable fails.
+  ui::Ui& UserInterface() const;
+  FileSystem& Fs() const;
+  const lirvo::Clock& GetClock() const;
+  host::HostApp& Host() const;
+  host::Framework& HostFramework() const;
+  clsConfig& Config() const;
 };
 
 }  // namespace lirvo::plugin

@@ -1,0 +1,73 @@
+#include "plugin/plugin.h"
+
+#include <utility>
+
+#include "base/runtime_error.h"
+#include "base/text.h"
+#include "plugin/cls_config.h"
+#include "plugin/command_dispatcher.h"
+
+namespace lirvo::plugin {
+namespace {
+
+constexpr const char* kMainFormName = "frmMain";
+
+}  // namespace
+
+Plugin::Plugin(Services services) : state_(std::make_unique<ModuleState>(std::move(services))) {}
+
+void Plugin::Evento(const std::string& TipoEvento, const std::shared_ptr<host::HostApp>& clsPlugin,
+                    host::ParamArray& Param) noexcept {
+  try {
+    if (state_->PluginStopped) return;
+    Dispatch(LCase(TipoEvento), clsPlugin, Param);
+  } catch (...) {
+    // Resume next: the routine that failed has ended; the host never sees it.
+  }
+}
+
+void Plugin::Dispatch(const std::string& event, const std::shared_ptr<host::HostApp>& clsPlugin,
+                      const host::ParamArray& Param) {
+  const host::Variant* param0 = Param.Element0();
+  if (event == kEventRegistrazione) {
+    if (param0 != nullptr) Registration(clsPlugin);
+  } else if (event == kEventFine) {
+    Shutdown();
+  } else if (event == kEventFormLoad) {
+    if (param0 == nullptr) return;
+    if (host::ToText(host::ToObject(*param0)->Get("Name")) != kMainFormName) return;
+    std::shared_ptr<clsConfig> config = state_->AppConfig;  // alive for the whole call
+    if (!config) throw RuntimeError(kErrObjectNotSet);
+    config->InitGUI(*param0);
+  } else if (event == kEventChiudiTutto) {
+    // Accepted and ignored.
+  } else if (event == kEventExecute) {
+    if (param0 == nullptr) return;
+    const int32_t id = host::ToLong(*param0);
+    std::shared_ptr<clsConfig> config = state_->AppConfig;
+    RunCommand(*state_, id);
+  } else if (event == kEventActiveTab) {
+    if (param0 == nullptr) return;
+    if (host::ToText(*param0) != kTabCaption) return;
+    std::shared_ptr<clsConfig> config = state_->AppConfig;
+    if (!config) throw RuntimeError(kErrObjectNotSet);
+    config->MainMDITab();
+  }
+}
+
+void Plugin::Registration(const std::shared_ptr<host::HostApp>& clsPlugin) {
+  state_->HostApp = clsPlugin;
+  auto config = std::make_shared<clsConfig>(*state_);
+  state_->AppConfig = config;
+  if (config->Init(state_->services.plugin_folder + "/Config.xml")) return;
+  state_->UserInterface().MsgBox(config->LastError(), ui::kCritical, config->ProductName());
+  Shutdown();
+}
+
+void Plugin::Shutdown() noexcept {
+  state_->HostApp.reset();
+  state_->AppConfig.reset();
+  state_->PluginStopped = true;
+}
+
+}  // namespace lirvo::plugin
