@@ -1,0 +1,247 @@
+#include "crypto/aes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/file_system.h"
+#include "base/runtime_error.h"
+#include "crypto/base64.h"
+#include "crypto/hex.h"
+#include "crypto/rijndael.h"
+#include "support/temp_dir.h"
+
+namespace lirvo::crypto {
+namespace {
+
+using lirvo::testing::TempDir;
+using testing::FromHex;
+
+// "Password!!" as UTF-16LE: the 20-byte password of the known answers.
+const std::string kPassword = FromHex("500061007300730077006f007200640021002100");
+const std::string kPasswordKey = kPassword + std::string(12, '\0');
+
+// The container of `plain`: length, bytes, zeros to a multiple of 32.
+std::string Container(int32_t length, const std::string& plain) {
+  std::string c(4, '\0');
+  for (int i = 0; i < 4; ++i) c[i] = static_cast<char>(static_cast<uint32_t>(length) >> (8 * i));
+  c += plain;
+  c.resize((c.size() + 31) / 32 * 32, '\0');
+  return c;
+}
+
+std::string Repeat(const std::string& s, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += s;
+  return out;
+}
+
+clsAES Keyed() { return clsAES::WithPasswordForTesting(kPassword, RealFileSystem()); }
+
+TEST(ClsAesTest, EncryptStrMatchesTheKnownContainerVector) {
+  const std::string expected =
+      FromHex("9a1bdbb91fa9a32a9e363cbd40343c59cee317cc2c2254fbaa6673c811d6a638");
+  EXPECT_EQ(Keyed().EncryptStr("ABCDEFGHIJKLMN"), Base64Encode(expected));
+  EXPECT_EQ(Keyed().DecryptStr(Base64Encode(expected)), "ABCDEFGHIJKLMN");
+}
+
+TEST(ClsAesTest, KeyIsTheFirst32PasswordBytesThenZeros) {
+  const std::string plain = "abc";
+  EXPECT_EQ(Keyed().EncryptData(plain), EncipherEcb(kPasswordKey, Container(3, plain)));
+  const std::string long_password(40, 'k');
+  EXPECT_EQ(clsAES::WithPasswordForTesting(long_password, RealFileSystem()).EncryptData(plain),
+            EncipherEcb(std::string(32, 'k'), Container(3, plain)));
+}
+
+TEST(ClsAesTest, ContainerGrowsByWholeBlocks) {
+  const clsAES aes;
+  // 14 characters: 28 + 4 bytes, one block; 15 characters need two.
+  EXPECT_EQ(aes.EncryptStr(std::string(14, 'x')).size(), 44u);
+  EXPECT_EQ(Base64Decode(aes.EncryptStr(std::string(15, 'x'))).size(), 64u);
+  EXPECT_EQ(Base64Decode(aes.EncryptStr("")).size(), 32u);
+  EXPECT_EQ(aes.EncryptData(std::string(60, 'x')).size(), 64u);
+  EXPECT_EQ(aes.EncryptData(std::string(61, 'x')).size(), 96u);
+}
+
+TEST(ClsAesTest, StringsRoundTripUnderTheBuiltInPassword) {
+  const clsAES aes;
+  for (const std::string& text : std::vector<std::string>{
+           "", "a", "ABCDEFGHIJKLMN", "perché più €", "emoji \xf0\x9f\x98\x80 end",
+           std::string(1000, 'z') + "\n\r\t", std::string("nul\0inside", 10)}) {
+    EXPECT_EQ(aes.DecryptStr(aes.EncryptStr(text)), text) << text;
+  }
+  // The built-in password is not the empty one nor the test one.
+  EXPECT_NE(aes.EncryptStr("x"),
+            clsAES::WithPasswordForTesting("", RealFileSystem()).EncryptStr("x"));
+  EXPECT_NE(aes.EncryptStr("x"), Keyed().EncryptStr("x"));
+}
+
+TEST(ClsAesTest, DecryptStrSkipsLineBreaksAndBlanks) {
+  const clsAES aes;
+  const std::string base64 = aes.EncryptStr("una riga di testo da cifrare, abbastanza lunga");
+  std::string broken;
+  for (size_t i = 0; i < base64.size(); i += 10) broken += base64.substr(i, 10) + "\r\n ";
+  EXPECT_EQ(aes.DecryptStr(broken), "una riga di testo da cifrare, abbastanza lunga");
+}
+
+TEST(ClsAesTest, MalformedTextGoesThroughAsReplacementCharacters) {
+  const clsAES aes;
+  EXPECT_EQ(aes.DecryptStr(aes.EncryptStr("a\xff"
+                                          "b")),
+            "a\xef\xbf\xbd"
+            "b");
+  // An odd byte count drops the last byte; a lone surrogate reads as U+FFFD.
+  const clsAES keyed = Keyed();
+  EXPECT_EQ(keyed.DecryptStr(Base64Encode(EncipherEcb(kPasswordKey, Container(3, "A\0B")))), "A");
+  EXPECT_EQ(
+      keyed.DecryptStr(Base64Encode(EncipherEcb(kPasswordKey, Container(4, std::string("\x00\xd8"
+                                                                                       "C\0",
+                                                                                       4))))),
+      "\xef\xbf\xbd"
+      "C");
+}
+
+TEST(ClsAesTest, DecryptionOfNonCiphertextGivesNothing) {
+  const clsAES keyed = Keyed();
+  auto enciphered = [](int32_t length, size_t blocks) {
+    return EncipherEcb(kPasswordKey, Container(length, std::string(32 * blocks - 4, 'p')));
+  };
+  const std::vector<std::string> bad = {
+      "",
+      std::string(31, 'a'),
+      std::string(33, 'a'),
+      enciphered(-1, 1),
+      enciphered(0x7FFFFFFF, 2),
+      enciphered(29, 1),
+      enciphered(61, 2),
+  };
+  for (const std::string& cipher : bad) {
+    EXPECT_EQ(keyed.DecryptData(cipher), "");
+    EXPECT_FALSE(keyed.TryDecryptData(cipher).has_value());
+    EXPECT_EQ(keyed.DecryptStr(Base64Encode(cipher)), "");
+  }
+  // The largest length that fits, and zero, are plaintexts.
+  EXPECT_EQ(keyed.DecryptData(enciphered(28, 1)), std::string(28, 'p'));
+  EXPECT_EQ(keyed.TryDecryptData(enciphered(0, 1)), std::string());
+  EXPECT_EQ(keyed.DecryptStr("abc"), "");
+  EXPECT_EQ(keyed.DecryptStr("not base64 at all, only words"), "");
+}
+
+TEST(ClsAesTest, Base64MembersCarryOneCharacterPerByte) {
+  const clsAES aes;
+  EXPECT_EQ(aes.plbEncodeStrB64("abc"), "YWJj");
+  EXPECT_EQ(aes.plbEncodeStrB64("ab"), "YWI=");
+  EXPECT_EQ(aes.plbEncodeStrB64("a"), "YQ==");
+  EXPECT_EQ(aes.plbEncodeStrB64("€à"), "gOA=");
+  EXPECT_EQ(aes.plbEncodeStrB64("Ω"), "Pw==");  // no Windows-1252 code: "?"
+  EXPECT_EQ(aes.plbDecodeStrB64("gOA="), "€à");
+  EXPECT_EQ(aes.plbDecodeStrB64("gOA"), "");
+  EXPECT_EQ(aes.plbDecodeStrB64("gQ=="), "\xc2\x81");  // undefined in Windows-1252, kept
+}
+
+TEST(ClsAesTest, MimeDecoderReadsUtf8AndAnswersOneCharacterPerByte) {
+  const clsAES aes;
+  // Lines are measured in characters: 30 "è" then ":" is a header line, 26
+  // "è" are too short; neither would be in bytes.
+  const std::string message = "Oggetto: però; boundary=\"b\"\n--b\n" + Repeat("è", 30) + ":" +
+                              Repeat("x", 25) + "\n" + Repeat("è", 26) + "\n" + Repeat("4OiA", 14) +
+                              "\n--b--\n";
+  EXPECT_EQ(aes.Base64DecoderStringMIME(message), Repeat("àè€", 14));
+}
+
+class ClsAesFileTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const std::string& bytes) {
+    const std::string path = dir_.File(name);
+    RealFileSystem().WriteFile(path, bytes);
+    return path;
+  }
+  std::string Read(const std::string& path) { return RealFileSystem().ReadFile(path); }
+  bool Exists(const std::string& path) { return RealFileSystem().FileExists(path); }
+
+  TempDir dir_;
+  FaultyFileSystem fs_{RealFileSystem()};
+  clsAES aes_{fs_};
+};
+
+TEST_F(ClsAesFileTest, FilesRoundTripEveryByte) {
+  std::string bytes;
+  for (int i = 0; i < 512; ++i) bytes += static_cast<char>(i);
+  const std::string in = Write("in.bin", bytes);
+  ASSERT_TRUE(aes_.EncryptFile(in, dir_.File("enc.bin"), false));
+  // Two container bytes per input byte, plus the length, in whole blocks.
+  EXPECT_EQ(Read(dir_.File("enc.bin")).size(), (4 + 2 * 512 + 31) / 32 * 32);
+  ASSERT_TRUE(aes_.DecryptFile(dir_.File("enc.bin"), dir_.File("dec.bin"), false));
+  EXPECT_EQ(Read(dir_.File("dec.bin")), bytes);
+  EXPECT_EQ(aes_.DecryptFileStr(dir_.File("enc.bin")).substr(0, 4),
+            std::string("\0\x01\x02\x03", 4));
+  EXPECT_EQ(aes_.DecryptFileStr(dir_.File("enc.bin")).substr(0x80, 3), "€");
+}
+
+TEST_F(ClsAesFileTest, EmptyFileGivesOneBlockAndComesBackEmpty) {
+  const std::string in = Write("empty.txt", "");
+  ASSERT_TRUE(aes_.EncryptFile(in, dir_.File("enc.bin"), false));
+  EXPECT_EQ(Read(dir_.File("enc.bin")).size(), 32u);
+  ASSERT_TRUE(aes_.DecryptFile(dir_.File("enc.bin"), dir_.File("dec.txt"), false));
+  EXPECT_EQ(Read(dir_.File("dec.txt")), "");
+  std::string text = "unchanged";
+  EXPECT_EQ(aes_.DecryptFileToText(dir_.File("enc.bin"), text), clsAES::FileOutcome::kDone);
+  EXPECT_EQ(text, "");
+}
+
+TEST_F(ClsAesFileTest, MissingInputOrExistingOutputWritesNothing) {
+  const std::string out = Write("out.bin", "keep me");
+  const std::string missing = dir_.File("missing.txt");
+  EXPECT_FALSE(aes_.EncryptFile(missing, dir_.File("new.bin"), true));
+  EXPECT_FALSE(aes_.DecryptFile(missing, dir_.File("new.bin"), true));
+  EXPECT_FALSE(aes_.EncryptFile(dir_.path(), dir_.File("new.bin"), true));  // a folder
+  EXPECT_FALSE(Exists(dir_.File("new.bin")));
+  EXPECT_EQ(aes_.DecryptFileStr(missing), "");
+  EXPECT_EQ(aes_.EncryptFileWithOutcome(missing, out, true), clsAES::FileOutcome::kNoInput);
+
+  const std::string in = Write("in.txt", "plain text");
+  EXPECT_EQ(aes_.EncryptFileWithOutcome(in, out, false), clsAES::FileOutcome::kOutputExists);
+  EXPECT_FALSE(aes_.DecryptFile(in, out, false));
+  EXPECT_EQ(Read(out), "keep me");
+  EXPECT_TRUE(aes_.EncryptFile(in, out, true));
+  EXPECT_TRUE(aes_.DecryptFile(out, out, true));  // in place
+  EXPECT_EQ(Read(out), "plain text");
+}
+
+TEST_F(ClsAesFileTest, NonCiphertextDecryptsToAnEmptyFileUnlessRefused) {
+  const std::string in = Write("plain.txt", "this is not a ciphertext");
+  const std::string out = Write("out.txt", "previous");
+  EXPECT_EQ(aes_.DecryptFileWithOutcome(in, out, true), clsAES::FileOutcome::kNotCiphertext);
+  EXPECT_EQ(Read(out), "previous");
+  std::string text;
+  EXPECT_EQ(aes_.DecryptFileToText(in, text), clsAES::FileOutcome::kNotCiphertext);
+  EXPECT_EQ(aes_.DecryptFileStr(in), "");
+  EXPECT_TRUE(aes_.DecryptFile(in, out, true));
+  EXPECT_EQ(Read(out), "");
+}
+
+TEST_F(ClsAesFileTest, ReadAndWriteErrorsLeaveTheOutputAsItWas) {
+  const std::string in = Write("in.txt", "secret");
+  const std::string out = Write("out.bin", "old");
+  fs_.FailOn(FsOp::kWrite, "out.bin");
+  EXPECT_FALSE(aes_.EncryptFile(in, out, true));
+  EXPECT_EQ(aes_.EncryptFileWithOutcome(in, out, true), clsAES::FileOutcome::kFailed);
+  fs_.ClearFaults();
+  fs_.FailOn(FsOp::kRename, "out.bin");
+  EXPECT_FALSE(aes_.EncryptFile(in, out, true));
+  EXPECT_EQ(Read(out), "old");
+  EXPECT_EQ(RealFileSystem().ListDirectory(dir_.path()).size(), 2u);  // no temporary left
+
+  fs_.ClearFaults();
+  ASSERT_TRUE(aes_.EncryptFile(in, dir_.File("enc.bin"), false));
+  fs_.FailOn(FsOp::kRead, "enc.bin");
+  EXPECT_FALSE(aes_.DecryptFile(dir_.File("enc.bin"), out, true));
+  EXPECT_EQ(aes_.DecryptFileStr(dir_.File("enc.bin")), "");
+  EXPECT_EQ(Read(out), "old");
+  fs_.ClearFaults();
+  EXPECT_EQ(aes_.DecryptFileStr(dir_.File("enc.bin")), "secret");
+}
+
+}  // namespace
+}  // namespace lirvo::crypto

@@ -1,0 +1,28 @@
+// Hex strings for the cipher tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lirvo::crypto::testing {
+
+inline std::string FromHex(std::string_view hex) {
+  auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+  std::string out;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+    out += static_cast<char>(nibble(hex[i]) << 4 | nibble(hex[i + 1]));
+  }
+  return out;
+}
+
+inline std::string ToHex(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (const char c : bytes) {
+    out += kDigits[static_cast<unsigned char>(c) >> 4];
+    out += kDigits[static_cast<unsigned char>(c) & 15];
+  }
+  return out;
+}
+
+}  // namespace lirvo::crypto::testing
