@@ -8,7 +8,6 @@
 #endif
 
 #include "base/cp1252.h"
-#include "base/runtime_error.h"
 
 namespace lirvo::reports {
 namespace {
@@ -157,7 +156,6 @@ std::vector<std::string_view> CutPieces(std::string_view text) {
 }
 
 std::string LoadBundleText(FileSystem& fs, const std::string& path) {
-  if (!fs.FileExists(path)) throw RuntimeError(kErrFileNotFound);
   std::string text;
   {
     const std::string raw = fs.ReadFile(path);

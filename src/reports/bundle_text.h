@@ -62,10 +62,10 @@ class PieceCutter {
 std::vector<std::string_view> CutPieces(std::string_view text);
 
 // Reads a bundle file (Windows-1252) through `fs`, decodes it to UTF-8 and
-// normalises its line breaks; the result is ready for the cut. Throws
-// RuntimeError 53 (file not found) when the file does not exist and the file
-// system's error when it cannot be read, so callers can tell a missing or
-// unreadable file from an empty one. Holds at most the raw bytes and the
+// normalises its line breaks; the result is ready for the cut. Throws the
+// file system's RuntimeError when the file cannot be read (53 file not found
+// when it does not exist, 75 for a folder ...), so callers can tell a missing
+// or unreadable file from an empty one. Holds at most the raw bytes and the
 // decoded text at once.
 std::string LoadBundleText(FileSystem& fs, const std::string& path);
 
