@@ -1,0 +1,474 @@
+#include "standin/archive.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+#include "base/dates.h"
+#include "base/runtime_error.h"
+#include "standin/chart_json.h"
+
+namespace lirvo::standin {
+namespace {
+
+// Positions (0-based) of the arguments that the chart lists show.
+constexpr size_t kExamArgCount = 26;
+constexpr size_t kExamData = 2;     // argument 3
+constexpr size_t kExamIdrif1 = 4;   // argument 5
+constexpr size_t kExamT1 = 7;       // argument 8
+constexpr size_t kExamIdrif4 = 23;  // argument 24
+constexpr size_t kVisitArgCount = 15;
+constexpr size_t kVisitData = 4;     // argument 5
+constexpr size_t kVisitIdrif4 = 13;  // argument 14
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS patients(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  cognome TEXT NOT NULL,
+  nome TEXT NOT NULL,
+  data_nascita TEXT NOT NULL,
+  codice_fiscale TEXT NOT NULL,
+  tessera TEXT NOT NULL);
+CREATE INDEX IF NOT EXISTS patients_tessera ON patients(tessera);
+CREATE INDEX IF NOT EXISTS patients_codice_fiscale ON patients(codice_fiscale COLLATE NOCASE);
+CREATE TABLE IF NOT EXISTS exams(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  patient_id INTEGER NOT NULL REFERENCES patients(id),
+  data TEXT, idrif1 TEXT, idrif4 TEXT, t1 TEXT,
+  args TEXT NOT NULL,
+  automatic INTEGER NOT NULL DEFAULT 0,
+  group_no INTEGER NOT NULL DEFAULT 0);
+CREATE INDEX IF NOT EXISTS exams_patient ON exams(patient_id);
+CREATE TABLE IF NOT EXISTS visits(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  patient_id INTEGER NOT NULL REFERENCES patients(id),
+  data TEXT, idrif4 TEXT,
+  args TEXT NOT NULL);
+CREATE INDEX IF NOT EXISTS visits_patient ON visits(patient_id);
+)sql";
+
+[[noreturn]] void ThrowSqlite(int code) {
+  switch (code & 0xff) {
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+      throw RuntimeError(kErrPermissionDenied);
+    case SQLITE_CANTOPEN:
+      throw RuntimeError(kErrFileNotFound);
+    default:
+      throw RuntimeError(kErrPathFileAccess);
+  }
+}
+
+void Check(int rc) {
+  if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE) ThrowSqlite(rc);
+}
+
+void Exec(sqlite3* db, const char* sql) { Check(sqlite3_exec(db, sql, nullptr, nullptr, nullptr)); }
+
+// A prepared statement, finalised on every exit path.
+class Statement {
+ public:
+  Statement(sqlite3* db, const char* sql) {
+    Check(sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr));
+  }
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& Bind(int index, int64_t value) {
+    Check(sqlite3_bind_int64(stmt_, index, value));
+    return *this;
+  }
+  Statement& Bind(int index, const std::string& value) {
+    Check(sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()),
+                            SQLITE_TRANSIENT));
+    return *this;
+  }
+  // A list field: NULL for Null, its text otherwise.
+  Statement& BindField(int index, const host::Variant& value) {
+    if (std::holds_alternative<host::Null>(value)) {
+      Check(sqlite3_bind_null(stmt_, index));
+      return *this;
+    }
+    return Bind(index, host::Describe(value));
+  }
+  // True while there is a row.
+  bool Step() {
+    const int rc = sqlite3_step(stmt_);
+    Check(rc);
+    return rc == SQLITE_ROW;
+  }
+  int64_t Int(int column) { return sqlite3_column_int64(stmt_, column); }
+  std::string Text(int column) {
+    const auto* p = sqlite3_column_text(stmt_, column);
+    return p == nullptr ? std::string()
+                        : std::string(reinterpret_cast<const char*>(p),
+                                      static_cast<size_t>(sqlite3_column_bytes(stmt_, column)));
+  }
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+// BEGIN IMMEDIATE ... COMMIT, rolled back when left without Commit.
+class Transaction {
+ public:
+  explicit Transaction(sqlite3* db) : db_(db) { Exec(db_, "BEGIN IMMEDIATE"); }
+  ~Transaction() {
+    if (!done_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  void Commit() {
+    Exec(db_, "COMMIT");
+    done_ = true;
+  }
+
+ private:
+  sqlite3* db_;
+  bool done_ = false;
+};
+
+// Arguments the archive can store: no objects, finite numbers, and the item's
+// date a real dd/mm/yyyy date.
+bool UsableArgs(const std::vector<host::Variant>& args, size_t date_index) {
+  for (const auto& a : args) {
+    if (std::holds_alternative<std::shared_ptr<host::Dispatch>>(a)) return false;
+    if (auto d = std::get_if<double>(&a); d != nullptr && !std::isfinite(*d)) return false;
+  }
+  auto date = std::get_if<std::string>(&args[date_index]);
+  return date != nullptr && ParseDate(*date).has_value();
+}
+
+std::string ArgsToJson(const std::vector<host::Variant>& args) {
+  nlohmann::ordered_json j = nlohmann::ordered_json::array();
+  for (const auto& a : args) j.push_back(VariantToJson(a));
+  return j.dump();
+}
+
+std::vector<host::Variant> ArgsFromJson(const std::string& text, size_t count) {
+  std::vector<host::Variant> args;
+  const auto j = nlohmann::ordered_json::parse(text, nullptr, /*allow_exceptions=*/false);
+  if (j.is_array()) {
+    for (const auto& e : j) args.push_back(VariantFromJson(e));
+  }
+  args.resize(count, std::string());
+  return args;
+}
+
+PatientRecord ReadPatient(Statement& s) {
+  return {s.Int(0), s.Text(1), s.Text(2), s.Text(3), s.Text(4), s.Text(5)};
+}
+
+// ---- the chart objects --------------------------------------------------------
+
+class StandinExamReports final : public host::ExamReports {
+ public:
+  StandinExamReports(std::shared_ptr<SqliteArchive> archive, int64_t patient_id)
+      : archive_(std::move(archive)), patient_id_(patient_id) {}
+
+  std::vector<host::ChartItem> Lista() override { return archive_->ExamList(patient_id_); }
+  void ClearEsamiAutomatici() override { archive_->BeginAutomaticGroup(patient_id_); }
+  host::Variant Salva(const host::ExamSaveArgs& args) override {
+    if (auto scripted = archive_->TakeScriptedResult()) return *scripted;
+    if (archive_->AutomaticGroupOpen(patient_id_)) {
+      return archive_->SaveExamInGroup(patient_id_, args);
+    }
+    return archive_->SaveExam(patient_id_, args);
+  }
+  void SalvaEsamiAutomatici() override { archive_->CommitAutomaticGroup(patient_id_); }
+
+ private:
+  std::shared_ptr<SqliteArchive> archive_;
+  int64_t patient_id_;
+};
+
+class StandinVisitReports final : public host::VisitReports {
+ public:
+  StandinVisitReports(std::shared_ptr<SqliteArchive> archive, int64_t patient_id)
+      : archive_(std::move(archive)), patient_id_(patient_id) {}
+
+  std::vector<host::ChartItem> Lista() override { return archive_->VisitList(patient_id_); }
+  host::Variant Salva(const host::VisitSaveArgs& args) override {
+    if (auto scripted = archive_->TakeScriptedResult()) return *scripted;
+    return archive_->SaveVisit(patient_id_, args);
+  }
+
+ private:
+  std::shared_ptr<SqliteArchive> archive_;
+  int64_t patient_id_;
+};
+
+class StandinPatient final : public host::Patient {
+ public:
+  StandinPatient(std::shared_ptr<SqliteArchive> archive, PatientRecord record)
+      : archive_(std::move(archive)), record_(std::move(record)) {}
+
+  host::Variant ID() const override { return record_.id; }
+  std::string Cognome() const override { return record_.cognome; }
+  std::string Nome() const override { return record_.nome; }
+  std::string DataNascita() const override { return record_.data_nascita; }
+  std::string CodiceFiscale() const override { return record_.codice_fiscale; }
+  std::string Tessera() const override { return record_.tessera; }
+  // The same chart objects on every call, like a property of the host object.
+  std::shared_ptr<host::ExamReports> RefertiEsami() override {
+    if (!exams_) exams_ = std::make_shared<StandinExamReports>(archive_, record_.id);
+    return exams_;
+  }
+  std::shared_ptr<host::VisitReports> RefertiVisite() override {
+    if (!visits_) visits_ = std::make_shared<StandinVisitReports>(archive_, record_.id);
+    return visits_;
+  }
+
+ private:
+  std::shared_ptr<SqliteArchive> archive_;
+  PatientRecord record_;
+  std::shared_ptr<host::ExamReports> exams_;
+  std::shared_ptr<host::VisitReports> visits_;
+};
+
+}  // namespace
+
+std::string CheckPatientRecord(const PatientRecord& p) {
+  if (p.cognome.empty()) return "cognome vuoto";
+  if (p.nome.empty()) return "nome vuoto";
+  if (!ParseDate(p.data_nascita)) return "data di nascita non valida: " + p.data_nascita;
+  if (p.tessera.empty()) return "tessera vuota";
+  return "";
+}
+
+// ---- opening ------------------------------------------------------------------
+
+std::shared_ptr<SqliteArchive> SqliteArchive::Open(const std::string& path, OpenMode mode) {
+  int flags = SQLITE_OPEN_FULLMUTEX;
+  switch (mode) {
+    case OpenMode::kCreate:
+      flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+      break;
+    case OpenMode::kMustExist:
+      flags |= SQLITE_OPEN_READWRITE;
+      break;
+    case OpenMode::kReadOnlyForTesting:
+      flags |= SQLITE_OPEN_READONLY;
+      break;
+  }
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close(db);
+    ThrowSqlite(rc);
+  }
+  // From here the archive owns the handle and closes it on every exit path.
+  std::shared_ptr<SqliteArchive> archive(new SqliteArchive(path, db));
+  sqlite3_busy_timeout(db, 5000);  // another lirvo process may be writing
+  Exec(db, "PRAGMA foreign_keys=ON");
+  if (mode != OpenMode::kReadOnlyForTesting) {
+    // WAL keeps readers and the writer apart and makes each commit one append;
+    // FULL makes that append reach the disk before COMMIT returns. NORMAL would
+    // keep the file consistent but could lose the last saves to a power cut,
+    // and a save the plug-in was told succeeded must stay saved. Saves come one
+    // per report value, so the cost of the sync is not felt.
+    Exec(db, "PRAGMA journal_mode=WAL");
+    Exec(db, "PRAGMA synchronous=FULL");
+    Exec(db, kSchema);
+  } else {
+    Statement probe(db, "SELECT count(*) FROM patients");  // fails on a file that is no archive
+    probe.Step();
+  }
+  return archive;
+}
+
+SqliteArchive::SqliteArchive(std::string path, sqlite3* db) : path_(std::move(path)), db_(db) {}
+
+SqliteArchive::~SqliteArchive() { sqlite3_close_v2(db_); }
+
+// ---- patients -----------------------------------------------------------------
+
+std::shared_ptr<host::Patient> SqliteArchive::DaiPazienteRegionale(const std::string& code,
+                                                                   bool regional) {
+  if (code.empty()) return nullptr;
+  std::optional<PatientRecord> found;
+  if (regional) {
+    Statement s(db_,
+                "SELECT id, cognome, nome, data_nascita, codice_fiscale, tessera FROM patients "
+                "WHERE tessera = ?1 OR codice_fiscale = ?1 COLLATE NOCASE "
+                "ORDER BY tessera = ?1 DESC, id LIMIT 1");
+    s.Bind(1, code);
+    if (s.Step()) found = ReadPatient(s);
+  } else {
+    char* end = nullptr;
+    const long long id = std::strtoll(code.c_str(), &end, 10);
+    if (end != nullptr && *end == '\0') found = FindPatient(id);
+  }
+  if (!found) return nullptr;
+  return std::make_shared<StandinPatient>(shared_from_this(), std::move(*found));
+}
+
+int64_t SqliteArchive::AddPatient(const PatientRecord& p) {
+  if (!CheckPatientRecord(p).empty()) throw RuntimeError(kErrInvalidCall);
+  Transaction t(db_);
+  Statement dup(db_,
+                "SELECT 1 FROM patients WHERE tessera = ?1 "
+                "OR (?2 <> '' AND codice_fiscale = ?2 COLLATE NOCASE)");
+  dup.Bind(1, p.tessera).Bind(2, p.codice_fiscale);
+  if (dup.Step()) throw RuntimeError(kErrDuplicateKey);
+  Statement s(db_,
+              "INSERT INTO patients(cognome, nome, data_nascita, codice_fiscale, tessera) "
+              "VALUES(?, ?, ?, ?, ?)");
+  s.Bind(1, p.cognome).Bind(2, p.nome).Bind(3, p.data_nascita).Bind(4, p.codice_fiscale);
+  s.Bind(5, p.tessera).Step();
+  const int64_t id = sqlite3_last_insert_rowid(db_);
+  t.Commit();
+  return id;
+}
+
+std::vector<PatientRecord> SqliteArchive::ListPatients() {
+  Statement s(db_,
+              "SELECT id, cognome, nome, data_nascita, codice_fiscale, tessera FROM patients "
+              "ORDER BY id");
+  std::vector<PatientRecord> out;
+  while (s.Step()) out.push_back(ReadPatient(s));
+  return out;
+}
+
+std::optional<PatientRecord> SqliteArchive::FindPatient(int64_t id) {
+  Statement s(db_,
+              "SELECT id, cognome, nome, data_nascita, codice_fiscale, tessera FROM patients "
+              "WHERE id = ?");
+  s.Bind(1, id);
+  if (!s.Step()) return std::nullopt;
+  return ReadPatient(s);
+}
+
+bool SqliteArchive::PatientExists(int64_t id) {
+  Statement s(db_, "SELECT 1 FROM patients WHERE id = ?");
+  s.Bind(1, id);
+  return s.Step();
+}
+
+// ---- charts -------------------------------------------------------------------
+
+void SqliteArchive::InsertExams(int64_t patient_id,
+                                const std::vector<std::vector<host::Variant>>& rows,
+                                bool automatic) {
+  Transaction t(db_);
+  int64_t group = 0;
+  if (automatic) {
+    Statement g(db_, "SELECT COALESCE(MAX(group_no), 0) + 1 FROM exams");
+    g.Step();
+    group = g.Int(0);
+  }
+  for (const auto& args : rows) {
+    Statement s(db_,
+                "INSERT INTO exams(patient_id, data, idrif1, idrif4, t1, args, automatic, "
+                "group_no) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
+    s.Bind(1, patient_id)
+        .BindField(2, args[kExamData])
+        .BindField(3, args[kExamIdrif1])
+        .BindField(4, args[kExamIdrif4])
+        .BindField(5, args[kExamT1]);
+    s.Bind(6, ArgsToJson(args)).Bind(7, automatic ? 1 : 0).Bind(8, group).Step();
+  }
+  t.Commit();
+}
+
+bool SqliteArchive::SaveExam(int64_t patient_id, const host::ExamSaveArgs& args) {
+  const auto values = args.ToVector();
+  if (!UsableArgs(values, kExamData) || !PatientExists(patient_id)) return false;
+  InsertExams(patient_id, {values}, /*automatic=*/false);
+  return true;
+}
+
+bool SqliteArchive::SaveVisit(int64_t patient_id, const host::VisitSaveArgs& args) {
+  const auto values = args.ToVector();
+  if (!UsableArgs(values, kVisitData) || !PatientExists(patient_id)) return false;
+  Transaction t(db_);
+  Statement s(db_, "INSERT INTO visits(patient_id, data, idrif4, args) VALUES(?, ?, ?, ?)");
+  s.Bind(1, patient_id).BindField(2, values[kVisitData]).BindField(3, values[kVisitIdrif4]);
+  s.Bind(4, ArgsToJson(values)).Step();
+  t.Commit();
+  return true;
+}
+
+std::vector<ChartEntry> SqliteArchive::Entries(const char* sql, int64_t patient_id, bool exams) {
+  Statement s(db_, sql);
+  s.Bind(1, patient_id);
+  std::vector<ChartEntry> out;
+  while (s.Step()) {
+    ChartEntry e;
+    e.id = s.Int(0);
+    e.args = ArgsFromJson(s.Text(1), exams ? kExamArgCount : kVisitArgCount);
+    if (exams) {
+      e.automatic = s.Int(2) != 0;
+      e.group = s.Int(3);
+    }
+    out.push_back(std::move(e));
+  }
+  return out;
+}
+
+std::vector<ChartEntry> SqliteArchive::Exams(int64_t patient_id) {
+  return Entries("SELECT id, args, automatic, group_no FROM exams WHERE patient_id = ? ORDER BY id",
+                 patient_id, true);
+}
+
+std::vector<ChartEntry> SqliteArchive::Visits(int64_t patient_id) {
+  return Entries("SELECT id, args FROM visits WHERE patient_id = ? ORDER BY id", patient_id, false);
+}
+
+std::vector<host::ChartItem> SqliteArchive::ExamList(int64_t patient_id) {
+  std::vector<host::ChartItem> out;
+  for (const auto& e : Exams(patient_id)) {
+    out.push_back({e.args[kExamData], e.args[kExamIdrif1], e.args[kExamIdrif4], e.args[kExamT1]});
+  }
+  return out;
+}
+
+std::vector<host::ChartItem> SqliteArchive::VisitList(int64_t patient_id) {
+  std::vector<host::ChartItem> out;
+  for (const auto& e : Visits(patient_id)) {
+    out.push_back({e.args[kVisitData], host::Empty{}, e.args[kVisitIdrif4], host::Empty{}});
+  }
+  return out;
+}
+
+// ---- groups of automatic exams --------------------------------------------------
+
+void SqliteArchive::BeginAutomaticGroup(int64_t patient_id) { groups_[patient_id].clear(); }
+
+bool SqliteArchive::AutomaticGroupOpen(int64_t patient_id) const {
+  return groups_.count(patient_id) != 0;
+}
+
+bool SqliteArchive::SaveExamInGroup(int64_t patient_id, const host::ExamSaveArgs& args) {
+  auto values = args.ToVector();
+  if (!UsableArgs(values, kExamData) || !PatientExists(patient_id)) return false;
+  groups_[patient_id].push_back({std::move(values)});
+  return true;
+}
+
+void SqliteArchive::CommitAutomaticGroup(int64_t patient_id) {
+  auto it = groups_.find(patient_id);
+  if (it == groups_.end()) return;
+  std::vector<std::vector<host::Variant>> rows;
+  for (auto& pending : it->second) rows.push_back(std::move(pending.args));
+  groups_.erase(it);
+  if (!rows.empty()) InsertExams(patient_id, rows, /*automatic=*/true);
+}
+
+// ---- test hooks -------------------------------------------------------------------
+
+void SqliteArchive::ForTestingScriptSaveResults(std::vector<host::Variant> results) {
+  scripted_results_.assign(results.begin(), results.end());
+}
+
+std::optional<host::Variant> SqliteArchive::TakeScriptedResult() {
+  if (scripted_results_.empty()) return std::nullopt;
+  host::Variant v = std::move(scripted_results_.front());
+  scripted_results_.pop_front();
+  if (std::holds_alternative<host::Empty>(v)) return std::nullopt;
+  return v;
+}
+
+}  // namespace lirvo::standin

@@ -1,0 +1,148 @@
+// The stand-in Clinora's archive of patients and their charts, kept in one
+// SQLite file (archive.db).
+//
+// Durability: the database runs in WAL mode with synchronous=FULL, so every
+// commit has reached the disk when the call that made it returns; each save
+// is one transaction, so a process killed at any instant leaves the archive
+// as it was before or after that save, never in between.
+//
+// Errors: data the archive cannot take (an unknown patient, an argument that
+// is an object, a date that is not dd/mm/yyyy) makes a save answer False; a
+// database that cannot be read or written (missing or read-only file, disk
+// error, corrupt file) throws RuntimeError (53 when the file is missing, 70
+// when it is read-only, 75 for anything else).
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+
+struct sqlite3;
+
+namespace lirvo::standin {
+
+// One patient as the archive keeps it.
+struct PatientRecord {
+  int64_t id = 0;  // given by the archive; ignored by AddPatient
+  std::string cognome;
+  std::string nome;
+  std::string data_nascita;  // dd/mm/yyyy
+  std::string codice_fiscale;
+  std::string tessera;  // the regional code
+};
+
+// One saved exam or visit with all the arguments of its save, in order (26
+// for an exam, 15 for a visit). Empty arguments come back as empty text.
+struct ChartEntry {
+  int64_t id = 0;
+  std::vector<host::Variant> args;
+  bool automatic = false;  // exams: saved inside a group of automatic exams
+  int64_t group = 0;       // exams: the number of that group, 0 when none
+};
+
+// Why a patient record cannot go into the archive, or "" when it can: the
+// surname, the name and the regional code must not be empty and the birth
+// date must be a real dd/mm/yyyy date.
+std::string CheckPatientRecord(const PatientRecord& p);
+
+class SqliteArchive : public host::Archive, public std::enable_shared_from_this<SqliteArchive> {
+ public:
+  enum class OpenMode {
+    kCreate,              // creates the file and the tables when missing
+    kMustExist,           // the file must exist (error 53 otherwise)
+    kReadOnlyForTesting,  // opens read-only, so every write fails with error 70
+  };
+
+  // Opens (or creates) the archive at `path`. Throws RuntimeError.
+  static std::shared_ptr<SqliteArchive> Open(const std::string& path,
+                                             OpenMode mode = OpenMode::kCreate);
+  ~SqliteArchive() override;
+  SqliteArchive(const SqliteArchive&) = delete;
+  SqliteArchive& operator=(const SqliteArchive&) = delete;
+
+  const std::string& Path() const { return path_; }
+
+  // ---- the host's view ------------------------------------------------------
+
+  // With `regional` True: the patient whose regional code (Tessera) equals
+  // `code` exactly, else the one whose codice fiscale equals it without regard
+  // to letter case; the lowest ID wins among several. With `regional` False
+  // the code is read as the patient's ID. An empty code finds nobody.
+  std::shared_ptr<host::Patient> DaiPazienteRegionale(const std::string& code,
+                                                      bool regional) override;
+
+  // ---- direct access (CLI, scripts, tests, views) ---------------------------
+
+  // Adds a patient and returns the new ID. Throws RuntimeError 5 for a record
+  // that CheckPatientRecord refuses, 457 when another patient already has the
+  // same regional code or codice fiscale (compared without case).
+  int64_t AddPatient(const PatientRecord& p);
+  std::vector<PatientRecord> ListPatients();
+  std::optional<PatientRecord> FindPatient(int64_t id);
+
+  // Saves an exam or a visit of a patient as the chart's Salva does: true when
+  // saved (durably), false for an unknown patient or broken arguments. Throws
+  // RuntimeError when the database fails.
+  bool SaveExam(int64_t patient_id, const host::ExamSaveArgs& args);
+  bool SaveVisit(int64_t patient_id, const host::VisitSaveArgs& args);
+
+  std::vector<ChartEntry> Exams(int64_t patient_id);
+  std::vector<ChartEntry> Visits(int64_t patient_id);
+
+  // The chart lists as the host hands them out.
+  std::vector<host::ChartItem> ExamList(int64_t patient_id);
+  std::vector<host::ChartItem> VisitList(int64_t patient_id);
+
+  // ---- groups of automatic exams --------------------------------------------
+  //
+  // ClearEsamiAutomatici opens a group for the patient (dropping any group
+  // still open for that patient, unsaved); every Salva until
+  // SalvaEsamiAutomatici is checked at once (True or False as ever) but kept
+  // in memory; SalvaEsamiAutomatici writes the whole group in one transaction.
+  // So a group reaches the chart whole or not at all; a group that is never
+  // committed (the process dies, the archive closes) leaves no trace.
+  void BeginAutomaticGroup(int64_t patient_id);
+  // True while a group is open for the patient.
+  bool AutomaticGroupOpen(int64_t patient_id) const;
+  // Saves the open group (nothing when none is open). Throws RuntimeError when
+  // the database fails; the group is then dropped.
+  void CommitAutomaticGroup(int64_t patient_id);
+  // Exam saves of the open group: true when taken into the group, false as
+  // SaveExam.
+  bool SaveExamInGroup(int64_t patient_id, const host::ExamSaveArgs& args);
+
+  // ---- test hooks -------------------------------------------------------------
+
+  // Scripts the results of the next chart saves (exams and visits, in call
+  // order): an Empty entry lets that save run normally, any other value (Null,
+  // False ...) is returned as is and nothing is saved.
+  void ForTestingScriptSaveResults(std::vector<host::Variant> results);
+
+  // Exposed for the chart objects.
+  std::optional<host::Variant> TakeScriptedResult();
+
+ private:
+  SqliteArchive(std::string path, sqlite3* db);
+
+  struct PendingExam {
+    std::vector<host::Variant> args;
+  };
+
+  bool PatientExists(int64_t id);
+  void InsertExams(int64_t patient_id, const std::vector<std::vector<host::Variant>>& rows,
+                   bool automatic);
+  std::vector<ChartEntry> Entries(const char* sql, int64_t patient_id, bool exams);
+
+  std::string path_;
+  sqlite3* db_;
+  std::map<int64_t, std::vector<PendingExam>> groups_;  // open groups, by patient
+  std::deque<host::Variant> scripted_results_;
+};
+
+}  // namespace lirvo::standin

@@ -1,0 +1,75 @@
+// The installation of the stand-in Clinora with the plug-in:
+//
+//   INSTALL/plugin/Config.xml              the plug-in's configuration
+//   INSTALL/plugin/TrascodificaLirvo.xml   exam-code transcoding table
+//   INSTALL/plugin/Styles/*.png            the nine ribbon icons
+//   INSTALL/documents/                     bundles, imported and discarded files, summaries
+//   INSTALL/archive.db                     patients and charts (SQLite)
+//
+// INSTALL/plugin plays the folder of the plug-in's own component file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/file_system.h"
+
+namespace lirvo::standin {
+
+// The product name on the root element of Config.xml.
+inline constexpr const char* kProductName = "Clinora - Referti Lirvo";
+
+// The nine ribbon icons of the Styles folder.
+inline constexpr const char* kIconNames[] = {
+    "RefertiLirvo.png", "REFRecived.png",    "REFImport.png",     "REFClear.png",  "REFPrint.png",
+    "REFLast.png",      "REFLastUnRead.png", "REFLastDouble.png", "REFConfig.png",
+};
+
+// The paths of an installation. All absolute, '/'-separated, folders without
+// a trailing separator except DocumentsFolder.
+class Installation {
+ public:
+  // `root` may be relative (to the current folder) and may end with '/'.
+  explicit Installation(const std::string& root);
+
+  const std::string& Root() const { return root_; }
+  std::string PluginFolder() const { return root_ + "/plugin"; }
+  std::string ConfigFile() const { return PluginFolder() + "/Config.xml"; }
+  std::string TranscodingFile() const { return PluginFolder() + "/TrascodificaLirvo.xml"; }
+  std::string StylesFolder() const { return PluginFolder() + "/Styles"; }
+  // With a trailing '/', as Config.xml holds it.
+  std::string DocumentsFolder() const { return root_ + "/documents/"; }
+  std::string ArchiveFile() const { return root_ + "/archive.db"; }
+
+ private:
+  std::string root_;
+};
+
+// One entry of the transcoding table.
+struct TranscodingEntry {
+  std::string codice;          // the health authority's exam code
+  std::string descrizione;     // its description
+  std::string clnID;           // Clinora's exam identifier
+  std::string clnDescrizione;  // Clinora's description
+};
+
+// The text of Config.xml naming `documents_folder`.
+std::string ConfigXmlText(const std::string& documents_folder);
+
+// The text of the transcoding table: a root element holding one "esame"
+// element per entry, each with exactly its four value elements.
+std::string TranscodingXmlText(const std::vector<TranscodingEntry>& entries);
+
+// True when `inst` already holds an archive or a Config.xml.
+bool InstallationExists(FileSystem& fs, const Installation& inst);
+
+// Lays out the installation: folders, Config.xml, the transcoding table with
+// `transcoding`, the icons and an empty archive. Existing files of the
+// documents folder are kept. With `force` an existing Config.xml, table and
+// archive are replaced (the archive starts empty); without it the caller must
+// have checked InstallationExists. Throws RuntimeError when a folder or a
+// file cannot be made.
+void LayOutInstallation(FileSystem& fs, const Installation& inst, bool force,
+                        const std::vector<TranscodingEntry>& transcoding = {});
+
+}  // namespace lirvo::standin

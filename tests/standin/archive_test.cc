@@ -1,0 +1,315 @@
+#include "standin/archive.h"
+
+#include <gtest/gtest.h>
+
+#include "base/runtime_error.h"
+#include "support/temp_dir.h"
+
+namespace lirvo::standin {
+namespace {
+
+using host::Null;
+using host::Variant;
+
+PatientRecord Rossi() {
+  return {0, "ROSSI", "MARIO", "01/02/1950", "RSSMRA50B01H501U", "8000031415"};
+}
+PatientRecord Bianchi() {
+  return {0, "BIANCHI", "LUCIA", "15/07/1982", "BNCLCU82L55F205Z", "8000039334"};
+}
+
+host::ExamSaveArgs Exam(const std::string& date, Variant clinora_id, const std::string& code,
+                        const std::string& value) {
+  host::ExamSaveArgs a;
+  a.a1_empty = std::string();
+  a.a2_group_id = std::string("refLirvo.1001");
+  a.a3_report_date = date;
+  a.a4_today = std::string("06/12/2026");
+  a.a5_clinora_id = std::move(clinora_id);
+  a.a6_description = std::string("Glucosio");
+  a.a7_numeric = int64_t{1};
+  a.a8_value = value;
+  a.a13_out_of_range = true;
+  a.a14_false = false;
+  a.a24_code = code;
+  a.a25_kind = std::string("RefertoOnLine");
+  return a;
+}
+
+host::VisitSaveArgs Visit(const std::string& date, const std::string& reference) {
+  host::VisitSaveArgs a;
+  a.a4_description = std::string("RX TORACE");
+  a.a5_report_date = date;
+  a.a6_today = std::string("06/12/2026");
+  a.a7_zero = int64_t{0};
+  a.a8_body = std::string("Nulla di rilevante.");
+  a.a9_body = std::string("Nulla di rilevante.");
+  a.a14_reference = reference;
+  a.a15_kind = std::string("RefertoOnLine");
+  return a;
+}
+
+class ArchiveTest : public ::testing::Test {
+ protected:
+  std::shared_ptr<SqliteArchive> Open() { return SqliteArchive::Open(dir_.File("archive.db")); }
+  testing::TempDir dir_;
+};
+
+TEST_F(ArchiveTest, RegionalLookupMatchesTesseraExactlyOrCodiceFiscaleWithoutCase) {
+  auto archive = Open();
+  const int64_t rossi = archive->AddPatient(Rossi());
+  const int64_t bianchi = archive->AddPatient(Bianchi());
+  EXPECT_NE(rossi, bianchi);
+
+  struct Case {
+    std::string code;
+    int64_t expected;  // 0 = nobody
+  } cases[] = {
+      {"8000031415", rossi},
+      {"RSSMRA50B01H501U", rossi},
+      {"rssmra50b01h501u", rossi},
+      {"bncLCU82L55F205Z", bianchi},
+      {" 8000031415", 0},  // no trimming
+      {"800003141", 0},
+      {"", 0},
+      {"ROSSI", 0},
+  };
+  for (const auto& c : cases) {
+    auto p = archive->DaiPazienteRegionale(c.code, true);
+    if (c.expected == 0) {
+      EXPECT_EQ(p, nullptr) << c.code;
+    } else {
+      ASSERT_NE(p, nullptr) << c.code;
+      EXPECT_EQ(p->ID(), Variant(c.expected)) << c.code;
+    }
+  }
+  auto p = archive->DaiPazienteRegionale("8000039334", true);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->Cognome(), "BIANCHI");
+  EXPECT_EQ(p->Nome(), "LUCIA");
+  EXPECT_EQ(p->DataNascita(), "15/07/1982");
+  EXPECT_EQ(p->CodiceFiscale(), "BNCLCU82L55F205Z");
+  EXPECT_EQ(p->Tessera(), "8000039334");
+  // Not regional: the code is the ID.
+  ASSERT_NE(archive->DaiPazienteRegionale(std::to_string(rossi), false), nullptr);
+  EXPECT_EQ(archive->DaiPazienteRegionale("8000031415", false), nullptr);
+}
+
+TEST_F(ArchiveTest, TesseraMatchWinsOverAnotherPatientsCodiceFiscale) {
+  auto archive = Open();
+  PatientRecord odd = Rossi();
+  odd.codice_fiscale = "X1";
+  odd.tessera = "T1";
+  const int64_t first = archive->AddPatient(odd);
+  PatientRecord other = Bianchi();
+  other.codice_fiscale = "";
+  other.tessera = "x1";  // another patient's codice fiscale in another case
+  const int64_t second = archive->AddPatient(other);
+  EXPECT_EQ(archive->DaiPazienteRegionale("x1", true)->ID(), Variant(second));
+  EXPECT_EQ(archive->DaiPazienteRegionale("X1", true)->ID(), Variant(first));
+}
+
+TEST_F(ArchiveTest, AddPatientRefusesBadRecordsAndDuplicates) {
+  auto archive = Open();
+  archive->AddPatient(Rossi());
+  PatientRecord bad_date = Bianchi();
+  bad_date.data_nascita = "31/02/1980";
+  PatientRecord no_tessera = Bianchi();
+  no_tessera.tessera = "";
+  PatientRecord same_cf = Bianchi();
+  same_cf.codice_fiscale = "rssmra50b01h501u";
+  PatientRecord same_tessera = Bianchi();
+  same_tessera.tessera = "8000031415";
+
+  struct Case {
+    PatientRecord p;
+    int error;
+  } cases[] = {{bad_date, kErrInvalidCall},
+               {no_tessera, kErrInvalidCall},
+               {same_cf, kErrDuplicateKey},
+               {same_tessera, kErrDuplicateKey}};
+  for (const auto& c : cases) {
+    try {
+      archive->AddPatient(c.p);
+      ADD_FAILURE() << "accepted " << c.p.tessera << " " << c.p.codice_fiscale;
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.Number(), c.error);
+    }
+  }
+  EXPECT_EQ(archive->ListPatients().size(), 1u);
+  EXPECT_EQ(CheckPatientRecord(bad_date), "data di nascita non valida: 31/02/1980");
+}
+
+TEST_F(ArchiveTest, SavesShowInTheListsWithTheFieldsTheDuplicateChecksRead) {
+  auto archive = Open();
+  archive->AddPatient(Rossi());
+  auto patient = archive->DaiPazienteRegionale("8000031415", true);
+  auto exams = patient->RefertiEsami();
+  auto visits = patient->RefertiVisite();
+  EXPECT_EQ(exams, patient->RefertiEsami());  // the same object each time
+
+  EXPECT_EQ(exams->Salva(Exam("03/11/2026", std::string("GLU"), "0101", "98")), Variant(true));
+  EXPECT_EQ(exams->Salva(Exam("03/11/2026", Null{}, "0202", "4,5")), Variant(true));
+  EXPECT_EQ(visits->Salva(Visit("02/11/2026", "lrv.RX01")), Variant(true));
+
+  const auto list = exams->Lista();
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].Data, Variant(std::string("03/11/2026")));
+  EXPECT_EQ(list[0].idrif1, Variant(std::string("GLU")));
+  EXPECT_EQ(list[0].idrif4, Variant(std::string("0101")));
+  EXPECT_EQ(list[0].t1, Variant(std::string("98")));
+  EXPECT_EQ(list[1].idrif1, Variant(Null{}));
+  EXPECT_EQ(list[1].t1, Variant(std::string("4,5")));
+
+  const auto vlist = visits->Lista();
+  ASSERT_EQ(vlist.size(), 1u);
+  EXPECT_EQ(vlist[0].Data, Variant(std::string("02/11/2026")));
+  EXPECT_EQ(vlist[0].idrif4, Variant(std::string("lrv.RX01")));
+
+  // The whole argument lists are kept, types included.
+  const auto stored = archive->Exams(1);
+  ASSERT_EQ(stored.size(), 2u);
+  ASSERT_EQ(stored[0].args.size(), 26u);
+  EXPECT_EQ(stored[0].args[6], Variant(int64_t{1}));
+  EXPECT_EQ(stored[0].args[12], Variant(true));
+  EXPECT_EQ(stored[0].args[24], Variant(std::string("RefertoOnLine")));
+  EXPECT_EQ(stored[0].args[15], Variant(std::string()));  // Empty is kept as empty text
+  EXPECT_FALSE(stored[0].automatic);
+  ASSERT_EQ(archive->Visits(1).at(0).args.size(), 15u);
+}
+
+TEST_F(ArchiveTest, BrokenArgumentsAndUnknownPatientsAreRefusedWithFalse) {
+  auto archive = Open();
+  const int64_t id = archive->AddPatient(Rossi());
+  EXPECT_FALSE(archive->SaveExam(id, Exam("31/11/2026", Null{}, "1", "2")));
+  EXPECT_FALSE(archive->SaveExam(id, Exam("", Null{}, "1", "2")));
+  host::ExamSaveArgs not_a_text_date = Exam("01/01/2026", Null{}, "1", "2");
+  not_a_text_date.a3_report_date = int64_t{20260101};
+  EXPECT_FALSE(archive->SaveExam(id, not_a_text_date));
+  host::ExamSaveArgs with_object = Exam("01/01/2026", Null{}, "1", "2");
+  with_object.a9_unit = std::shared_ptr<host::Dispatch>();
+  EXPECT_FALSE(archive->SaveExam(id, with_object));
+  EXPECT_FALSE(archive->SaveVisit(id, Visit("1/13/2026", "lrv.X")));
+  EXPECT_FALSE(archive->SaveExam(id + 1, Exam("01/01/2026", Null{}, "1", "2")));
+  EXPECT_FALSE(archive->SaveVisit(id + 1, Visit("01/01/2026", "lrv.X")));
+  EXPECT_TRUE(archive->Exams(id).empty());
+  EXPECT_TRUE(archive->Visits(id).empty());
+}
+
+TEST_F(ArchiveTest, SavesSurviveReopening) {
+  {
+    auto archive = Open();
+    archive->AddPatient(Rossi());
+    auto p = archive->DaiPazienteRegionale("8000031415", true);
+    ASSERT_EQ(p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.RX01")), Variant(true));
+    p->RefertiEsami()->ClearEsamiAutomatici();
+    p->RefertiEsami()->Salva(Exam("03/11/2026", Null{}, "0101", "98"));
+    p->RefertiEsami()->SalvaEsamiAutomatici();
+  }
+  auto archive = Open();
+  auto p = archive->DaiPazienteRegionale("8000031415", true);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->RefertiVisite()->Lista().size(), 1u);
+  EXPECT_EQ(p->RefertiEsami()->Lista().size(), 1u);
+}
+
+TEST_F(ArchiveTest, AutomaticExamsReachTheChartOnlyWhenTheGroupIsSaved) {
+  auto archive = Open();
+  archive->AddPatient(Rossi());
+  auto exams = archive->DaiPazienteRegionale("8000031415", true)->RefertiEsami();
+
+  exams->ClearEsamiAutomatici();
+  EXPECT_EQ(exams->Salva(Exam("03/11/2026", Null{}, "A", "1")), Variant(true));
+  EXPECT_EQ(exams->Salva(Exam("bad", Null{}, "B", "2")), Variant(false));
+  EXPECT_TRUE(exams->Lista().empty());  // still buffered
+  // A second patient object of the same patient shares the open group.
+  auto again = archive->DaiPazienteRegionale("8000031415", true)->RefertiEsami();
+  EXPECT_EQ(again->Salva(Exam("03/11/2026", Null{}, "C", "3")), Variant(true));
+  exams->SalvaEsamiAutomatici();
+  auto stored = archive->Exams(1);
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_TRUE(stored[0].automatic && stored[1].automatic);
+  EXPECT_EQ(stored[0].group, stored[1].group);
+
+  // Clear drops what an earlier group left unsaved; a new group gets a new number.
+  exams->ClearEsamiAutomatici();
+  exams->Salva(Exam("04/11/2026", Null{}, "D", "4"));
+  exams->ClearEsamiAutomatici();
+  exams->Salva(Exam("04/11/2026", Null{}, "E", "5"));
+  exams->SalvaEsamiAutomatici();
+  exams->SalvaEsamiAutomatici();  // nothing open: nothing happens
+  stored = archive->Exams(1);
+  ASSERT_EQ(stored.size(), 3u);
+  EXPECT_EQ(stored[2].args[23], Variant(std::string("E")));
+  EXPECT_GT(stored[2].group, stored[0].group);
+
+  // Outside a group a save is immediate.
+  exams->Salva(Exam("05/11/2026", Null{}, "F", "6"));
+  EXPECT_EQ(archive->Exams(1).size(), 4u);
+  EXPECT_FALSE(archive->Exams(1).back().automatic);
+}
+
+TEST_F(ArchiveTest, AGroupNeverSavedLeavesNoTrace) {
+  {
+    auto archive = Open();
+    archive->AddPatient(Rossi());
+    auto exams = archive->DaiPazienteRegionale("8000031415", true)->RefertiEsami();
+    exams->ClearEsamiAutomatici();
+    exams->Salva(Exam("03/11/2026", Null{}, "A", "1"));
+  }
+  EXPECT_TRUE(Open()->Exams(1).empty());
+}
+
+TEST_F(ArchiveTest, ScriptedResultsFailChosenSaves) {
+  auto archive = Open();
+  archive->AddPatient(Rossi());
+  auto p = archive->DaiPazienteRegionale("8000031415", true);
+  archive->ForTestingScriptSaveResults({host::Empty{}, Null{}, false});
+  EXPECT_EQ(p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.1")), Variant(true));
+  EXPECT_EQ(p->RefertiEsami()->Salva(Exam("03/11/2026", Null{}, "A", "1")), Variant(Null{}));
+  EXPECT_EQ(p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.2")), Variant(false));
+  EXPECT_EQ(p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.3")), Variant(true));
+  EXPECT_EQ(archive->Visits(1).size(), 2u);
+  EXPECT_TRUE(archive->Exams(1).empty());
+}
+
+TEST_F(ArchiveTest, FailingDatabaseThrowsInsteadOfAnsweringFalse) {
+  {
+    auto archive = Open();
+    archive->AddPatient(Rossi());
+  }
+  auto archive =
+      SqliteArchive::Open(dir_.File("archive.db"), SqliteArchive::OpenMode::kReadOnlyForTesting);
+  auto p = archive->DaiPazienteRegionale("8000031415", true);
+  ASSERT_NE(p, nullptr);
+  EXPECT_TRUE(p->RefertiVisite()->Lista().empty());  // reading still works
+  try {
+    p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.1"));
+    ADD_FAILURE() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), kErrPermissionDenied);
+  }
+  p->RefertiEsami()->ClearEsamiAutomatici();
+  EXPECT_EQ(p->RefertiEsami()->Salva(Exam("03/11/2026", Null{}, "A", "1")), Variant(true));
+  EXPECT_THROW(p->RefertiEsami()->SalvaEsamiAutomatici(), RuntimeError);
+  EXPECT_THROW(archive->AddPatient(Bianchi()), RuntimeError);
+}
+
+TEST_F(ArchiveTest, OpeningFailuresAreRuntimeErrors) {
+  try {
+    SqliteArchive::Open(dir_.File("missing.db"), SqliteArchive::OpenMode::kMustExist);
+    ADD_FAILURE() << "opened a missing archive";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), kErrFileNotFound);
+  }
+  {
+    std::FILE* f = std::fopen(dir_.File("junk.db").c_str(), "wb");
+    std::fputs("this is not a database, just some text that is long enough to matter", f);
+    std::fclose(f);
+  }
+  EXPECT_THROW(SqliteArchive::Open(dir_.File("junk.db")), RuntimeError);
+  EXPECT_THROW(SqliteArchive::Open(dir_.File("no/such/folder/a.db")), RuntimeError);
+}
+
+}  // namespace
+}  // namespace lirvo::standin
