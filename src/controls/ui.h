@@ -4,6 +4,7 @@
 // and for the headless `lirvo run`.
 #pragma once
 
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,6 +65,21 @@ class ModalForm {
   virtual std::string Caption() const = 0;
   // Closes the form as its close or cancel button would.
   virtual void Close() = 0;
+
+  // What the form shows, for transcripts: a JSON object whose members are
+  // added to the "modal" event (for example {"title":...,"text":...}). The
+  // default describes nothing.
+  virtual nlohmann::json Describe() const;
+  // Carries out one scripted user action while the form is shown modally
+  // ("select 2", "click cbChiudi", ...; the words are the form's own).
+  // Returns false when the form does not know the action; the default knows
+  // none.
+  virtual bool Perform(const std::string& action);
+  // Whether the form is still shown; an action that ends the modal display
+  // (a confirm or close button) makes it false. The default is true, so a
+  // form that does not track it is always closed with Close() after its
+  // actions.
+  virtual bool IsOpen() const;
 };
 
 // Sets the pointer for the lifetime of the guard and restores the previous

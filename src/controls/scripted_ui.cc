@@ -1,0 +1,125 @@
+#include "controls/scripted_ui.h"
+
+#include <algorithm>
+
+#include "base/utf8.h"
+
+namespace lirvo::ui {
+namespace {
+
+constexpr int kAnswerCancel = 2;
+constexpr int kAnswerAbort = 3;
+constexpr int kAnswerRetry = 4;
+constexpr int kAnswerIgnore = 5;
+
+// The answers the buttons of a message-box style can give; the first is the
+// answer of a box nobody answers.
+std::vector<int> ButtonAnswers(int style) {
+  switch (style & 7) {
+    case 1:
+      return {kAnswerCancel, kAnswerOk};
+    case 2:
+      return {kAnswerAbort, kAnswerRetry, kAnswerIgnore};
+    case 3:
+      return {kAnswerCancel, kAnswerYes, kAnswerNo};
+    case kYesNoButtons:
+      return {kAnswerNo, kAnswerYes};
+    case 5:
+      return {kAnswerCancel, kAnswerRetry};
+    default:
+      return {kAnswerOk};
+  }
+}
+
+template <typename T>
+std::optional<T> PopFront(std::deque<T>& queue) {
+  if (queue.empty()) return std::nullopt;
+  T front = std::move(queue.front());
+  queue.pop_front();
+  return front;
+}
+
+}  // namespace
+
+void ScriptedUi::Emit(nlohmann::json event, bool to_sink) {
+  calls_.push_back(event);
+  if (to_sink && sink_) sink_(event);
+}
+
+int ScriptedUi::MsgBox(const std::string& text, int style, const std::string& title) {
+  const std::vector<int> possible = ButtonAnswers(style);
+  int answer = possible.front();
+  nlohmann::json event = {{"type", "msgbox"},
+                          {"style", style},
+                          {"title", SanitizeUtf8(title)},
+                          {"text", SanitizeUtf8(text)}};
+  if (auto queued = PopFront(answers_)) {
+    if (std::find(possible.begin(), possible.end(), *queued) != possible.end()) {
+      answer = *queued;
+    } else {
+      event["queued"] = *queued;
+    }
+  }
+  event["answer"] = answer;
+  Emit(std::move(event));
+  return answer;
+}
+
+void ScriptedUi::SetMousePointer(int pointer) {
+  pointer_ = pointer;
+  Emit({{"type", "pointer"}, {"pointer", pointer}}, record_pointer_);
+}
+
+void ScriptedUi::Beep() { Emit({{"type", "beep"}}); }
+
+std::optional<std::string> ScriptedUi::BrowseForFolder(const std::string& title,
+                                                       const std::string& start_folder) {
+  std::optional<std::string> answer = PopFront(folders_).value_or(std::nullopt);
+  Emit({{"type", "browse"},
+        {"title", SanitizeUtf8(title)},
+        {"start", SanitizeUtf8(start_folder)},
+        {"answer", answer ? nlohmann::json(SanitizeUtf8(*answer)) : nlohmann::json(nullptr)}});
+  return answer;
+}
+
+int ScriptedUi::PopupMenu(const std::vector<std::string>& items) {
+  const int answer = PopFront(popups_).value_or(0);
+  nlohmann::json names = nlohmann::json::array();
+  for (const auto& item : items) names.push_back(SanitizeUtf8(item));
+  Emit({{"type", "popup"}, {"items", std::move(names)}, {"answer", answer}});
+  return answer;
+}
+
+void ScriptedUi::ShowModal(ModalForm& form) {
+  const std::string name = form.Name();
+  nlohmann::json event = {
+      {"type", "modal"}, {"form", SanitizeUtf8(name)}, {"caption", SanitizeUtf8(form.Caption())}};
+  nlohmann::json described = form.Describe();
+  if (described.is_object()) {
+    for (auto& [key, value] : described.items()) {
+      if (!event.contains(key)) event[key] = value;
+    }
+  }
+  Emit(std::move(event));
+
+  std::vector<std::string> steps;
+  if (!modal_actions_.empty() &&
+      (modal_actions_.front().form.empty() || modal_actions_.front().form == name)) {
+    steps = std::move(modal_actions_.front().steps);
+    modal_actions_.pop_front();
+  }
+  for (const auto& step : steps) {
+    if (!form.IsOpen()) break;
+    const bool ok = form.Perform(step);
+    Emit({{"type", "modal_action"},
+          {"form", SanitizeUtf8(name)},
+          {"action", SanitizeUtf8(step)},
+          {"ok", ok}});
+  }
+  if (form.IsOpen()) {
+    Emit({{"type", "modal_close"}, {"form", SanitizeUtf8(name)}});
+    form.Close();
+  }
+}
+
+}  // namespace lirvo::ui

@@ -1,0 +1,90 @@
+#include "controls/simple_controls.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "base/runtime_error.h"
+
+namespace lirvo::controls {
+namespace {
+
+TEST(ControlTest, NegativeSizesRaiseAndChangeNothing) {
+  Panel panel{"Picture1", {0, 4515, 7440, 765}};
+  int changes = 0;
+  panel.AddListener([&](const Control&) { ++changes; });
+  try {
+    panel.SetWidth(-1);
+    FAIL() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), kErrInvalidPropertyValue);
+  }
+  EXPECT_THROW(panel.SetHeight(-15), RuntimeError);
+  EXPECT_EQ(panel.GetBounds(), (Bounds{0, 4515, 7440, 765}));
+  EXPECT_EQ(changes, 0);
+  panel.SetWidth(0);
+  panel.SetTop(-200);  // positions may be negative
+  panel.SetTop(-200);  // no change, no notification
+  EXPECT_EQ(changes, 2);
+}
+
+TEST(ControlTest, ShownOnlyWhenEveryContainerIsVisible) {
+  Panel outer{"Picture1", {}};
+  Panel group{"pbFndPaz", {}};
+  Button button{"cbFndPaz", {}, ".."};
+  group.SetContainer(&outer);
+  button.SetContainer(&group);
+  EXPECT_TRUE(button.IsShown());
+  outer.SetVisible(false);
+  EXPECT_FALSE(button.IsShown());
+  EXPECT_TRUE(button.Visible());
+  EXPECT_THROW(outer.SetContainer(&button), RuntimeError);
+  EXPECT_THROW(outer.SetContainer(&outer), RuntimeError);
+}
+
+TEST(TextBoxTest, ChangeHandlerRunsOnEveryNewText) {
+  TextBox box{"tbPaziente", {}};
+  std::vector<std::string> seen;
+  box.SetOnTextChange([&] { seen.push_back(box.Text()); });
+  box.AppendCharacter(U'R');
+  box.AppendCharacter(U'È');
+  box.SetText("RÈ");
+  box.SetText("");
+  EXPECT_EQ(seen, (std::vector<std::string>{"R", "RÈ", ""}));
+}
+
+TEST(LineTest, BoundsFollowTheEndPoints) {
+  Line line{"Line2", 0, 15, 7440, 15, Rgb(255, 255, 255)};
+  EXPECT_EQ(line.BorderColor(), 16777215);
+  EXPECT_EQ(line.GetBounds(), (Bounds{0, 15, 7440, 0}));
+  int changes = 0;
+  line.AddListener([&](const Control&) { ++changes; });
+  line.SetX2(-300);
+  EXPECT_EQ(line.GetBounds(), (Bounds{-300, 15, 300, 0}));
+  line.SetX2(-300);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST(ProgressBarTest, ValueStaysWithinMaxAndChangesAreReported) {
+  ProgressBar bar{"ProgressBar1", {105, 225, 4140, 315}};
+  std::vector<nlohmann::json> events;
+  bar.AddListener([&](const Control&) { events.push_back(bar.Describe()); });
+  bar.SetVisible(false);
+  bar.SetMax(3);
+  bar.SetValue(3);
+  bar.SetText("1 di 3");
+  EXPECT_THROW(bar.SetValue(4), RuntimeError);
+  EXPECT_THROW(bar.SetValue(-1), RuntimeError);
+  EXPECT_THROW(bar.SetMax(-1), RuntimeError);
+  bar.SetMax(1);
+  EXPECT_EQ(bar.Value(), 1);
+  ASSERT_EQ(events.size(), 5u);
+  EXPECT_EQ(
+      events[3],
+      (nlohmann::json{
+          {"type", "progress"}, {"text", "1 di 3"}, {"value", 3}, {"max", 3}, {"visible", false}}));
+  EXPECT_EQ(events[4]["value"], 1);
+}
+
+}  // namespace
+}  // namespace lirvo::controls
