@@ -1,6 +1,9 @@
 #include "standin/archive.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "base/runtime_error.h"
 #include "support/temp_dir.h"
@@ -309,6 +312,50 @@ TEST_F(ArchiveTest, OpeningFailuresAreRuntimeErrors) {
   }
   EXPECT_THROW(SqliteArchive::Open(dir_.File("junk.db")), RuntimeError);
   EXPECT_THROW(SqliteArchive::Open(dir_.File("no/such/folder/a.db")), RuntimeError);
+}
+
+TEST_F(ArchiveTest, KillDuringSavesLosesNoConfirmedSave) {
+  int64_t id = 0;
+  {
+    auto archive = Open();
+    id = archive->AddPatient(Rossi());
+  }
+  int pipe_fds[2];
+  ASSERT_EQ(::pipe(pipe_fds), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Saves visits and groups of exams for ever, telling the parent after
+    // each save that returned.
+    ::close(pipe_fds[0]);
+    auto archive = Open();
+    auto p = archive->DaiPazienteRegionale("8000031415", true);
+    for (int i = 0;; ++i) {
+      p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv." + std::to_string(i)));
+      p->RefertiEsami()->ClearEsamiAutomatici();
+      for (int k = 0; k < 3; ++k) p->RefertiEsami()->Salva(Exam("03/11/2026", Null{}, "A", "1"));
+      p->RefertiEsami()->SalvaEsamiAutomatici();
+      char done = 1;
+      if (::write(pipe_fds[1], &done, 1) != 1) ::_exit(1);
+    }
+  }
+  ::close(pipe_fds[1]);
+  int confirmed = 0;
+  char c;
+  while (confirmed < 25 && ::read(pipe_fds[0], &c, 1) == 1) ++confirmed;
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  while (::read(pipe_fds[0], &c, 1) == 1) ++confirmed;  // saves reported before the kill
+  ::close(pipe_fds[0]);
+
+  auto archive = Open();
+  const size_t visits = archive->Visits(id).size();
+  const size_t exams = archive->Exams(id).size();
+  EXPECT_GE(visits, static_cast<size_t>(confirmed));
+  // Groups are whole: three exams per group, never a part of one.
+  EXPECT_EQ(exams % 3, 0u);
+  EXPECT_GE(exams, 3u * confirmed);
+  EXPECT_LE(exams, 3u * visits);
 }
 
 }  // namespace

@@ -1,0 +1,165 @@
+#include "standin/xml_document.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "base/files.h"
+#include "base/runtime_error.h"
+#include "support/temp_dir.h"
+
+namespace lirvo::standin {
+namespace {
+
+constexpr const char* kConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
+<configurazione name="Clinora - Referti Lirvo">
+  <parameters>
+    <parameter name="documentsfolder">/srv/lirvo/documents/</parameter>
+    <parameter name="altro">x<b>y</b>z</parameter>
+  </parameters>
+</configurazione>
+)";
+
+class XmlDocumentTest : public ::testing::Test {
+ protected:
+  void Write(const std::string& name, std::string_view bytes) {
+    ReplaceFile(RealFileSystem(), dir_.File(name), bytes);
+  }
+  testing::TempDir dir_;
+  PugiXmlDocument doc_{RealFileSystem()};
+};
+
+TEST_F(XmlDocumentTest, LoadFailuresGiveFalseAndAnEmptyDocument) {
+  Write("broken.xml", "<a><b></a>");
+  Write("empty.xml", "");
+  Write("text.xml", "just text");
+  Write("good.xml", kConfig);
+  for (const char* name : {"missing.xml", "broken.xml", "empty.xml", "text.xml"}) {
+    ASSERT_TRUE(doc_.LoadFileXML(dir_.File("good.xml")));
+    EXPECT_FALSE(doc_.LoadFileXML(dir_.File(name))) << name;
+    EXPECT_EQ(doc_.RootNode(), nullptr) << name;
+  }
+  EXPECT_FALSE(doc_.LoadFileXML(dir_.path()));  // a folder
+}
+
+TEST_F(XmlDocumentTest, SelectsRelativePathsAndReadsAttributesAndText) {
+  Write("Config.xml", kConfig);
+  ASSERT_TRUE(doc_.LoadFileXML(dir_.File("Config.xml")));
+  auto root = doc_.RootNode();
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->NodeName(), "configurazione");
+  EXPECT_EQ(doc_.GetAttribute(root, "name"), "Clinora - Referti Lirvo");
+  EXPECT_EQ(doc_.GetAttribute(root, "missing"), "");
+
+  auto params = doc_.SelectNodeList(root, "parameters/parameter");
+  ASSERT_EQ(params.size(), 2u);
+  auto name = params[0]->GetNamedItem("name");
+  ASSERT_NE(name, nullptr);
+  EXPECT_EQ(name->Text(), "documentsfolder");
+  EXPECT_EQ(params[0]->GetNamedItem("value"), nullptr);
+  EXPECT_EQ(params[0]->Text(), "/srv/lirvo/documents/");
+  EXPECT_EQ(params[1]->Text(), "xyz");  // all text below the node
+
+  EXPECT_TRUE(doc_.SelectNodeList(root, "nothing/here").empty());
+  EXPECT_TRUE(doc_.SelectNodeList(params[0], "@name").empty());  // elements only
+
+  try {
+    doc_.SelectNodeList(nullptr, "parameters/parameter");
+    ADD_FAILURE() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), kErrObjectNotSet);
+  }
+  EXPECT_THROW(doc_.GetAttribute(nullptr, "name"), RuntimeError);
+  EXPECT_THROW(doc_.SelectNodeList(root, "parameters[["), RuntimeError);
+}
+
+TEST_F(XmlDocumentTest, ChildNodesAreTheElementChildren) {
+  Write("t.xml",
+        "<trascodifica>\n  <esame>\n    <codice>0101</codice>\n    <!-- note -->\n"
+        "    <descrizione>GLICEMIA</descrizione>\n    <clnID>GLU</clnID>\n"
+        "    <clnDescrizione></clnDescrizione>\n  </esame>\n</trascodifica>\n");
+  ASSERT_TRUE(doc_.LoadFileXML(dir_.File("t.xml")));
+  auto entries = doc_.SelectNodeList(doc_.RootNode(), "esame");
+  ASSERT_EQ(entries.size(), 1u);
+  auto children = entries[0]->ChildNodes();
+  ASSERT_EQ(children.size(), 4u);
+  EXPECT_EQ(children[0]->Text(), "0101");
+  EXPECT_EQ(children[1]->Text(), "GLICEMIA");
+  EXPECT_EQ(children[2]->Text(), "GLU");
+  EXPECT_EQ(children[3]->Text(), "");
+}
+
+TEST_F(XmlDocumentTest, ReadsWindows1252WhenTheFileSaysSo) {
+  Write("w.xml", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>citt\xe0 \x80</r>");
+  ASSERT_TRUE(doc_.LoadFileXML(dir_.File("w.xml")));
+  EXPECT_EQ(doc_.RootNode()->Text(), "città €");
+  Write("u.xml", "\xef\xbb\xbf<r>citt\xc3\xa0</r>");
+  ASSERT_TRUE(doc_.LoadFileXML(dir_.File("u.xml")));
+  EXPECT_EQ(doc_.RootNode()->Text(), "città");
+}
+
+TEST_F(XmlDocumentTest, SetTextAndSaveWriteUtf8WithADeclaration) {
+  Write("w.xml",
+        "<?xml version=\"1.0\" encoding=\"windows-1252\"?>"
+        "<c name=\"x\"><parameters><parameter name=\"documentsfolder\">old</parameter>"
+        "</parameters></c>");
+  ASSERT_TRUE(doc_.LoadFileXML(dir_.File("w.xml")));
+  auto p = doc_.SelectNodeList(doc_.RootNode(), "parameters/parameter").at(0);
+  p->SetText("/srv/città & <co>/");
+  doc_.SaveFile(dir_.File("w.xml"));
+
+  const std::string saved = RealFileSystem().ReadFile(dir_.File("w.xml"));
+  EXPECT_TRUE(saved.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) << saved;
+  EXPECT_NE(saved.find("/srv/città &amp; &lt;co&gt;/"), std::string::npos) << saved;
+
+  PugiXmlDocument again(RealFileSystem());
+  ASSERT_TRUE(again.LoadFileXML(dir_.File("w.xml")));
+  EXPECT_EQ(again.SelectNodeList(again.RootNode(), "parameters/parameter").at(0)->Text(),
+            "/srv/città & <co>/");
+  EXPECT_EQ(again.GetAttribute(again.RootNode(), "name"), "x");
+
+  // An attribute node's text is its value and can be set too.
+  auto attr = again.RootNode()->GetNamedItem("name");
+  attr->SetText("y");
+  EXPECT_EQ(again.GetAttribute(again.RootNode(), "name"), "y");
+}
+
+TEST_F(XmlDocumentTest, FailedSaveRaisesAndKeepsTheOldFile) {
+  Write("Config.xml", kConfig);
+  ASSERT_TRUE(doc_.LoadFileXML(dir_.File("Config.xml")));
+  doc_.SelectNodeList(doc_.RootNode(), "parameters/parameter").at(0)->SetText("/new/");
+
+  ASSERT_EQ(::chmod(dir_.File("Config.xml").c_str(), 0444), 0);
+  try {
+    doc_.SaveFile(dir_.File("Config.xml"));
+    ADD_FAILURE() << "saved over a read-only file";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), kErrPermissionDenied);
+  }
+  EXPECT_EQ(RealFileSystem().ReadFile(dir_.File("Config.xml")), kConfig);
+  ASSERT_EQ(::chmod(dir_.File("Config.xml").c_str(), 0644), 0);
+
+  EXPECT_THROW(doc_.SaveFile(dir_.File("no-folder/Config.xml")), RuntimeError);
+
+  FaultyFileSystem faulty(RealFileSystem());
+  faulty.FailOn(FsOp::kRename, "Config.xml");
+  PugiXmlDocument doc(faulty);
+  ASSERT_TRUE(doc.LoadFileXML(dir_.File("Config.xml")));
+  EXPECT_THROW(doc.SaveFile(dir_.File("Config.xml")), RuntimeError);
+  EXPECT_EQ(RealFileSystem().ReadFile(dir_.File("Config.xml")), kConfig);
+  size_t files = 0;
+  for (const auto& e : RealFileSystem().ListDirectory(dir_.path())) files += !e.is_directory;
+  EXPECT_EQ(files, 1u);  // no temporary file left behind
+}
+
+TEST_F(XmlDocumentTest, NodesOutliveAReload) {
+  Write("a.xml", "<a><b>first</b></a>");
+  Write("b.xml", "<z/>");
+  ASSERT_TRUE(doc_.LoadFileXML(dir_.File("a.xml")));
+  auto b = doc_.SelectNodeList(doc_.RootNode(), "b").at(0);
+  ASSERT_TRUE(doc_.LoadFileXML(dir_.File("b.xml")));
+  EXPECT_EQ(b->Text(), "first");
+  EXPECT_EQ(doc_.RootNode()->NodeName(), "z");
+}
+
+}  // namespace
+}  // namespace lirvo::standin
