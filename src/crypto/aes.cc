@@ -227,9 +227,14 @@ std::string clsAES::EncryptStr(std::string_view text) const {
   return Base64Encode(container);
 }
 
-std::string clsAES::DecryptStr(std::string_view text) const {
+std::optional<std::string> clsAES::TryDecryptStr(std::string_view text) const {
   std::optional<std::string> plain = TryDecryptData(Base64Decode(text));
-  return plain ? Utf16LeToUtf8(*plain) : "";
+  if (!plain) return std::nullopt;
+  return Utf16LeToUtf8(*plain);
+}
+
+std::string clsAES::DecryptStr(std::string_view text) const {
+  return TryDecryptStr(text).value_or("");
 }
 
 clsAES::FileOutcome clsAES::EncryptFileWithOutcome(const std::string& in_file,

@@ -50,6 +50,10 @@ class clsAES {
   // not fit. Line breaks and blanks inside `text` are skipped.
   std::string DecryptStr(std::string_view text) const;
 
+  // As DecryptStr, but tells an empty text from a failure: nothing when
+  // `text` is no ciphertext.
+  std::optional<std::string> TryDecryptStr(std::string_view text) const;
+
   // Encrypts the bytes of `in_file` (each read as its Windows-1252 character,
   // so the container holds two bytes per input byte) into `out_file`. False,
   // with nothing written, when `in_file` does not exist, when `out_file`
