@@ -1,0 +1,251 @@
+#include "forms/frm_referti_lirvo.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "base/runtime_error.h"
+#include "base/text.h"
+#include "base/utf8.h"
+
+namespace lirvo::forms {
+namespace {
+
+using controls::Bounds;
+using controls::GridItem;
+using controls::GridRecord;
+using controls::Rgb;
+
+constexpr int32_t kRightButton = 2;
+constexpr char32_t kEnter = 13;
+constexpr char32_t kBackspace = 8;
+
+// A hyperlink over the item's whole text.
+void LinkWholeText(GridItem& item) {
+  item.AddHyperlink(0, static_cast<int32_t>(CharCount(item.Text())));
+}
+
+void AddEmptyItems(GridRecord& record, int count) {
+  for (int i = 0; i < count; ++i) record.AddItem(std::string());
+}
+
+}  // namespace
+
+frmRefertiLirvo::frmRefertiLirvo(plugin::ModuleState& state)
+    : state_(state),
+      rcReferti_("rcReferti", Bounds{150, 150, 7140, 4215}),
+      Picture1_("Picture1", Bounds{0, kDesignHeight - 765, kDesignWidth, 765}),
+      Line1_("Line1", 0, 0, kDesignWidth, 0, Rgb(192, 192, 192)),
+      Line2_("Line2", 0, 15, kDesignWidth, 15, Rgb(255, 255, 255)),
+      ProgressBar1_("ProgressBar1", Bounds{105, 225, 4140, 315}),
+      pbFndPaz_("pbFndPaz", Bounds{75, 75, 4140, 615}),
+      Label1_("Label1", Bounds{0, 225, 1110, 195}, "Cerca paziente:"),
+      tbPaziente_("tbPaziente", Bounds{1200, 150, 2400, 285}),
+      cbFndPaz_("cbFndPaz", Bounds{3600, 150, 390, 270}, "..") {
+  using Controls = std::initializer_list<controls::Control*>;
+  for (controls::Control* c : Controls{&Line1_, &Line2_, &ProgressBar1_, &pbFndPaz_}) {
+    c->SetContainer(&Picture1_);
+  }
+  for (controls::Control* c : Controls{&Label1_, &tbPaziente_, &cbFndPaz_}) {
+    c->SetContainer(&pbFndPaz_);
+  }
+  ProgressBar1_.SetVisible(false);
+  pbFndPaz_.SetVisible(false);
+  cbFndPaz_.SetEnabled(false);
+  tbPaziente_.SetOnTextChange([this] { tbPaziente_Change(); });
+}
+
+void frmRefertiLirvo::Activate() { Form_Activate(); }
+
+void frmRefertiLirvo::Resize(int32_t width_twips, int32_t height_twips) {
+  scale_width_ = std::max(width_twips, 0);
+  scale_height_ = std::max(height_twips, 0);
+  Form_Resize();
+}
+
+// ---- Load, activation, layout -------------------------------------------------
+
+void frmRefertiLirvo::Form_Load() { InitGrid(); }
+
+void frmRefertiLirvo::InitGrid() {
+  rcReferti_.DeleteAllColumns();
+  rcReferti_.Records().DeleteAll();
+
+  controls::GridLook& look = rcReferti_.Look();
+  look.group_by_prompt = "Trascinare qui il titolo di una colonna per raggruppare";
+  look.sort_prefix = "Ordina per ";
+  look.font_name = "Courier New";
+  look.header_back_color = Rgb(212, 208, 200);
+  look.group_area_back_color = Rgb(212, 208, 200);
+  look.highlight_back_color = Rgb(224, 233, 248);
+  look.empty_text = "";
+
+  rcReferti_.AddColumn(0, "idPaziente", 0, false);
+  rcReferti_.AddColumn(1, "Paziente", 700, true);
+  rcReferti_.AddColumn(2, "idEmail", 0, false);
+  rcReferti_.AddColumn(3, "body", 0, false);
+  rcReferti_.AddColumn(4, "Reparto", 460, true);
+  rcReferti_.AddColumn(5, "Check In", 310, true);
+  rcReferti_.AddColumn(6, "Referto del", 310, true);
+  rcReferti_.AddColumn(7, "Descrizione", 2000, true);
+  rcReferti_.AddColumn(8, "", 300, true);
+  for (int32_t hidden : {0, 2, 3}) rcReferti_.Column(hidden).visible = false;
+  rcReferti_.Column(1).tree_column = true;
+}
+
+void frmRefertiLirvo::Form_Activate() {
+  if (rcReferti_.Visible()) SetFocusTo(rcReferti_);
+}
+
+void frmRefertiLirvo::Form_Resize() {
+  // The bottom panel is docked: it follows the window before the layout runs.
+  Picture1_.SetLeft(0);
+  Picture1_.SetTop(scale_height_ - Picture1_.Height());
+  Picture1_.SetWidth(scale_width_);
+  try {
+    rcReferti_.SetWidth(scale_width_ - 2 * rcReferti_.Left());
+    Line1_.SetX2(scale_width_);
+    Line2_.SetX2(scale_width_);
+    ProgressBar1_.SetWidth(scale_width_ - 2 * ProgressBar1_.Left());
+    rcReferti_.SetHeight(scale_height_ - Picture1_.Height() - 2 * rcReferti_.Top());
+  } catch (const RuntimeError&) {
+    // A size that would be negative: the window is too small, the rest of
+    // the layout waits for a larger one.
+  }
+}
+
+// ---- Patient search ---------------------------------------------------------------
+
+void frmRefertiLirvo::tbPaziente_Change() {
+  cbFndPaz_.SetEnabled(!Trim(tbPaziente_.Text()).empty());
+}
+
+char32_t frmRefertiLirvo::tbPaziente_KeyPress(char32_t key_ascii) {
+  if (key_ascii == kEnter) {
+    cbFndPaz_Click();
+    return 0;
+  }
+  return UpperCodePoint(key_ascii);
+}
+
+void frmRefertiLirvo::TypeInSearchBox(std::string_view typed) {
+  for (size_t pos = 0; pos < typed.size();) {
+    char32_t typed_char = 0;
+    const size_t length = DecodeUtf8(typed, pos, typed_char);
+    if (length == 0) {  // a malformed byte types nothing
+      ++pos;
+      continue;
+    }
+    pos += length;
+    const char32_t key = tbPaziente_KeyPress(typed_char);
+    if (key == kBackspace) {
+      const std::string& text = tbPaziente_.Text();
+      tbPaziente_.SetText(std::string(Left(text, std::max<size_t>(CharCount(text), 1) - 1)));
+    } else if (key >= 32) {
+      tbPaziente_.AppendCharacter(key);
+    }
+  }
+}
+
+void frmRefertiLirvo::cbFndPaz_Click() {
+  const std::string text = tbPaziente_.Text();
+  if (Trim(text).empty()) return;
+  const int32_t shown_rows = rcReferti_.RowCount();
+  const controls::FoundItem found = rcReferti_.FindItemInRange(
+      text, kItemPatientName, kItemPatientName, 0, shown_rows, {.match_at_start = true});
+  const int32_t row = found ? rcReferti_.RowOf(*found.record) : -1;
+  if (row < 0) {
+    state_.UserInterface().Beep();
+    return;
+  }
+  SetFocusTo(rcReferti_);
+  rcReferti_.SetFocusedRow(row);
+  rcReferti_.EnsureVisible(row);
+}
+
+// ---- Grid events --------------------------------------------------------------------
+
+void frmRefertiLirvo::rcReferti_MouseUp(int32_t button, int32_t shift, int32_t x, int32_t y) {
+  (void)shift;
+  (void)x;
+  (void)y;
+  if (button != kRightButton) return;
+  try {
+    ShowReportMenu();
+  } catch (const RuntimeError&) {
+    // A failing host call ends the menu; the window stays as it was.
+  }
+}
+
+void frmRefertiLirvo::ShowReportMenu() {
+  if (Contains(state_.CurrentBundle, "_Imported.dat")) return;
+  const auto selected = rcReferti_.SelectedRecords();
+  if (selected.size() != 1 || selected.front()->ItemText(kItemLink) != "dettagli") return;
+  if (!state_.HostApp) throw RuntimeError(kErrObjectNotSet);
+  state_.HostApp->GetFramework().Popup({"Importa Singolo", "Rimuovi Singolo"});
+}
+
+void frmRefertiLirvo::rcReferti_HyperlinkClick(int32_t row, int32_t item_index,
+                                               int32_t hyperlink_index) {
+  (void)hyperlink_index;
+  try {
+    const GridRecord* record = rcReferti_.RowRecord(row);
+    if (record == nullptr) return;
+    if (record->ItemText(item_index) == "SCHEDA") {
+      if (!state_.HostApp) throw RuntimeError(kErrObjectNotSet);
+      host::Framework& framework = state_.HostApp->GetFramework();
+      framework.SetMainRibbonTab();
+      framework.RichiamaPaziente(record->Item(kItemPatientId).Value());
+    }
+  } catch (const RuntimeError&) {
+    // A failing host call ends the click without a message.
+  }
+}
+
+// ---- Grid rows ------------------------------------------------------------------------
+
+GridRecord& frmRefertiLirvo::AddPatientRow(const host::Patient& patient) {
+  GridRecord& row = rcReferti_.Records().Add();
+  row.AddItem(patient.ID());
+  row.AddItem(patient.Cognome() + " " + patient.Nome()).SetBold(true);
+  AddEmptyItems(row, 5);
+  row.AddItem("Codice fiscale: " + patient.CodiceFiscale() + "\r\n" +
+              "Codice regionale: " + patient.Tessera());
+  LinkWholeText(row.AddItem(std::string("SCHEDA")));
+  AddEmptyItems(row, 1);
+  row.SetExpanded(true);
+  return row;
+}
+
+GridRecord& frmRefertiLirvo::AddReportRow(GridRecord& patient_row, const ReportRowValues& report) {
+  GridRecord& row = patient_row.Childs().Add();
+  row.AddItem(report.patient_id);
+  AddEmptyItems(row, 1);
+  row.AddItem(std::to_string(report.position));
+  row.AddItem(report.raw_text);
+  row.AddItem(report.ward);
+  row.AddItem(report.check_in_date);
+  row.AddItem(report.report_date);
+  GridItem& description = row.AddItem(report.body_inline);
+  if (report.out_of_range) {
+    description.SetBold(true);
+    description.SetForeColor(255);
+  }
+  LinkWholeText(row.AddItem(std::string("dettagli")));
+  return row;
+}
+
+GridRecord* frmRefertiLirvo::FindPatientRow(const host::Variant& patient_id) {
+  const std::string id = GridItem(patient_id).Text();
+  controls::GridRecords& records = rcReferti_.Records();
+  for (int32_t i = 0; i < records.Count(); ++i) {
+    if (records.Record(i).ItemText(kItemPatientId) == id) return &records.Record(i);
+  }
+  return nullptr;
+}
+
+std::shared_ptr<frmRefertiLirvo> FindMainReportsWindow(const plugin::ModuleState& state) {
+  return std::dynamic_pointer_cast<frmRefertiLirvo>(
+      state.FindLoadedForm(frmRefertiLirvo::kFormName));
+}
+
+}  // namespace lirvo::forms

@@ -1,0 +1,147 @@
+// The main reports window: a two-level grid of the loaded bundle (one row per
+// patient, under it one row per report), the patient search under the grid,
+// and the progress bar of the batch import in the same place.
+//
+// A presenter over control models. The view (Qt, or a script) shows the
+// controls and calls the handlers below for what the user does; other
+// routines (the bundle loader, the batch import, printing) find the window by
+// its name among the loaded forms and work on its controls through the
+// accessors.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "controls/report_grid.h"
+#include "controls/simple_controls.h"
+#include "host/host.h"
+#include "plugin/module_state.h"
+
+namespace lirvo::forms {
+
+// Items of the grid records that other routines read: the patient ID, the
+// report's raw text, and the link that tells a patient row ("SCHEDA") from a
+// report row ("dettagli").
+inline constexpr int32_t kItemPatientId = 0;
+inline constexpr int32_t kItemPatientName = 1;
+inline constexpr int32_t kItemRawText = 3;
+inline constexpr int32_t kItemDescription = 7;
+inline constexpr int32_t kItemLink = 8;
+
+// The values of one report row (the fields of the parsed report that the
+// grid shows).
+struct ReportRowValues {
+  host::Variant patient_id;  // PatientId: the host patient's ID
+  int32_t position = 0;      // Position of the report in the bundle
+  std::string raw_text;      // RawText, exactly as in the bundle
+  std::string ward;
+  std::string check_in_date;
+  std::string report_date;
+  std::string body_inline;  // Body in the Inline layout
+  bool out_of_range = false;
+};
+
+class frmRefertiLirvo : public host::EmbeddedForm {
+ public:
+  static constexpr const char* kFormName = "frmRefertiLirvo";
+  // The window's inner size at design, in twips.
+  static constexpr int32_t kDesignWidth = 7440;
+  static constexpr int32_t kDesignHeight = 5280;
+
+  // The controls at their design positions; the grid has no columns until
+  // Form_Load. `state` must outlive the window.
+  explicit frmRefertiLirvo(plugin::ModuleState& state);
+
+  // ---- host::EmbeddedForm
+  std::string Name() const override { return kFormName; }
+  // Form_Activate.
+  void Activate() override;
+  // Takes the new inner size (negative counts as 0), then Form_Resize.
+  void Resize(int32_t width_twips, int32_t height_twips) override;
+
+  int32_t ScaleWidth() const { return scale_width_; }
+  int32_t ScaleHeight() const { return scale_height_; }
+
+  // ---- Event handlers
+  // Runs once per load (whoever loads the window calls it): builds the
+  // grid's columns and look.
+  void Form_Load();
+  // Gives the grid the keyboard focus when it is visible.
+  void Form_Activate();
+  // Lays the controls out for the inner size; on a window too small for the
+  // controls the steps from the first impossible size on are skipped,
+  // never an error.
+  void Form_Resize();
+  // The search button is enabled exactly when the search text is not blank.
+  void tbPaziente_Change();
+  // A character typed into the search box: Enter (13) runs the search and
+  // gives 0 (nothing to insert); any other character comes back in upper
+  // case, to be inserted.
+  char32_t tbPaziente_KeyPress(char32_t key_ascii);
+  // The patient search: focuses the first patient row whose name begins
+  // with the search text (without regard to case), or beeps.
+  void cbFndPaz_Click();
+  // A mouse button released over the grid; button 2 (right) opens the
+  // report context menu when exactly one report row is selected and the
+  // loaded bundle is not a register file.
+  void rcReferti_MouseUp(int32_t button, int32_t shift, int32_t x, int32_t y);
+  // A hyperlink of the grid clicked: "SCHEDA" opens the patient's chart in
+  // the host.
+  void rcReferti_HyperlinkClick(int32_t row, int32_t item_index, int32_t hyperlink_index);
+
+  // The user types `typed` into the search box: each character goes through
+  // tbPaziente_KeyPress and, when it comes back, into the box; "\b" deletes
+  // the last character.
+  void TypeInSearchBox(std::string_view typed);
+
+  // The control with the keyboard focus, or nullptr.
+  const controls::Control* ActiveControl() const { return active_control_; }
+
+  // ---- Controls
+  controls::ReportGrid& rcReferti() { return rcReferti_; }
+  controls::Panel& Picture1() { return Picture1_; }
+  controls::Line& Line1() { return Line1_; }
+  controls::Line& Line2() { return Line2_; }
+  controls::ProgressBar& ProgressBar1() { return ProgressBar1_; }
+  controls::Panel& pbFndPaz() { return pbFndPaz_; }
+  controls::Label& Label1() { return Label1_; }
+  controls::TextBox& tbPaziente() { return tbPaziente_; }
+  controls::Button& cbFndPaz() { return cbFndPaz_; }
+
+  // ---- Grid rows
+  // A patient row at the end of the grid, expanded, with the patient's items.
+  controls::GridRecord& AddPatientRow(const host::Patient& patient);
+  // A report row at the end of `patient_row`'s children.
+  controls::GridRecord& AddReportRow(controls::GridRecord& patient_row,
+                                     const ReportRowValues& report);
+  // The first top-level row whose item 0 shows `patient_id`, or nullptr.
+  controls::GridRecord* FindPatientRow(const host::Variant& patient_id);
+
+ private:
+  void InitGrid();
+  void ShowReportMenu();
+  void SetFocusTo(controls::Control& control) { active_control_ = &control; }
+
+  plugin::ModuleState& state_;
+  int32_t scale_width_ = kDesignWidth;
+  int32_t scale_height_ = kDesignHeight;
+  const controls::Control* active_control_ = nullptr;
+
+  controls::ReportGrid rcReferti_;
+  controls::Panel Picture1_;
+  controls::Line Line1_;
+  controls::Line Line2_;
+  controls::ProgressBar ProgressBar1_;
+  controls::Panel pbFndPaz_;
+  controls::Label Label1_;
+  controls::TextBox tbPaziente_;
+  controls::Button cbFndPaz_;
+};
+
+// The loaded main reports window of `state`, or nullptr when it is not
+// loaded.
+std::shared_ptr<frmRefertiLirvo> FindMainReportsWindow(const plugin::ModuleState& state);
+
+}  // namespace lirvo::forms
