@@ -82,7 +82,10 @@ bool Control::AssignBounds(const Bounds& bounds) {
 }
 
 void Control::Changed() const {
-  for (const auto& [id, listener] : listeners_) {
+  // A copy, so a listener that adds or removes listeners cannot upset the
+  // walk.
+  const auto listeners = listeners_;
+  for (const auto& [id, listener] : listeners) {
     if (listener) listener(*this);
   }
 }

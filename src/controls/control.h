@@ -70,7 +70,8 @@ class Control {
   bool IsShown() const;
 
   // Called after every change of the control's properties. Returns an id
-  // for RemoveListener; listeners must not add or remove listeners.
+  // for RemoveListener. A listener added or removed while the listeners
+  // run takes effect from the next change.
   int AddListener(Listener listener);
   void RemoveListener(int id);
 

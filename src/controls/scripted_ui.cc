@@ -83,10 +83,19 @@ std::optional<std::string> ScriptedUi::BrowseForFolder(const std::string& title,
 }
 
 int ScriptedUi::PopupMenu(const std::vector<std::string>& items) {
-  const int answer = PopFront(popups_).value_or(0);
   nlohmann::json names = nlohmann::json::array();
   for (const auto& item : items) names.push_back(SanitizeUtf8(item));
-  Emit({{"type", "popup"}, {"items", std::move(names)}, {"answer", answer}});
+  nlohmann::json event = {{"type", "popup"}, {"items", std::move(names)}};
+  int answer = 0;
+  if (auto queued = PopFront(popups_)) {
+    if (*queued >= 0 && static_cast<size_t>(*queued) <= items.size()) {
+      answer = *queued;
+    } else {
+      event["queued"] = *queued;
+    }
+  }
+  event["answer"] = answer;
+  Emit(std::move(event));
   return answer;
 }
 

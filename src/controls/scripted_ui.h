@@ -19,6 +19,8 @@
 //       with "queued":N when the queued answer was not one of the box's
 //       buttons (the box then gave its default answer)
 //   {"type":"popup","items":[...],"answer":N}
+//       with "queued":N when the queued choice was not an item (the menu
+//       was then dismissed, 0)
 //   {"type":"browse","title":"...","start":"...","answer":"..." or null}
 //   {"type":"beep"}
 //   {"type":"pointer","pointer":N}   only after RecordPointer(true)

@@ -38,9 +38,11 @@ TEST(ScriptedUiTest, PopupsFoldersBeepAndPointer) {
   std::vector<nlohmann::json> sink;
   ScriptedUi ui([&](const nlohmann::json& e) { sink.push_back(e); });
   ui.QueuePopup(2);
+  ui.QueuePopup(2);
   ui.QueueFolder("/docs/referti");
   EXPECT_EQ(ui.PopupMenu({"Importa Singolo", "Rimuovi Singolo"}), 2);
-  EXPECT_EQ(ui.PopupMenu({"Importa Singolo"}), 0);
+  EXPECT_EQ(ui.PopupMenu({"Importa Singolo"}), 0);  // no item 2: dismissed
+  EXPECT_EQ(sink[1]["queued"], 2);
   EXPECT_EQ(ui.BrowseForFolder("Cartella referti", "/a"), "/docs/referti");
   EXPECT_EQ(ui.BrowseForFolder("Cartella referti", "/a"), std::nullopt);
   ui.Beep();
@@ -51,6 +53,7 @@ TEST(ScriptedUiTest, PopupsFoldersBeepAndPointer) {
   EXPECT_EQ(ui.MousePointer(), kPointerDefault);
 
   ASSERT_EQ(sink.size(), 5u);  // pointer changes stay out of the sink
+  EXPECT_EQ(ui.PendingPopups(), 0u);
   EXPECT_EQ(sink[0], (nlohmann::json{{"type", "popup"},
                                      {"items", {"Importa Singolo", "Rimuovi Singolo"}},
                                      {"answer", 2}}));

@@ -26,6 +26,20 @@ TEST(ControlTest, NegativeSizesRaiseAndChangeNothing) {
   panel.SetTop(-200);  // positions may be negative
   panel.SetTop(-200);  // no change, no notification
   EXPECT_EQ(changes, 2);
+
+  // A listener that removes itself and adds another: the new one hears the
+  // next change only.
+  int late = 0;
+  int self = 0;
+  self = panel.AddListener([&](const Control&) {
+    panel.RemoveListener(self);
+    panel.AddListener([&](const Control&) { ++late; });
+  });
+  panel.SetLeft(1);
+  EXPECT_EQ(late, 0);
+  panel.SetLeft(2);
+  EXPECT_EQ(late, 1);
+  EXPECT_EQ(changes, 4);
 }
 
 TEST(ControlTest, ShownOnlyWhenEveryContainerIsVisible) {
