@@ -15,6 +15,9 @@ int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostre
   AddParseCommand(app, ctx);
   AddDemoBundleCommand(app, ctx);
   AddCryptoCommand(app, ctx);
+  AddInitCommand(app, ctx);
+  AddPatientsCommand(app, ctx);
+  AddChartCommand(app, ctx);
 
   // CLI11 wants the arguments last to first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());

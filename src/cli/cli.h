@@ -31,5 +31,8 @@ int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostre
 void AddParseCommand(CLI::App& app, Context& ctx);
 void AddDemoBundleCommand(CLI::App& app, Context& ctx);
 void AddCryptoCommand(CLI::App& app, Context& ctx);
+void AddInitCommand(CLI::App& app, Context& ctx);
+void AddPatientsCommand(CLI::App& app, Context& ctx);
+void AddChartCommand(CLI::App& app, Context& ctx);
 
 }  // namespace lirvo::cli

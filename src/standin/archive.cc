@@ -231,10 +231,10 @@ class StandinPatient final : public host::Patient {
 }  // namespace
 
 std::string CheckPatientRecord(const PatientRecord& p) {
-  if (p.cognome.empty()) return "cognome vuoto";
-  if (p.nome.empty()) return "nome vuoto";
-  if (!ParseDate(p.data_nascita)) return "data di nascita non valida: " + p.data_nascita;
-  if (p.tessera.empty()) return "tessera vuota";
+  if (p.cognome.empty()) return "empty cognome";
+  if (p.nome.empty()) return "empty nome";
+  if (!ParseDate(p.data_nascita)) return "invalid birth date: " + p.data_nascita;
+  if (p.tessera.empty()) return "empty tessera";
   return "";
 }
 

@@ -140,7 +140,7 @@ TEST_F(ArchiveTest, AddPatientRefusesBadRecordsAndDuplicates) {
     }
   }
   EXPECT_EQ(archive->ListPatients().size(), 1u);
-  EXPECT_EQ(CheckPatientRecord(bad_date), "data di nascita non valida: 31/02/1980");
+  EXPECT_EQ(CheckPatientRecord(bad_date), "invalid birth date: 31/02/1980");
 }
 
 TEST_F(ArchiveTest, SavesShowInTheListsWithTheFieldsTheDuplicateChecksRead) {

@@ -1,0 +1,82 @@
+#include "standin/chart_setup.h"
+
+#include "base/text.h"
+
+namespace lirvo::standin {
+namespace {
+
+const std::string kEmpty;
+
+// A value as the chart text shows it: "null" for Null, trailing blanks cut.
+std::string Show(const host::Variant& v) { return std::string(RTrim(host::Describe(v))); }
+
+}  // namespace
+
+host::ExamSaveArgs ExamArgsFor(const std::string& data, const host::Variant& idrif1,
+                               const std::string& idrif4, const std::string& t1) {
+  host::ExamSaveArgs a;
+  a.a1_empty = kEmpty;
+  a.a2_group_id = kEmpty;
+  a.a3_report_date = data;
+  a.a4_today = data;
+  a.a5_clinora_id = idrif1;
+  a.a6_description = kEmpty;
+  a.a7_numeric = int64_t{IsNumeric(t1) ? 1 : 0};
+  a.a8_value = t1;
+  a.a9_unit = kEmpty;
+  a.a10_interval = kEmpty;
+  a.a11_low = kEmpty;
+  a.a12_high = kEmpty;
+  a.a13_out_of_range = false;
+  a.a14_false = false;
+  for (auto& e : a.a15_to_23) e = kEmpty;
+  a.a24_code = idrif4;
+  a.a25_kind = std::string("RefertoOnLine");
+  a.a26_empty = kEmpty;
+  return a;
+}
+
+host::VisitSaveArgs VisitArgsFor(const std::string& data, const std::string& idrif4) {
+  host::VisitSaveArgs a;
+  for (auto& e : a.a1_to_3) e = kEmpty;
+  a.a4_description = kEmpty;
+  a.a5_report_date = data;
+  a.a6_today = data;
+  a.a7_zero = int64_t{0};
+  a.a8_body = kEmpty;
+  a.a9_body = kEmpty;
+  for (auto& e : a.a10_to_13) e = kEmpty;
+  a.a14_reference = idrif4;
+  a.a15_kind = std::string("RefertoOnLine");
+  return a;
+}
+
+std::string ChartText(SqliteArchive& archive, int64_t patient_id) {
+  const auto p = archive.FindPatient(patient_id);
+  if (!p) return "";
+  std::string text = "patient " + std::to_string(p->id) + ": " + p->cognome + " " + p->nome +
+                     ", born " + p->data_nascita + ", codice fiscale " + p->codice_fiscale +
+                     ", tessera " + p->tessera + "\n";
+  const auto exams = archive.Exams(patient_id);
+  text += "exams: " + std::to_string(exams.size()) + "\n";
+  for (const auto& e : exams) {
+    // Data, idrif1, idrif4, t1, unit, description.
+    text += "  " + Show(e.args[2]) + "  idrif1=" + Show(e.args[4]) +
+            "  idrif4=" + Show(e.args[23]) + "  t1=" + Show(e.args[7]);
+    if (!Show(e.args[8]).empty()) text += " " + Show(e.args[8]);
+    if (!Show(e.args[5]).empty()) text += "  " + Show(e.args[5]);
+    if (e.automatic) text += "  [group " + std::to_string(e.group) + "]";
+    text += "\n";
+  }
+  const auto visits = archive.Visits(patient_id);
+  text += "visits: " + std::to_string(visits.size()) + "\n";
+  for (const auto& v : visits) {
+    // Data, idrif4, description.
+    text += "  " + Show(v.args[4]) + "  idrif4=" + Show(v.args[13]);
+    if (!Show(v.args[3]).empty()) text += "  " + Show(v.args[3]);
+    text += "\n";
+  }
+  return text;
+}
+
+}  // namespace lirvo::standin
