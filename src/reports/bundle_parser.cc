@@ -6,12 +6,11 @@
 
 #include "base/dates.h"
 #include "base/text.h"
+#include "reports/scan.h"
 
 namespace lirvo::reports {
 namespace {
 
-constexpr std::string_view kExamLine = "#04#";
-constexpr std::string_view kLabLine = "#05#";
 constexpr std::string_view kCrLf = "\r\n";
 
 // True when no byte of `s` is 0x80 or above: then columns are bytes.
@@ -28,6 +27,29 @@ bool IsAscii(std::string_view s) {
   }
   for (; i < n; ++i) acc |= static_cast<unsigned char>(p[i]);
   return (acc & 0x8080808080808080ULL) == 0;
+}
+
+// Trim of blanks only, eight bytes at a time over the long runs of blanks
+// that pad the fixed columns.
+std::string_view TrimBlanks(std::string_view s) {
+  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
+  const char* b = s.data();
+  const char* e = b + s.size();
+  while (e - b >= 8) {
+    uint64_t w;
+    std::memcpy(&w, e - 8, 8);
+    if (w != kBlanks) break;
+    e -= 8;
+  }
+  while (e > b && e[-1] == ' ') --e;
+  while (e - b >= 8) {
+    uint64_t w;
+    std::memcpy(&w, b, 8);
+    if (w != kBlanks) break;
+    b += 8;
+  }
+  while (b < e && *b == ' ') ++b;
+  return std::string_view(b, static_cast<size_t>(e - b));
 }
 
 // Character columns of one text, with the byte fast path for ASCII.
@@ -78,25 +100,21 @@ LabFields SplitLabLine(std::string_view rest, bool ascii) {
   size_t pos = 0;
   for (int i = 0; i < 6; ++i) {
     const size_t end = cols.Advance(pos, kWidths[i]);
-    *fields_out[i] = Trim(rest.substr(pos, end - pos));
+    *fields_out[i] = TrimBlanks(rest.substr(pos, end - pos));
     pos = end;
   }
-  const std::string_view trimmed = Trim(rest);
+  const std::string_view trimmed = TrimBlanks(rest);
   f.high_flag = !trimmed.empty() && trimmed.back() == 'H';
   return f;
 }
 
 // Appends `s` with every "." written as ",".
 void AppendDecimal(std::string& out, std::string_view s) {
-  size_t pos = 0;
-  while (true) {
-    const size_t dot = s.find('.', pos);
-    if (dot == std::string_view::npos) break;
-    out.append(s.data() + pos, dot - pos);
-    out.push_back(',');
-    pos = dot + 1;
+  const size_t at = out.size();
+  out.append(s);
+  for (size_t i = at; i < out.size(); ++i) {
+    if (out[i] == '.') out[i] = ',';
   }
-  out.append(s.data() + pos, s.size() - pos);
 }
 
 void AppendValue(std::string& out, const LabFields& f) {
@@ -160,23 +178,12 @@ void ReadHeaderDate(std::string_view field, std::string& out) {
 }
 
 // Offset of the next CR LF at or after `pos`, or npos.
-size_t FindCrLf(std::string_view s, size_t pos) {
-  const char* data = s.data();
-  const size_t n = s.size();
-  while (pos < n) {
-    const void* cr = std::memchr(data + pos, '\r', n - pos);
-    if (cr == nullptr) return std::string_view::npos;
-    pos = static_cast<size_t>(static_cast<const char*>(cr) - data);
-    if (pos + 1 < n && data[pos + 1] == '\n') return pos;
-    ++pos;
-  }
-  return std::string_view::npos;
-}
+inline size_t FindCrLf(std::string_view s, size_t pos) { return scan::FindShort(s, pos, "\r\n"); }
 
 void AddExamLine(std::string_view line, bool ascii, ReportRecord& r) {
   const Columns cols(line, ascii);
-  const std::string_view code = Trim(cols.Mid(5, 8));
-  const std::string_view label = Trim(cols.From(13));
+  const std::string_view code = TrimBlanks(cols.Mid(5, 8));
+  const std::string_view label = TrimBlanks(cols.From(13));
   if (r.ExamCodes.find(code) == std::string::npos) {
     if (!r.ExamCodes.empty()) r.ExamCodes.append(", ");
     r.ExamCodes.append(code);
@@ -200,10 +207,10 @@ void ClearParsedFields(ReportRecord& r) {
 }
 
 bool ParsePiece(std::string_view piece, Layout layout, ReportRecord& r, int& lab_values) {
-  if (Trim(piece).empty()) return false;
+  if (TrimBlanks(piece).empty()) return false;
   const bool piece_ascii = IsAscii(piece);
   const Columns header(piece, piece_ascii);
-  r.PatientCode.assign(Trim(header.Mid(19, 16)));
+  r.PatientCode.assign(TrimBlanks(header.Mid(19, 16)));
   r.Kind.assign("S");
   ReadHeaderDate(header.Mid(39, 8), r.ReportDate);
   ReadHeaderDate(header.Mid(57, 8), r.CheckInDate);
@@ -217,10 +224,9 @@ bool ParsePiece(std::string_view piece, Layout layout, ReportRecord& r, int& lab
     pos = FindCrLf(piece, begin);
     const std::string_view line =
         piece.substr(begin, (pos == std::string_view::npos ? piece.size() : pos) - begin);
-    const std::string_view marker = line.substr(0, 4);
-    if (marker == kExamLine) {
+    if (scan::StartsWith4(line, "#04#")) {
       AddExamLine(line, piece_ascii || IsAscii(line), r);
-    } else if (marker == kLabLine) {
+    } else if (scan::StartsWith4(line, "#05#")) {
       if (!lab) r.Kind.assign("L");
       lab = true;
       const std::string_view rest = line.substr(4);
@@ -230,7 +236,7 @@ bool ParsePiece(std::string_view piece, Layout layout, ReportRecord& r, int& lab
       if (f.MarkedOut()) r.OutOfRange = true;
       AppendLabEntry(r.Body, f, layout);
     } else if (!lab) {
-      const std::string_view text = Trim(line);
+      const std::string_view text = TrimBlanks(line);
       if (text.empty()) continue;
       if (!r.Body.empty()) r.Body.append(layout == Layout::Lines ? kCrLf : " ");
       r.Body.append(text);

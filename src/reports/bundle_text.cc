@@ -3,44 +3,16 @@
 #include <cstring>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "base/cp1252.h"
+#include "reports/scan.h"
 
 namespace lirvo::reports {
 namespace {
 
 // The bytes that can start a change: the two break characters and the "#"
 // of a "#acapo#".
-inline bool IsSpecial(char c) { return c == '\r' || c == '\n' || c == '#'; }
-
-// Offset of the first special byte at or after `pos`, or text.size().
-size_t FindSpecial(std::string_view text, size_t pos) {
-  const char* data = text.data();
-  const size_t n = text.size();
-#if defined(__SSE2__)
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i hash = _mm_set1_epi8('#');
-  while (pos + 16 <= n) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
-    const __m128i hit =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)),
-                     _mm_cmpeq_epi8(block, hash));
-    const int mask = _mm_movemask_epi8(hit);
-    if (mask != 0) return pos + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-    pos += 16;
-  }
-#endif
-  while (pos < n && !IsSpecial(data[pos])) ++pos;
-  return pos;
-}
-
-// True when "#acapo" starts at `pos`.
-inline bool AcapoPrefixAt(std::string_view text, size_t pos) {
-  return text.size() - pos >= 6 && std::memcmp(text.data() + pos, "#acapo", 6) == 0;
+inline size_t FindSpecial(std::string_view text, size_t pos) {
+  return scan::FindBreakOrHash(text, pos);
 }
 
 // Where the text first differs from its normalised form, or npos when the
@@ -49,21 +21,14 @@ inline bool AcapoPrefixAt(std::string_view text, size_t pos) {
 // can make a difference; the returned offset is that of the byte that starts
 // it, where the matching of "#acapo#" can restart from scratch.
 size_t FirstChange(std::string_view text) {
-  const size_t n = text.size();
-  size_t pos = 0;
-  while (true) {
-    pos = FindSpecial(text, pos);
-    if (pos >= n) return std::string_view::npos;
-    const char c = text[pos];
-    if (c == '#') {
-      if (AcapoPrefixAt(text, pos)) return pos;
-      ++pos;
-    } else if (c == '\r' && pos + 1 < n && text[pos + 1] == '\n') {
-      pos += 2;
-    } else {
-      return pos;  // a lone CR or LF
-    }
+  if (text.empty()) return std::string_view::npos;
+  const char c = text[0];
+  if ((c == '\r' && !(text.size() > 1 && text[1] == '\n')) || c == '\n' ||
+      (c == '#' && scan::AcapoPrefixAt(text, 0))) {
+    return 0;
   }
+  const size_t at = scan::FindLoneBreakOrAcapo(text, 1);
+  return at == text.size() ? std::string_view::npos : at;
 }
 
 }  // namespace
@@ -126,7 +91,7 @@ size_t CountPieces(std::string_view text) {
   if (text.empty()) return 0;
   size_t count = 1;
   size_t pos = 0;
-  while ((pos = text.find(kRecordMarker, pos)) != std::string_view::npos) {
+  while ((pos = scan::FindShort(text, pos, "#01#")) != scan::kNotFound) {
     ++count;
     pos += kRecordMarker.size();
   }
@@ -135,8 +100,8 @@ size_t CountPieces(std::string_view text) {
 
 bool PieceCutter::Next(std::string_view& piece) {
   if (done_) return false;
-  const size_t marker = text_.find(kRecordMarker, pos_);
-  if (marker == std::string_view::npos) {
+  const size_t marker = scan::FindShort(text_, pos_, "#01#");
+  if (marker == scan::kNotFound) {
     piece = text_.substr(pos_);
     done_ = true;
   } else {

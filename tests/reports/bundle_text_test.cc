@@ -81,7 +81,7 @@ TEST(NormaliseLineBreaks, MatchesTheFourReplacesOnRandomTexts) {
   std::mt19937 rng(20240315);
   for (int round = 0; round < 60000; ++round) {
     std::string text;
-    const size_t parts = rng() % 24;
+    const size_t parts = rng() % (round % 8 == 0 ? 160 : 24);
     for (size_t i = 0; i < parts; ++i) text += fragments[rng() % fragments.size()];
     ASSERT_EQ(Visible(NormaliseLineBreaks(text)), Visible(FourPassNormalise(text)))
         << "input: " << Visible(text);
