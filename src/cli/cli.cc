@@ -13,6 +13,7 @@ int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostre
   app.set_version_flag("--version", "lirvo 0.1.0");
 
   AddParseCommand(app, ctx);
+  AddRunCommand(app, ctx);
   AddDemoBundleCommand(app, ctx);
   AddCryptoCommand(app, ctx);
   AddInitCommand(app, ctx);

@@ -29,6 +29,7 @@ int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
 // Each subcommand adds itself to the application.
 void AddParseCommand(CLI::App& app, Context& ctx);
+void AddRunCommand(CLI::App& app, Context& ctx);
 void AddDemoBundleCommand(CLI::App& app, Context& ctx);
 void AddCryptoCommand(CLI::App& app, Context& ctx);
 void AddInitCommand(CLI::App& app, Context& ctx);

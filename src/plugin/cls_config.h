@@ -103,6 +103,9 @@ class clsConfig {
   // The registry, built on first use (one GetNewID per command); the same
   // object on every call.
   const ServiceCollection& ListaServices();
+  // The registry when it has been built, nullptr before; never builds it (for
+  // hosts and tools that show the commands without issuing identifiers).
+  const ServiceCollection* BuiltServices() const { return services_.get(); }
   // The key of the first command whose identifier is `ID`; "" when none.
   std::string KeyService(int32_t ID);
   // The identifier of the command with `Key` (any letter case); 0 when

@@ -1,0 +1,72 @@
+// lirvo run: a stand-in Clinora without a screen, driven by a script.
+#include <CLI/CLI.hpp>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "base/clock.h"
+#include "base/dates.h"
+#include "base/runtime_error.h"
+#include "cli/cli.h"
+#include "cli/script_runner.h"
+
+namespace lirvo::cli {
+namespace {
+
+struct RunOptions {
+  std::string install = ".";
+  std::string clock;
+  std::string script;
+};
+
+void RunScript(const RunOptions& o, Context& ctx) {
+  DateTime now = SystemClock().Now();
+  if (!o.clock.empty()) {
+    auto t = ParseDateTime(o.clock);
+    if (!t) {
+      ctx.err << "lirvo run: --clock must read \"dd/mm/yyyy HH:NN:SS\"\n";
+      ctx.exit_code = kExitUsage;
+      return;
+    }
+    now = *t;
+  }
+  std::ifstream file;
+  std::istream* script = &std::cin;
+  if (o.script != "-") {
+    file.open(o.script, std::ios::binary);
+    if (!file) {
+      ctx.err << "lirvo run: " << o.script << ": cannot read the script\n";
+      ctx.exit_code = kExitUsage;
+      return;
+    }
+    script = &file;
+  }
+  std::unique_ptr<ScriptRunner> runner;
+  try {
+    runner = std::make_unique<ScriptRunner>(o.install, now, ctx.out);
+  } catch (const RuntimeError& e) {
+    ctx.err << "lirvo run: " << o.install << ": not an installation (" << e.what()
+            << "); make one with lirvo init\n";
+    ctx.exit_code = kExitUsage;
+    return;
+  }
+  ctx.exit_code = runner->Run(*script) == 0 ? kExitOk : kExitUsage;
+}
+
+}  // namespace
+
+void AddRunCommand(CLI::App& app, Context& ctx) {
+  auto options = std::make_shared<RunOptions>();
+  CLI::App* cmd = app.add_subcommand(
+      "run", "Drive the plug-in from a script, printing a JSON Lines transcript");
+  cmd->add_option("--install", options->install,
+                  "The installation folder (made by lirvo init); the current folder by default");
+  cmd->add_option("--clock", options->clock,
+                  "The plug-in's clock at start, \"dd/mm/yyyy HH:NN:SS\"; the system's by default");
+  cmd->add_option("SCRIPT", options->script, "The script file, or - for the standard input")
+      ->required();
+  cmd->callback([options, &ctx] { RunScript(*options, ctx); });
+}
+
+}  // namespace lirvo::cli

@@ -1,0 +1,49 @@
+// The interpreter of `lirvo run`: a stand-in Clinora without a screen that
+// creates the plug-in, sends it the events a script names, plays the person
+// in front of the screen through the scripted Ui, and prints a transcript of
+// everything a person would have seen as JSON Lines. The language and the
+// transcript are documented in docs/script.md.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/dates.h"
+
+namespace lirvo::cli {
+
+// The words of one script line: separated by blanks (spaces and tabs),
+// double quotes group words (a doubled quote inside quotes is one quote).
+// An empty result for a blank or comment ("#") line. Nothing, with `error`
+// set, for an unterminated quote.
+std::optional<std::vector<std::string>> SplitScriptLine(std::string_view line, std::string* error);
+
+class ScriptRunner {
+ public:
+  // Opens the installation at `install_folder` (its archive must exist) with
+  // the plug-in's clock at `now`; the transcript goes to `out`. Throws
+  // RuntimeError when the installation cannot be opened.
+  ScriptRunner(const std::string& install_folder, DateTime now, std::ostream& out);
+  ~ScriptRunner();
+  ScriptRunner(const ScriptRunner&) = delete;
+  ScriptRunner& operator=(const ScriptRunner&) = delete;
+
+  // Runs every line of `script`. Stops at the first line it cannot run,
+  // after printing {"type":"error","line":N,"message":...}. Returns the exit
+  // status: 0, or 2 after an error line.
+  int Run(std::istream& script);
+
+  // Runs one line (numbered `number` in the transcript). False when the line
+  // could not run; its error has been printed.
+  bool RunLine(int number, std::string_view line);
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace lirvo::cli

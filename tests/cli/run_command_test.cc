@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+#include "cli/cli.h"
+#include "cli/script_runner.h"
+#include "support/temp_dir.h"
+
+namespace lirvo::cli {
+namespace {
+
+struct Result {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+Result Lirvo(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int code = RunLirvo(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+class RunCommandTest : public ::testing::Test {
+ protected:
+  RunCommandTest() { EXPECT_EQ(Lirvo({"init", Install()}).code, 0); }
+
+  std::string Install() const { return dir_.File("inst"); }
+  // Runs `script` on the installation; the installation's path reads
+  // "$INSTALL" in the output.
+  Result Run(const std::string& script) {
+    const std::string path = dir_.File("script.lirvo");
+    std::ofstream(path) << script;
+    Result r = Lirvo({"run", "--install", Install(), "--clock", "01/03/2026 09:00:00", path});
+    r.out = Replace(r.out, Install(), "$INSTALL");
+    return r;
+  }
+
+  testing::TempDir dir_;
+};
+
+TEST(SplitScriptLineTest, WordsQuotesAndComments) {
+  struct Case {
+    const char* line;
+    std::vector<std::string> words;
+  } cases[] = {
+      {"event registrazione 0", {"event", "registrazione", "0"}},
+      {"  event\tform.load   frmMain  ", {"event", "form.load", "frmMain"}},
+      {"event mainribbonbar.activetab \"Referti Lirvo\"",
+       {"event", "mainribbonbar.activetab", "Referti Lirvo"}},
+      {"a\"b c\"d \"\"", {"ab cd", ""}},
+      {"say \"he said \"\"hi\"\"\"", {"say", "he said \"hi\""}},
+      {"   # a comment \"unclosed", {}},
+      {"", {}},
+      {"   \r", {}},
+      {"search è#1", {"search", "è#1"}},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    auto words = SplitScriptLine(c.line, &error);
+    ASSERT_TRUE(words.has_value()) << c.line;
+    EXPECT_EQ(*words, c.words) << c.line;
+  }
+  std::string error;
+  EXPECT_FALSE(SplitScriptLine("event \"Referti Lirvo", &error).has_value());
+  EXPECT_EQ(error, "unterminated quote");
+}
+
+TEST_F(RunCommandTest, AFailingConfigurationShowsOneCriticalMessage) {
+  std::ofstream(Install() + "/plugin/Config.xml") << "<config name=\"Prodotto\"><parameters>";
+  Result r =
+      Run("event Registrazione 0\n"
+          "event form.load frmMain\n"
+          "dump ribbon\n"
+          "dump config\n");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(
+      r.out,
+      "{\"type\":\"msgbox\",\"style\":16,\"title\":\"\",\"text\":\"Non è stato possibile "
+      "caricare il file di configurazione\",\"answer\":1}\n"
+      "{\"type\":\"ribbon\",\"active_tab\":\"Clinora\",\"controls\":[]}\n"
+      "{\"type\":\"config\",\"stopped\":true,\"registered\":false,\"current_bundle\":\"\"}\n");
+}
+
+TEST_F(RunCommandTest, LinesThatCannotRunStopTheScript) {
+  struct Case {
+    const char* script;
+    const char* error;
+  } cases[] = {
+      {"frobnicate\n", "unknown command \\\"frobnicate\\\""},
+      {"# fine\n\nevent\n", "usage: event NAME [ARG]"},
+      {"answer maybe\n", "usage: answer yes|no|ok"},
+      {"popup -1\n", "the pop-up choice must be 0 or an item number"},
+      {"clock 32/01/2026\n", "the clock must read \\\"dd/mm/yyyy HH:NN:SS\\\" or +SECONDS"},
+      {"clock +abc\n", "the seconds must be a whole number: \\\"+abc\\\""},
+      {"select 1\n", "the main reports window is not open"},
+      {"dump chart x\n", "the patient ID must be a whole number: \\\"x\\\""},
+      {"dump everything\n", "usage: dump ribbon|grid|files|config|chart ID"},
+      {"patient add ROSSI MARIO 31/02/1950 RSSMRA50B01H501X 1\n", nullptr},
+      {"chart add-visit 99 01/01/2026 lrv.X\n",
+       "the archive refused the visit (unknown patient or a date that is not dd/mm/yyyy)"},
+      {"event \"x\n", "unterminated quote"},
+  };
+  for (const auto& c : cases) {
+    Result r = Run(std::string(c.script) + "dump config\n");
+    EXPECT_EQ(r.code, 2) << c.script;
+    // The error is on the script's last line, and nothing after it runs.
+    const std::string script = c.script;
+    const auto number = std::count(script.begin(), script.end(), '\n');
+    const std::string line =
+        "{\"type\":\"error\",\"line\":" + std::to_string(number) + ",\"message\":\"";
+    EXPECT_EQ(r.out.rfind(line, 0), 0u) << c.script << r.out;
+    if (c.error != nullptr) {
+      EXPECT_EQ(r.out, line + c.error + "\"}\n") << c.script;
+    }
+  }
+}
+
+TEST_F(RunCommandTest, BadArgumentsAreUsageErrors) {
+  Result missing = Lirvo({"run", "--install", Install(), dir_.File("nothing.lirvo")});
+  EXPECT_EQ(missing.code, 2);
+  EXPECT_EQ(missing.err, "lirvo run: " + dir_.File("nothing.lirvo") + ": cannot read the script\n");
+
+  std::ofstream(dir_.File("s.lirvo")) << "dump config\n";
+  Result clock = Lirvo({"run", "--install", Install(), "--clock", "ieri", dir_.File("s.lirvo")});
+  EXPECT_EQ(clock.code, 2);
+  EXPECT_EQ(clock.err, "lirvo run: --clock must read \"dd/mm/yyyy HH:NN:SS\"\n");
+
+  Result nowhere = Lirvo({"run", "--install", dir_.File("vuota"), dir_.File("s.lirvo")});
+  EXPECT_EQ(nowhere.code, 2);
+  EXPECT_NE(nowhere.err.find("not an installation"), std::string::npos);
+  EXPECT_EQ(nowhere.out, "");
+}
+
+TEST_F(RunCommandTest, PatientsAndChartsAreSetUpAndDumped) {
+  Result r =
+      Run("patient add ROSSI MARIO 01/02/1950 RSSMRA50B01H501X 12345\n"
+          "chart add-exam 1 01/03/2026 77 AB12 \"5,3\"\n"
+          "chart add-visit 1 02/03/2026 lrv.AB12\n"
+          "dump chart 1\n");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out,
+            "{\"type\":\"patient\",\"id\":1}\n"
+            "{\"type\":\"chart\",\"patient\":1,\"exams\":[{\"args\":[\"\",\"\",\"01/03/2026\",\"\","
+            "\"77\",\"\",\"\",\"5,3\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\","
+            "\"\",\"\",\"\",\"AB12\",\"\",\"\"]}],\"visits\":[{\"args\":[\"\",\"\",\"\",\"\","
+            "\"02/03/2026\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"lrv.AB12\",\"\"]}]}\n");
+}
+
+TEST_F(RunCommandTest, TheMainWindowOpensOnceAndItsSearchBoxIsHiddenWhileEmpty) {
+  Result r =
+      Run("event registrazione 0\n"
+          "event form.load frmMain\n"
+          "event mainribbonbar.activetab \"Referti Lirvo\"\n"
+          "event mainribbonbar.activetab \"Referti Lirvo\"\n"
+          "dump grid\n"
+          "search ROSSI\n");
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.out,
+            "{\"type\":\"host\",\"call\":\"OpenChild\",\"args\":[\"frmMDI\",false,\"Referti "
+            "Lirvo\"]}\n"
+            "{\"type\":\"host\",\"call\":\"CreateChildForm\",\"args\":[\"frmRefertiLirvo\"]}\n"
+            "{\"type\":\"host\",\"call\":\"OpenChild\",\"args\":[\"frmMDI\",false,\"Referti "
+            "Lirvo\"]}\n"
+            "{\"type\":\"grid\",\"open\":true,\"rows\":[]}\n"
+            "{\"type\":\"error\",\"line\":6,\"message\":\"the search box is not shown\"}\n");
+}
+
+}  // namespace
+}  // namespace lirvo::cli

@@ -1,0 +1,202 @@
+#include "plugin/plugin.h"
+
+#include <gtest/gtest.h>
+
+#include "plugin/cls_config.h"
+#include "plugin/plugin_fixture.h"
+
+namespace lirvo::plugin {
+namespace {
+
+using host::ParamArray;
+using host::Variant;
+using testing::FakeHostForm;
+
+class PluginTest : public testing::PluginFixture {
+ protected:
+  PluginTest() { std::filesystem::create_directories(Documents()); }
+
+  void Send(const std::string& event, ParamArray param,
+            std::shared_ptr<host::HostApp> host = nullptr) {
+    plugin_.Evento(event, host ? host : host_, param);
+  }
+  void Send(const std::string& event, Variant param0) { Send(event, ParamArray::Of({param0})); }
+  static Variant Form(const std::string& name) {
+    return std::make_shared<FakeHostForm>(Variant{name});
+  }
+  void Start() {
+    WriteConfig(Documents());
+    Send("registrazione", Variant{});
+    ASSERT_TRUE(plugin_.State().AppConfig);
+  }
+  size_t TabsBuilt() const { return host_->framework.tabs.size(); }
+
+  Plugin plugin_{MakeServices()};
+};
+
+TEST_F(PluginTest, RegistrationKeepsTheHostAndLoadsTheConfiguration) {
+  for (const char* name : {"registrazione", "REGISTRAZIONE", "Registrazione"}) {
+    Plugin plugin(MakeServices());
+    WriteConfig("/referti");
+    ParamArray p = ParamArray::Of({Variant{int64_t{0}}});
+    plugin.Evento(name, host_, p);
+    ASSERT_TRUE(plugin.State().AppConfig) << name;
+    EXPECT_EQ(plugin.State().HostApp, host_);
+    EXPECT_EQ(plugin.State().AppConfig->Filename(), ConfigPath());
+    EXPECT_EQ(plugin.State().AppConfig->DocumentsFolder(), "/referti/");
+    EXPECT_FALSE(plugin.State().PluginStopped);
+  }
+  EXPECT_TRUE(ui_.boxes.empty());
+
+  // A trailing blank is another event, and Param(0) must exist.
+  for (auto [name, param] : {std::pair{"registrazione ", ParamArray::Of({Variant{}})},
+                             std::pair{"registrazione", ParamArray::Unallocated()},
+                             std::pair{"registrazione", ParamArray::Of({})},
+                             std::pair{"registrazione", ParamArray::Of({Variant{}}, 1)},
+                             std::pair{"registrazione", ParamArray::TwoDimensional(1, 1)}}) {
+    Plugin plugin(MakeServices());
+    plugin.Evento(name, host_, param);
+    EXPECT_FALSE(plugin.State().AppConfig) << name;
+    EXPECT_FALSE(plugin.State().HostApp);
+  }
+}
+
+TEST_F(PluginTest, AConfigurationThatFailsStopsThePluginAfterOneMessage) {
+  host_->xml_files.roots[ConfigPath()] = testing::ConfigTree("Clinora V6", {{"", "/x"}});
+  Send("registrazione", Variant{});
+  ASSERT_EQ(ui_.boxes.size(), 1u);
+  EXPECT_EQ(ui_.boxes[0].text, "91 - Variabile oggetto o variabile del blocco With non impostata");
+  EXPECT_EQ(ui_.boxes[0].style, 16);
+  EXPECT_EQ(ui_.boxes[0].title, "Clinora V6");
+  EXPECT_TRUE(plugin_.State().PluginStopped);
+  EXPECT_FALSE(plugin_.State().AppConfig);
+  EXPECT_FALSE(plugin_.State().HostApp);
+
+  Send("form.load", Form("frmMain"));
+  Send("registrazione", Variant{});
+  EXPECT_EQ(TabsBuilt(), 0u);
+  EXPECT_EQ(ui_.boxes.size(), 1u);
+
+  // A missing file: the text of a failed load, and a title the document
+  // that did not load cannot give.
+  Plugin missing(MakeServices());
+  host_->xml_files.roots.clear();
+  ParamArray p = ParamArray::Of({Variant{}});
+  missing.Evento("registrazione", host_, p);
+  ASSERT_EQ(ui_.boxes.size(), 2u);
+  EXPECT_EQ(ui_.boxes[1].text, "Non è stato possibile caricare il file di configurazione");
+  EXPECT_EQ(ui_.boxes[1].title, "");
+  EXPECT_TRUE(missing.State().PluginStopped);
+}
+
+TEST_F(PluginTest, OnlyTheMainFormBuildsTheRibbon) {
+  Start();
+  for (Variant param : {Form("frmMain "), Form("FRMMAIN"), Form("frmMainX"), Variant{"frmMain"},
+                        Variant{}, Variant{host::Null{}}}) {
+    Send("form.load", param);
+  }
+  Send("form.load", std::make_shared<FakeHostForm>(Variant{host::Null{}}));
+  EXPECT_EQ(TabsBuilt(), 0u);
+  Send("Form.Load", Form("frmMain"));
+  EXPECT_EQ(TabsBuilt(), 1u);
+  EXPECT_EQ(host_->framework.controls.size(), 9u);
+}
+
+TEST_F(PluginTest, ExecuteConvertsTheIdentifierAndFindsTheCommand) {
+  Start();
+  // A malformed identifier ends the event before the registry is asked.
+  for (Variant bad : {Variant{"abc"}, Variant{host::Null{}}, Variant{1e20}, Form("x")}) {
+    Send("execute", bad);
+  }
+  Send("execute", ParamArray::Unallocated());
+  EXPECT_EQ(host_->framework.get_new_id_calls, 0);
+  Send("EXECUTE", Variant{"1005"});
+  EXPECT_EQ(host_->framework.get_new_id_calls, 9);
+}
+
+TEST_F(PluginTest, TheTabEventComparesTheCaptionExactly) {
+  Start();
+  for (Variant caption :
+       {Variant{"referti lirvo"}, Variant{"Referti Lirvo "}, Variant{int64_t{1}}, Variant{}}) {
+    Send("mainribbonbar.activetab", caption);
+  }
+  for (const auto& call : host_->framework.calls) EXPECT_NE(call.rfind("OpenChild", 0), 0u) << call;
+}
+
+TEST_F(PluginTest, NothingHappensAfterFine) {
+  Start();
+  Send("fine", ParamArray::Unallocated());
+  EXPECT_TRUE(plugin_.State().PluginStopped);
+  EXPECT_FALSE(plugin_.State().AppConfig);
+  EXPECT_FALSE(plugin_.State().HostApp);
+  const int xml_before = host_->new_xml_calls;
+  Send("registrazione", Variant{});
+  Send("form.load", Form("frmMain"));
+  Send("execute", Variant{int64_t{1000}});
+  Send("mainribbonbar.activetab", Variant{"Referti Lirvo"});
+  EXPECT_EQ(host_->new_xml_calls, xml_before);
+  EXPECT_TRUE(host_->framework.calls.empty());
+  EXPECT_FALSE(plugin_.State().AppConfig);
+}
+
+TEST_F(PluginTest, ASecondRegistrationReplacesTheConfiguration) {
+  Start();
+  auto first = plugin_.State().AppConfig;
+  WriteConfig("/altra");
+  Send("registrazione", Variant{});
+  ASSERT_TRUE(plugin_.State().AppConfig);
+  EXPECT_NE(plugin_.State().AppConfig, first);
+  EXPECT_EQ(plugin_.State().AppConfig->DocumentsFolder(), "/altra/");
+  Send("chiuditutto", ParamArray::Unallocated());
+  Send("ChiudiTutto", Variant{});
+  EXPECT_FALSE(plugin_.State().PluginStopped);
+}
+
+// A host whose every member fails, with something other than a runtime error.
+class BrokenHost : public host::HostApp {
+ public:
+  host::Framework& GetFramework() override { throw std::logic_error("framework"); }
+  std::shared_ptr<host::XmlDocument> NewXML() override { throw 42; }
+  host::Archive& Archivio() override { throw std::bad_alloc(); }
+};
+
+TEST_F(PluginTest, NoEventEverThrowsWhateverItIsGiven) {
+  const std::vector<std::string> events = {
+      "registrazione", "form.load", "chiuditutto", "execute", "mainribbonbar.activetab",
+      "sconosciuto",   "",          "fine"};
+  std::vector<ParamArray> params = {ParamArray::Unallocated(),
+                                    ParamArray::Of({}),
+                                    ParamArray::Of({Variant{}}, 1),
+                                    ParamArray::TwoDimensional(2, 2),
+                                    ParamArray::Of({Variant{host::Null{}}}),
+                                    ParamArray::Of({Variant{"Referti Lirvo"}}),
+                                    ParamArray::Of({Form("frmMain")}),
+                                    ParamArray::Of({Variant{int64_t{1003}}}),
+                                    ParamArray::Of({Variant{-1e300}}),
+                                    ParamArray::Of({Variant{std::shared_ptr<host::Dispatch>()}})};
+  std::vector<std::shared_ptr<host::HostApp>> hosts = {host_, nullptr,
+                                                       std::make_shared<BrokenHost>()};
+  WriteConfig(Documents());
+  for (auto& host : hosts) {
+    Plugin plugin(MakeServices());
+    for (const auto& event : events) {
+      for (auto param : params) {
+        plugin.Evento(event, host, param);  // noexcept: a throw would end the test program
+        if (event == "registrazione" && plugin.State().PluginStopped) {
+          // A host that cannot load the configuration stops the plug-in.
+          EXPECT_NE(host, host_);
+        }
+      }
+    }
+    EXPECT_TRUE(plugin.State().PluginStopped);
+  }
+  // Services missing altogether: the failure message cannot be shown, the
+  // event still returns.
+  Plugin bare(plugin::Services{});
+  ParamArray p = ParamArray::Of({Variant{}});
+  bare.Evento("registrazione", nullptr, p);
+  EXPECT_FALSE(bare.State().PluginStopped);  // registration ended at the missing Ui
+}
+
+}  // namespace
+}  // namespace lirvo::plugin
