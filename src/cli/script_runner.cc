@@ -170,6 +170,7 @@ class ScriptRunner::Impl {
   Json ConfigJson() const;
   std::string DocumentsFolder() const;
   void RememberKeys();
+  void ClickTab(const std::string& caption);
 
   std::ostream& out_;
   FixedClock clock_;
@@ -246,7 +247,7 @@ void ScriptRunner::Impl::Event(const Words& w) {
         }
       }
     } else if (name == plugin::kEventActiveTab) {
-      host_->Framework().ActivateTab(w[2]);  // the person clicked the tab
+      ClickTab(w[2]);
     }
     param = host::ParamArray::Of({arg});
   }
@@ -267,6 +268,22 @@ void ScriptRunner::Impl::AfterHostEvent(
     active->Form()->Activate();
   } catch (const RuntimeError& e) {
     Print({{"type", "runtime_error"}, {"number", e.Number()}, {"description", e.Description()}});
+  }
+}
+
+// The person clicks a ribbon tab before the host tells the plug-in: a tab
+// that the ribbon has becomes the active one.
+void ScriptRunner::Impl::ClickTab(const std::string& caption) {
+  auto& fw = host_->Framework();
+  if (caption == standin::kMainTabCaption) {
+    fw.ActivateTab(caption);
+    return;
+  }
+  for (const auto& tab : fw.Tabs()) {
+    if (tab->Caption() == caption) {
+      fw.ActivateTab(caption);
+      return;
+    }
   }
 }
 
