@@ -1,0 +1,1 @@
+set(LIRVO_FUZZ_LIBS lirvo_reports lirvo_base)
