@@ -2,6 +2,14 @@
 
 #include "base/runtime_error.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#include <immintrin.h>
+#define LIRVO_AES_INSTRUCTIONS 1
+#else
+#define LIRVO_AES_INSTRUCTIONS 0
+#endif
+
 namespace lirvo::crypto {
 namespace {
 
@@ -65,6 +73,100 @@ inline uint32_t LastColumn(const std::array<uint8_t, 256>& box, uint32_t a, uint
          static_cast<uint32_t>(box[d >> 24]) << 24;
 }
 
+// Byte offsets of the row shifts: rows 1, 2 and 3 move by 1, 3 and 4 columns.
+constexpr int kRowShift[4] = {0, 1, 3, 4};
+
+// The table engine. Row r of output column c comes from column c + kRowR
+// (mod 8): 1, 3, 4 to encipher, 7, 5, 4 (that is, back) to decipher.
+template <int kRow1, int kRow2, int kRow3>
+void TableRounds(const std::array<Table, 4>& t, const std::array<uint8_t, 256>& box,
+                 const uint32_t* keys, uint8_t* data, size_t blocks) {
+  constexpr int kColumns = 8;
+  constexpr int kRounds = 14;
+  for (size_t n = 0; n < blocks; ++n, data += kBlockBytes) {
+    const uint32_t* k = keys;
+    uint32_t s[kColumns], u[kColumns];
+#pragma GCC unroll 8
+    for (int c = 0; c < kColumns; ++c) s[c] = LoadWord(data + 4 * c) ^ k[c];
+    for (int round = 1; round < kRounds; ++round) {
+      k += kColumns;
+#pragma GCC unroll 8
+      for (int c = 0; c < kColumns; ++c) {
+        u[c] = Column(t[0], t[1], t[2], t[3], s[c], s[(c + kRow1) & 7], s[(c + kRow2) & 7],
+                      s[(c + kRow3) & 7]) ^
+               k[c];
+      }
+#pragma GCC unroll 8
+      for (int c = 0; c < kColumns; ++c) s[c] = u[c];
+    }
+    k += kColumns;
+#pragma GCC unroll 8
+    for (int c = 0; c < kColumns; ++c) {
+      StoreWord(
+          data + 4 * c,
+          LastColumn(box, s[c], s[(c + kRow1) & 7], s[(c + kRow2) & 7], s[(c + kRow3) & 7]) ^ k[c]);
+    }
+  }
+}
+
+#if LIRVO_AES_INSTRUCTIONS
+// The hardware engine: the state is two 128-bit halves; before each AES
+// round instruction the bytes are regathered (shuffles_) so that its 128-bit
+// row shift completes the 256-bit one. The other steps of a round work
+// column by column or byte by byte and are the same for both block sizes.
+// Two blocks go through the rounds side by side to keep the units busy.
+template <bool kEncipher, int kLanes>
+__attribute__((target("aes,ssse3"))) inline void HardwareLanes(const __m128i* k, const __m128i* m,
+                                                               uint8_t* data) {
+  __m128i lo[kLanes], hi[kLanes];
+  for (int b = 0; b < kLanes; ++b) {
+    lo[b] = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 32 * b)), k[0]);
+    hi[b] =
+        _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + 32 * b + 16)), k[1]);
+  }
+  for (int round = 1; round <= 14; ++round) {
+    for (int b = 0; b < kLanes; ++b) {
+      const __m128i new_lo =
+          _mm_or_si128(_mm_shuffle_epi8(lo[b], m[0]), _mm_shuffle_epi8(hi[b], m[1]));
+      const __m128i new_hi =
+          _mm_or_si128(_mm_shuffle_epi8(lo[b], m[2]), _mm_shuffle_epi8(hi[b], m[3]));
+      if (round < 14) {
+        lo[b] = kEncipher ? _mm_aesenc_si128(new_lo, k[2 * round])
+                          : _mm_aesdec_si128(new_lo, k[2 * round]);
+        hi[b] = kEncipher ? _mm_aesenc_si128(new_hi, k[2 * round + 1])
+                          : _mm_aesdec_si128(new_hi, k[2 * round + 1]);
+      } else {
+        lo[b] = kEncipher ? _mm_aesenclast_si128(new_lo, k[2 * round])
+                          : _mm_aesdeclast_si128(new_lo, k[2 * round]);
+        hi[b] = kEncipher ? _mm_aesenclast_si128(new_hi, k[2 * round + 1])
+                          : _mm_aesdeclast_si128(new_hi, k[2 * round + 1]);
+      }
+    }
+  }
+  for (int b = 0; b < kLanes; ++b) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(data + 32 * b), lo[b]);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(data + 32 * b + 16), hi[b]);
+  }
+}
+
+template <bool kEncipher>
+__attribute__((target("aes,ssse3"))) void HardwareRounds(
+    const uint32_t* keys, const std::array<std::array<uint8_t, 16>, 4>& shuffles, uint8_t* data,
+    size_t blocks) {
+  __m128i k[30];
+  for (int i = 0; i < 30; ++i) {
+    k[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keys + 4 * i));
+  }
+  __m128i m[4];
+  for (int i = 0; i < 4; ++i) {
+    m[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(shuffles[i].data()));
+  }
+  size_t n = 0;
+  for (; n + 2 <= blocks; n += 2) HardwareLanes<kEncipher, 2>(k, m, data + n * kBlockBytes);
+  if (n < blocks) HardwareLanes<kEncipher, 1>(k, m, data + n * kBlockBytes);
+}
+#endif
+
 void CheckKeyAndData(std::string_view key, std::string_view data) {
   if (key.size() != kKeyBytes || data.size() % kBlockBytes != 0) {
     throw RuntimeError(kErrInvalidCall);
@@ -73,9 +175,16 @@ void CheckKeyAndData(std::string_view key, std::string_view data) {
 
 }  // namespace
 
-Rijndael256::Rijndael256(const uint8_t* key, Direction direction) {
+Rijndael256::Rijndael256(const uint8_t* key, Direction direction)
+    : Rijndael256(key, direction, Engine::kHardware) {}
+
+Rijndael256::Rijndael256(const uint8_t* key, Direction direction, Engine engine) {
   BuildTables(direction);
   ExpandKey(key, direction);
+  if (engine == Engine::kHardware && HardwareAvailable()) {
+    engine_ = Engine::kHardware;
+    BuildShuffles(direction);
+  }
 }
 
 void Rijndael256::BuildTables(Direction direction) {
@@ -149,78 +258,51 @@ void Rijndael256::ExpandKey(const uint8_t* key, Direction direction) {
   }
 }
 
-// Row r of output column c comes from column c + shift[r] (shifts 0, 1, 3, 4).
-void Rijndael256::Encipher(uint8_t* data, size_t blocks) const {
-  const Table& t0 = table_[0];
-  const Table& t1 = table_[1];
-  const Table& t2 = table_[2];
-  const Table& t3 = table_[3];
-  for (size_t n = 0; n < blocks; ++n, data += kBlockBytes) {
-    const uint32_t* k = round_keys_.data();
-    uint32_t s0 = LoadWord(data) ^ k[0], s1 = LoadWord(data + 4) ^ k[1],
-             s2 = LoadWord(data + 8) ^ k[2], s3 = LoadWord(data + 12) ^ k[3],
-             s4 = LoadWord(data + 16) ^ k[4], s5 = LoadWord(data + 20) ^ k[5],
-             s6 = LoadWord(data + 24) ^ k[6], s7 = LoadWord(data + 28) ^ k[7];
-    uint32_t u0, u1, u2, u3, u4, u5, u6, u7;
-    for (int round = 1; round < kRounds; ++round) {
-      k += kColumns;
-      u0 = Column(t0, t1, t2, t3, s0, s1, s3, s4) ^ k[0];
-      u1 = Column(t0, t1, t2, t3, s1, s2, s4, s5) ^ k[1];
-      u2 = Column(t0, t1, t2, t3, s2, s3, s5, s6) ^ k[2];
-      u3 = Column(t0, t1, t2, t3, s3, s4, s6, s7) ^ k[3];
-      u4 = Column(t0, t1, t2, t3, s4, s5, s7, s0) ^ k[4];
-      u5 = Column(t0, t1, t2, t3, s5, s6, s0, s1) ^ k[5];
-      u6 = Column(t0, t1, t2, t3, s6, s7, s1, s2) ^ k[6];
-      u7 = Column(t0, t1, t2, t3, s7, s0, s2, s3) ^ k[7];
-      s0 = u0, s1 = u1, s2 = u2, s3 = u3, s4 = u4, s5 = u5, s6 = u6, s7 = u7;
+void Rijndael256::BuildShuffles(Direction direction) {
+  for (int half = 0; half < 2; ++half) {
+    for (int j = 0; j < 4; ++j) {
+      for (int r = 0; r < 4; ++r) {
+        // The AES instructions shift row r of each half by r columns (left
+        // to encipher, right to decipher); pick the byte that lands where
+        // the 256-bit shift wants it.
+        const int source = direction == Direction::kEncipher
+                               ? (((j - r) & 3) + 4 * half + kRowShift[r]) & 7
+                               : (4 * half + ((j + r) & 3) - kRowShift[r] + kColumns) & 7;
+        const int at = 4 * j + r;
+        shuffles_[2 * half][at] = static_cast<uint8_t>(source < 4 ? 4 * source + r : 0x80);
+        shuffles_[2 * half + 1][at] =
+            static_cast<uint8_t>(source >= 4 ? 4 * (source - 4) + r : 0x80);
+      }
     }
-    k += kColumns;
-    StoreWord(data, LastColumn(sbox_, s0, s1, s3, s4) ^ k[0]);
-    StoreWord(data + 4, LastColumn(sbox_, s1, s2, s4, s5) ^ k[1]);
-    StoreWord(data + 8, LastColumn(sbox_, s2, s3, s5, s6) ^ k[2]);
-    StoreWord(data + 12, LastColumn(sbox_, s3, s4, s6, s7) ^ k[3]);
-    StoreWord(data + 16, LastColumn(sbox_, s4, s5, s7, s0) ^ k[4]);
-    StoreWord(data + 20, LastColumn(sbox_, s5, s6, s0, s1) ^ k[5]);
-    StoreWord(data + 24, LastColumn(sbox_, s6, s7, s1, s2) ^ k[6]);
-    StoreWord(data + 28, LastColumn(sbox_, s7, s0, s2, s3) ^ k[7]);
   }
 }
 
-// Row r of output column c comes from column c - shift[r].
-void Rijndael256::Decipher(uint8_t* data, size_t blocks) const {
-  const Table& t0 = table_[0];
-  const Table& t1 = table_[1];
-  const Table& t2 = table_[2];
-  const Table& t3 = table_[3];
-  for (size_t n = 0; n < blocks; ++n, data += kBlockBytes) {
-    const uint32_t* k = round_keys_.data();
-    uint32_t s0 = LoadWord(data) ^ k[0], s1 = LoadWord(data + 4) ^ k[1],
-             s2 = LoadWord(data + 8) ^ k[2], s3 = LoadWord(data + 12) ^ k[3],
-             s4 = LoadWord(data + 16) ^ k[4], s5 = LoadWord(data + 20) ^ k[5],
-             s6 = LoadWord(data + 24) ^ k[6], s7 = LoadWord(data + 28) ^ k[7];
-    uint32_t u0, u1, u2, u3, u4, u5, u6, u7;
-    for (int round = 1; round < kRounds; ++round) {
-      k += kColumns;
-      u0 = Column(t0, t1, t2, t3, s0, s7, s5, s4) ^ k[0];
-      u1 = Column(t0, t1, t2, t3, s1, s0, s6, s5) ^ k[1];
-      u2 = Column(t0, t1, t2, t3, s2, s1, s7, s6) ^ k[2];
-      u3 = Column(t0, t1, t2, t3, s3, s2, s0, s7) ^ k[3];
-      u4 = Column(t0, t1, t2, t3, s4, s3, s1, s0) ^ k[4];
-      u5 = Column(t0, t1, t2, t3, s5, s4, s2, s1) ^ k[5];
-      u6 = Column(t0, t1, t2, t3, s6, s5, s3, s2) ^ k[6];
-      u7 = Column(t0, t1, t2, t3, s7, s6, s4, s3) ^ k[7];
-      s0 = u0, s1 = u1, s2 = u2, s3 = u3, s4 = u4, s5 = u5, s6 = u6, s7 = u7;
-    }
-    k += kColumns;
-    StoreWord(data, LastColumn(inv_sbox_, s0, s7, s5, s4) ^ k[0]);
-    StoreWord(data + 4, LastColumn(inv_sbox_, s1, s0, s6, s5) ^ k[1]);
-    StoreWord(data + 8, LastColumn(inv_sbox_, s2, s1, s7, s6) ^ k[2]);
-    StoreWord(data + 12, LastColumn(inv_sbox_, s3, s2, s0, s7) ^ k[3]);
-    StoreWord(data + 16, LastColumn(inv_sbox_, s4, s3, s1, s0) ^ k[4]);
-    StoreWord(data + 20, LastColumn(inv_sbox_, s5, s4, s2, s1) ^ k[5]);
-    StoreWord(data + 24, LastColumn(inv_sbox_, s6, s5, s3, s2) ^ k[6]);
-    StoreWord(data + 28, LastColumn(inv_sbox_, s7, s6, s4, s3) ^ k[7]);
+bool Rijndael256::HardwareAvailable() {
+#if LIRVO_AES_INSTRUCTIONS
+  unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+  if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0) return false;
+  return (ecx & bit_AES) != 0 && (ecx & bit_SSSE3) != 0;
+#else
+  return false;
+#endif
+}
+
+void Rijndael256::Encipher(uint8_t* data, size_t blocks) const {
+#if LIRVO_AES_INSTRUCTIONS
+  if (engine_ == Engine::kHardware) {
+    return HardwareRounds<true>(round_keys_.data(), shuffles_, data, blocks);
   }
+#endif
+  TableRounds<1, 3, 4>(table_, sbox_, round_keys_.data(), data, blocks);
+}
+
+void Rijndael256::Decipher(uint8_t* data, size_t blocks) const {
+#if LIRVO_AES_INSTRUCTIONS
+  if (engine_ == Engine::kHardware) {
+    return HardwareRounds<false>(round_keys_.data(), shuffles_, data, blocks);
+  }
+#endif
+  TableRounds<7, 5, 4>(table_, inv_sbox_, round_keys_.data(), data, blocks);
 }
 
 std::string EncipherEcb(std::string_view key, std::string_view data) {

@@ -22,8 +22,20 @@ class Rijndael256 {
  public:
   enum class Direction { kEncipher, kDecipher };
 
-  // `key` points at exactly kKeyBytes bytes.
+  // How the rounds run: table lookups anywhere, or the processor's AES round
+  // instructions (x86 with AES-NI and SSSE3), which give the same result.
+  enum class Engine { kPortable, kHardware };
+
+  // True when this processor can run Engine::kHardware.
+  static bool HardwareAvailable();
+
+  // `key` points at exactly kKeyBytes bytes. Uses the hardware engine when
+  // the processor has it.
   Rijndael256(const uint8_t* key, Direction direction);
+
+  // Test-only choice of engine; kHardware falls back to kPortable when the
+  // processor lacks it.
+  Rijndael256(const uint8_t* key, Direction direction, Engine engine);
 
   // Enciphers `blocks` consecutive 32-byte blocks in place. Only for an
   // object built with Direction::kEncipher.
@@ -38,6 +50,7 @@ class Rijndael256 {
   static constexpr int kColumns = 8;
 
   void BuildTables(Direction direction);
+  void BuildShuffles(Direction direction);
   void ExpandKey(const uint8_t* key, Direction direction);
 
   std::array<uint8_t, 256> sbox_{};
@@ -49,6 +62,12 @@ class Rijndael256 {
   // For deciphering they are stored in reverse round order with the inverse
   // column mixing applied to the middle rounds.
   std::array<uint32_t, kColumns*(kRounds + 1)> round_keys_{};
+  // For the hardware engine: byte shuffles that gather, from the two halves
+  // of the state, the bytes each half needs so that the 128-bit row shifts
+  // of the AES instructions give the 256-bit ones. Entries 0 and 1 select
+  // from the low and high half for the new low half, 2 and 3 for the high.
+  std::array<std::array<uint8_t, 16>, 4> shuffles_{};
+  Engine engine_ = Engine::kPortable;
 };
 
 // ECB over whole blocks with a raw key, for tests and tools. `key` must hold
