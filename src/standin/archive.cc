@@ -463,6 +463,15 @@ void SqliteArchive::ForTestingScriptSaveResults(std::vector<host::Variant> resul
   scripted_results_.assign(results.begin(), results.end());
 }
 
+void SqliteArchive::ForTestingReopenReadOnly() {
+  sqlite3_close_v2(db_);
+  db_ = nullptr;
+  const int rc =
+      sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, nullptr);
+  if (rc != SQLITE_OK) ThrowSqlite(rc);  // db_ keeps the failed handle, closed by the destructor
+  sqlite3_busy_timeout(db_, 5000);
+}
+
 std::optional<host::Variant> SqliteArchive::TakeScriptedResult() {
   if (scripted_results_.empty()) return std::nullopt;
   host::Variant v = std::move(scripted_results_.front());

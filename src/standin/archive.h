@@ -124,6 +124,11 @@ class SqliteArchive : public host::Archive, public std::enable_shared_from_this<
   // False ...) is returned as is and nothing is saved.
   void ForTestingScriptSaveResults(std::vector<host::Variant> results);
 
+  // Closes the database and opens it again read-only: from then on every
+  // write (a save, a group, a new patient) throws RuntimeError 70 while
+  // reading goes on working, as with a file made read-only under the host.
+  void ForTestingReopenReadOnly();
+
   // Exposed for the chart objects.
   std::optional<host::Variant> TakeScriptedResult();
 

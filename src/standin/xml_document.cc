@@ -141,21 +141,21 @@ bool PugiXmlDocument::LoadFileXML(const std::string& path) {
 bool PugiXmlDocument::LoadXML(const std::string& text) {
   // Nodes handed out earlier keep the document they came from.
   impl_ = std::make_shared<Impl>();
-  pugi::xml_parse_result result;
-  if (DeclaresSingleByte(text)) {
-    const std::string utf8 = Cp1252ToUtf8(text);
-    result =
-        impl_->doc.load_buffer(utf8.data(), utf8.size(),
-                               pugi::parse_default | pugi::parse_declaration, pugi::encoding_utf8);
-  } else {
-    result = impl_->doc.load_buffer(text.data(), text.size(),
-                                    pugi::parse_default | pugi::parse_declaration);
+  try {
+    pugi::xml_parse_result result;
+    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_declaration;
+    if (DeclaresSingleByte(text)) {
+      const std::string utf8 = Cp1252ToUtf8(text);
+      result = impl_->doc.load_buffer(utf8.data(), utf8.size(), kOptions, pugi::encoding_utf8);
+    } else {
+      result = impl_->doc.load_buffer(text.data(), text.size(), kOptions);
+    }
+    if (result && impl_->doc.document_element()) return true;
+  } catch (...) {
+    // Out of memory on a huge file: not loaded, like any other bad file.
   }
-  if (!result || !impl_->doc.document_element()) {
-    impl_ = std::make_shared<Impl>();
-    return false;
-  }
-  return true;
+  impl_ = std::make_shared<Impl>();
+  return false;
 }
 
 std::shared_ptr<host::XmlNode> PugiXmlDocument::RootNode() {

@@ -277,13 +277,10 @@ TEST_F(ArchiveTest, ScriptedResultsFailChosenSaves) {
 }
 
 TEST_F(ArchiveTest, FailingDatabaseThrowsInsteadOfAnsweringFalse) {
-  {
-    auto archive = Open();
-    archive->AddPatient(Rossi());
-  }
-  auto archive =
-      SqliteArchive::Open(dir_.File("archive.db"), SqliteArchive::OpenMode::kReadOnlyForTesting);
+  auto archive = Open();
+  archive->AddPatient(Rossi());
   auto p = archive->DaiPazienteRegionale("8000031415", true);
+  archive->ForTestingReopenReadOnly();
   ASSERT_NE(p, nullptr);
   EXPECT_TRUE(p->RefertiVisite()->Lista().empty());  // reading still works
   try {
@@ -296,6 +293,11 @@ TEST_F(ArchiveTest, FailingDatabaseThrowsInsteadOfAnsweringFalse) {
   EXPECT_EQ(p->RefertiEsami()->Salva(Exam("03/11/2026", Null{}, "A", "1")), Variant(true));
   EXPECT_THROW(p->RefertiEsami()->SalvaEsamiAutomatici(), RuntimeError);
   EXPECT_THROW(archive->AddPatient(Bianchi()), RuntimeError);
+
+  auto read_only =
+      SqliteArchive::Open(dir_.File("archive.db"), SqliteArchive::OpenMode::kReadOnlyForTesting);
+  EXPECT_EQ(read_only->ListPatients().size(), 1u);
+  EXPECT_THROW(read_only->SaveVisit(1, Visit("02/11/2026", "lrv.1")), RuntimeError);
 }
 
 TEST_F(ArchiveTest, OpeningFailuresAreRuntimeErrors) {
