@@ -316,7 +316,10 @@ int64_t SqliteArchive::AddPatient(const PatientRecord& p) {
   Statement s(db_,
               "INSERT INTO patients(cognome, nome, data_nascita, codice_fiscale, tessera) "
               "VALUES(?, ?, ?, ?, ?)");
-  s.Bind(1, p.cognome).Bind(2, p.nome).Bind(3, p.data_nascita).Bind(4, p.codice_fiscale);
+  s.Bind(1, p.cognome)
+      .Bind(2, p.nome)
+      .Bind(3, FormatDate(*ParseDate(p.data_nascita)))
+      .Bind(4, p.codice_fiscale);
   s.Bind(5, p.tessera).Step();
   const int64_t id = sqlite3_last_insert_rowid(db_);
   t.Commit();

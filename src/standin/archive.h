@@ -79,7 +79,8 @@ class SqliteArchive : public host::Archive, public std::enable_shared_from_this<
 
   // ---- direct access (CLI, scripts, tests, views) ---------------------------
 
-  // Adds a patient and returns the new ID. Throws RuntimeError 5 for a record
+  // Adds a patient and returns the new ID; the birth date is stored as
+  // dd/mm/yyyy with two-digit day and month. Throws RuntimeError 5 for a record
   // that CheckPatientRecord refuses, 457 when another patient already has the
   // same regional code or codice fiscale (compared without case).
   int64_t AddPatient(const PatientRecord& p);

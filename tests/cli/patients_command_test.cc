@@ -35,12 +35,12 @@ TEST_F(PatientsCommandTest, AddPrintsTheNewIdAndListShowsThePatients) {
   EXPECT_EQ(r.out,
             "ID  COGNOME   NOME     NATO        CODICE FISCALE    TESSERA\n"
             "1   ROSSI     MARIO    01/02/1950  RSSMRA50B01H501U  8000031415\n"
-            "2   D'ANGELO  NICCOLÒ  3/4/1999                      8000039334\n");
+            "2   D'ANGELO  NICCOLÒ  03/04/1999                    8000039334\n");
   r = Lirvo({"patients", "list", "--json", "--install", dir_.path()});
   EXPECT_EQ(r.out, R"({"type":"patients","patients":[{"id":1,"cognome":"ROSSI","nome":"MARIO",)"
                    R"("data_nascita":"01/02/1950","codice_fiscale":"RSSMRA50B01H501U",)"
                    R"("tessera":"8000031415"},{"id":2,"cognome":"D'ANGELO","nome":"NICCOLÒ",)"
-                   R"("data_nascita":"3/4/1999","codice_fiscale":"","tessera":"8000039334"}]})"
+                   R"("data_nascita":"03/04/1999","codice_fiscale":"","tessera":"8000039334"}]})"
                    "\n");
 }
 
