@@ -12,9 +12,9 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr int32_t kItemPatientId = 0;
-constexpr int32_t kItemPosition = 2;
-constexpr int32_t kItemLink = 8;
+using forms::kItemLink;
+using forms::kItemPatientId;
+constexpr int32_t kItemPosition = 2;  // a report row's position in its bundle
 constexpr const char* kReportLinkText = "dettagli";
 
 Json RecordJson(const controls::ReportGrid& grid, const controls::GridRecord& record,

@@ -5,9 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "base/file_system.h"
 #include "base/text.h"
 #include "cli/cli.h"
+#include "cli/main_window_driver.h"
 #include "cli/script_runner.h"
+#include "controls/scripted_ui.h"
+#include "forms/frm_referti_lirvo.h"
+#include "standin/standin_host.h"
 #include "support/temp_dir.h"
 
 namespace lirvo::cli {
@@ -168,6 +173,107 @@ TEST_F(RunCommandTest, TheMainWindowOpensOnceAndItsSearchBoxIsHiddenWhileEmpty) 
             "Lirvo\"]}\n"
             "{\"type\":\"grid\",\"open\":true,\"rows\":[]}\n"
             "{\"type\":\"error\",\"line\":6,\"message\":\"the search box is not shown\"}\n");
+}
+
+}  // namespace
+}  // namespace lirvo::cli
+
+namespace lirvo::cli {
+namespace {
+
+// The person's actions in a main window holding one patient with two reports.
+class MainWindowDriverTest : public ::testing::Test {
+ protected:
+  MainWindowDriverTest()
+      : ui_([this](const nlohmann::json& e) { events_.push_back(e.dump()); }),
+        host_(std::make_shared<standin::StandinHost>(dir_.path(), ui_, RealFileSystem(), true)),
+        state_(plugin::Services{&ui_, &RealFileSystem(), nullptr, dir_.File("plugin")}),
+        driver_(state_) {
+    state_.HostApp = host_;
+    host_->Framework().SetCallHook([this](const std::string& call, std::vector<host::Variant>) {
+      events_.push_back("host " + call);
+    });
+    driver_.SetProgressSink(
+        [this](const nlohmann::ordered_json& j) { events_.push_back(j.dump()); });
+    window_ = std::make_shared<forms::frmRefertiLirvo>(state_);
+    state_.loaded_forms.push_back(window_);
+    window_->Form_Load();
+    const int64_t id = host_->Archive().AddPatient(
+        {0, "ROSSI", "MARIO", "01/02/1950", "RSSMRA50B01H501X", "12345"});
+    patient_id_ = std::to_string(id);
+    auto patient = host_->Archive().DaiPazienteRegionale("12345", true);
+    auto& row = window_->AddPatientRow(*patient);
+    for (int32_t position : {1, 2}) {
+      forms::ReportRowValues values;
+      values.patient_id = id;
+      values.position = position;
+      values.raw_text = "referto " + std::to_string(position);
+      window_->AddReportRow(row, values);
+    }
+    window_->rcReferti().Populate();
+  }
+  // The grid record of a report row, from the dump.
+  nlohmann::ordered_json Report(int position) {
+    return driver_.GridJson()["rows"][0]["children"][position - 1];
+  }
+
+  ::lirvo::testing::TempDir dir_;
+  std::vector<std::string> events_;
+  ui::ScriptedUi ui_;
+  std::shared_ptr<standin::StandinHost> host_;
+  plugin::ModuleState state_;
+  MainWindowDriver driver_;
+  std::shared_ptr<forms::frmRefertiLirvo> window_;
+  std::string patient_id_;
+};
+
+TEST_F(MainWindowDriverTest, SelectingAndRightClickingAReportRow) {
+  driver_.Select("2");
+  EXPECT_TRUE(Report(2)["selected"]);
+  EXPECT_TRUE(Report(2)["focused"]);
+  EXPECT_FALSE(Report(1)["selected"]);
+  ui_.QueuePopup(0);
+  driver_.RightClick();
+  ASSERT_EQ(events_.size(), 2u);
+  EXPECT_EQ(events_[0], "host Popup");
+  EXPECT_EQ(events_[1],
+            R"({"answer":0,"items":["Importa Singolo","Rimuovi Singolo"],"type":"popup"})");
+  EXPECT_THROW(driver_.Select("3"), std::invalid_argument);
+  EXPECT_THROW(driver_.Select(""),
+               std::invalid_argument);  // a patient row (item 2 empty) is no report
+}
+
+TEST_F(MainWindowDriverTest, LinksAndSearch) {
+  driver_.PatientLink(patient_id_);
+  EXPECT_EQ(events_, (std::vector<std::string>{"host SetMainRibbonTab", "host RichiamaPaziente"}));
+  EXPECT_THROW(driver_.PatientLink("999"), std::invalid_argument);
+  driver_.ReportLink("1");  // the preview comes with its own window
+  EXPECT_THROW(driver_.ReportLink("7"), std::invalid_argument);
+
+  EXPECT_THROW(driver_.Search("ros"), std::invalid_argument);  // the search box is hidden
+  window_->pbFndPaz().SetVisible(true);
+  driver_.Select("2");
+  driver_.Search("ros");
+  EXPECT_EQ(window_->tbPaziente().Text(), "ROS");
+  auto grid = driver_.GridJson();
+  EXPECT_TRUE(grid["rows"][0]["focused"]);
+  EXPECT_EQ(grid["rows"][0]["bold"], nlohmann::ordered_json::array({1}));
+  driver_.Search("bianchi");
+  EXPECT_EQ(window_->tbPaziente().Text(), "BIANCHI");
+  EXPECT_EQ(events_.back(), R"({"type":"beep"})");
+}
+
+TEST_F(MainWindowDriverTest, ProgressChangesAreReportedOnce) {
+  driver_.Attach();
+  driver_.Attach();  // attaching again adds no second listener
+  auto& bar = window_->ProgressBar1();
+  bar.SetMax(4);
+  bar.SetMax(4);
+  bar.SetValue(1);
+  ASSERT_EQ(events_.size(), 2u);
+  EXPECT_EQ(events_[0], R"({"type":"progress","text":"","value":0,"max":4,"visible":false})");
+  EXPECT_EQ(events_[1], R"({"type":"progress","text":"","value":1,"max":4,"visible":false})");
+  EXPECT_FALSE(driver_.GridJson()["rows"].empty());
 }
 
 }  // namespace
