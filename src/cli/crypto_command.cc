@@ -91,6 +91,7 @@ void DecryptFileStr(const CryptoOptions& o, Context& ctx) {
 }
 
 void DecryptStr(const CryptoOptions& o, Context& ctx) {
+  if (o.text.empty()) return Succeed(ctx, "");
   const std::optional<std::string> text = clsAES().TryDecryptStr(o.text);
   if (!text) return Fail(ctx, "decrypt-str", "not an encrypted text", kExitFailure);
   Succeed(ctx, *text);

@@ -260,7 +260,7 @@ clsAES::FileOutcome clsAES::DecryptFileImpl(const std::string& in_file, const st
     if (!overwrite && fs_->FileSize(out_file)) return FileOutcome::kOutputExists;
     std::string data = fs_->ReadFile(in_file);
     if (!DecipherContainer(data)) {
-      if (!write_non_ciphertext) return FileOutcome::kNotCiphertext;
+      if (!write_non_ciphertext && !data.empty()) return FileOutcome::kNotCiphertext;
       data.clear();
     }
     ReplaceFile(*fs_, out_file, Utf16LeToCp1252(data));
@@ -290,7 +290,7 @@ clsAES::FileOutcome clsAES::DecryptFileToText(const std::string& in_file, std::s
   try {
     if (!fs_->FileSize(in_file)) return FileOutcome::kNoInput;
     std::string data = fs_->ReadFile(in_file);
-    if (!DecipherContainer(data)) return FileOutcome::kNotCiphertext;
+    if (!DecipherContainer(data) && !data.empty()) return FileOutcome::kNotCiphertext;
     text = Utf16LeToUtf8(data);
     return FileOutcome::kDone;
   } catch (...) {

@@ -99,7 +99,7 @@ class clsAES {
     kDone,
     kNoInput,        // the input file does not exist
     kOutputExists,   // the output file exists and overwriting was not asked
-    kNotCiphertext,  // the input is no ciphertext (decryption only)
+    kNotCiphertext,  // the input is not empty and no ciphertext (decryption only)
     kFailed,         // reading or writing failed, or the input is too large
   };
 
@@ -107,12 +107,14 @@ class clsAES {
   FileOutcome EncryptFileWithOutcome(const std::string& in_file, const std::string& out_file,
                                      bool overwrite) const;
 
-  // DecryptFile with the reason of a failure, except that an input that is
-  // no ciphertext gives kNotCiphertext and leaves `out_file` untouched.
+  // DecryptFile with the reason of a failure, except that a non-empty input
+  // that is no ciphertext gives kNotCiphertext and leaves `out_file`
+  // untouched. An empty input decrypts to an empty output.
   FileOutcome DecryptFileWithOutcome(const std::string& in_file, const std::string& out_file,
                                      bool overwrite) const;
 
-  // DecryptFileStr with the reason of a failure; `text` is set on kDone.
+  // DecryptFileStr with the reason of a failure; `text` is set on kDone. An
+  // empty file gives kDone and "".
   FileOutcome DecryptFileToText(const std::string& in_file, std::string& text) const;
 
  private:

@@ -50,6 +50,9 @@ TEST_F(CryptoCommandTest, StringsRoundTripThroughTheOutput) {
   const RunResult empty = Crypto({"decrypt-str", Crypto({"encrypt-str", ""}).out});
   EXPECT_EQ(empty.code, 0);
   EXPECT_EQ(empty.out, "");
+  const RunResult nothing = Crypto({"decrypt-str", ""});
+  EXPECT_EQ(nothing.code, 0);
+  EXPECT_EQ(nothing.out + nothing.err, "");
 }
 
 TEST_F(CryptoCommandTest, DecryptStrOfSomethingElseFails) {

@@ -219,6 +219,14 @@ TEST_F(ClsAesFileTest, NonCiphertextDecryptsToAnEmptyFileUnlessRefused) {
   EXPECT_EQ(aes_.DecryptFileStr(in), "");
   EXPECT_TRUE(aes_.DecryptFile(in, out, true));
   EXPECT_EQ(Read(out), "");
+  // An empty file is no ciphertext either, but there is nothing to lose.
+  const std::string empty = Write("empty.bin", "");
+  Write("out.txt", "previous");
+  EXPECT_EQ(aes_.DecryptFileWithOutcome(empty, out, true), clsAES::FileOutcome::kDone);
+  EXPECT_EQ(Read(out), "");
+  text = "unchanged";
+  EXPECT_EQ(aes_.DecryptFileToText(empty, text), clsAES::FileOutcome::kDone);
+  EXPECT_EQ(text, "");
 }
 
 TEST_F(ClsAesFileTest, ReadAndWriteErrorsLeaveTheOutputAsItWas) {
