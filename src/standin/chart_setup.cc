@@ -55,8 +55,9 @@ std::string ChartText(SqliteArchive& archive, int64_t patient_id) {
   const auto p = archive.FindPatient(patient_id);
   if (!p) return "";
   std::string text = "patient " + std::to_string(p->id) + ": " + p->cognome + " " + p->nome +
-                     ", born " + p->data_nascita + ", codice fiscale " + p->codice_fiscale +
-                     ", tessera " + p->tessera + "\n";
+                     ", born " + p->data_nascita;
+  if (!p->codice_fiscale.empty()) text += ", codice fiscale " + p->codice_fiscale;
+  text += ", tessera " + p->tessera + "\n";
   const auto exams = archive.Exams(patient_id);
   text += "exams: " + std::to_string(exams.size()) + "\n";
   for (const auto& e : exams) {

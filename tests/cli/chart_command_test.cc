@@ -50,6 +50,29 @@ TEST_F(ChartCommandTest, PrintsExamsAndVisitsForPeople) {
   }
 }
 
+TEST_F(ChartCommandTest, ShowsUnitDescriptionAndGroupOfImportedItems) {
+  auto archive = standin::SqliteArchive::Open(inst_.ArchiveFile());
+  const int64_t id = archive->AddPatient({0, "VERDI", "ANNA", "05/05/1965", "", "8000000009"});
+  auto patient = archive->DaiPazienteRegionale("8000000009", true);
+  host::ExamSaveArgs exam = standin::ExamArgsFor("04/11/2026", std::string("GLI"), "90.27.1", "98");
+  exam.a6_description = std::string("Glicemia");
+  exam.a9_unit = std::string("mg/dl");
+  patient->RefertiEsami()->ClearEsamiAutomatici();
+  ASSERT_EQ(patient->RefertiEsami()->Salva(exam), host::Variant(true));
+  patient->RefertiEsami()->SalvaEsamiAutomatici();
+  host::VisitSaveArgs visit = standin::VisitArgsFor("02/11/2026", "lrv.89.52");
+  visit.a4_description = std::string("ELETTROCARDIOGRAMMA");
+  ASSERT_EQ(patient->RefertiVisite()->Salva(visit), host::Variant(true));
+
+  const RunResult r = Lirvo({"chart", std::to_string(id), "--install", dir_.path()});
+  EXPECT_EQ(r.out,
+            "patient 2: VERDI ANNA, born 05/05/1965, tessera 8000000009\n"
+            "exams: 1\n"
+            "  04/11/2026  idrif1=GLI  idrif4=90.27.1  t1=98 mg/dl  Glicemia  [group 1]\n"
+            "visits: 1\n"
+            "  02/11/2026  idrif4=lrv.89.52  ELETTROCARDIOGRAMMA\n");
+}
+
 TEST_F(ChartCommandTest, JsonHoldsEveryArgumentWithNullForNull) {
   const RunResult r = Lirvo({"chart", "1", "--json", "--install", dir_.path()});
   EXPECT_EQ(r.code, 0) << r.err;
