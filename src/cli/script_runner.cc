@@ -157,6 +157,20 @@ class ScriptRunner::Impl {
 
   void Run(const Words& w);
 
+  // Answers queued for questions that never came, so a script's author
+  // sees them: {"type":"unused","answers":N,"popups":N,"folders":N,
+  // "modal_actions":N}, only when something is left.
+  void ReportUnusedAnswers() {
+    const size_t answers = ui_.PendingAnswers(), popups = ui_.PendingPopups(),
+                 folders = ui_.PendingFolders(), modals = ui_.PendingModalActions();
+    if (answers + popups + folders + modals == 0) return;
+    Print({{"type", "unused"},
+           {"answers", answers},
+           {"popups", popups},
+           {"folders", folders},
+           {"modal_actions", modals}});
+  }
+
  private:
   void Event(const Words& w);
   void AfterHostEvent(const std::shared_ptr<standin::StandinChildForm>& active_before);
@@ -484,6 +498,7 @@ int ScriptRunner::Run(std::istream& script) {
     ++number;
     if (!RunLine(number, line)) return 2;
   }
+  impl_->ReportUnusedAnswers();
   return 0;
 }
 

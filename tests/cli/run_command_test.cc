@@ -141,6 +141,19 @@ TEST_F(RunCommandTest, BadArgumentsAreUsageErrors) {
   EXPECT_EQ(nowhere.out, "");
 }
 
+TEST_F(RunCommandTest, AnswersNobodyAskedForAreReported) {
+  Result r =
+      Run("answer yes\n"
+          "popup 2\n"
+          "browse /tmp\n"
+          "choose referti.dat\n"
+          "event registrazione 0\n");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out,
+            "{\"type\":\"unused\",\"answers\":1,\"popups\":1,\"folders\":1,\"modal_actions\":1}"
+            "\n");
+}
+
 TEST_F(RunCommandTest, PatientsAndChartsAreSetUpAndDumped) {
   Result r =
       Run("patient add ROSSI MARIO 01/02/1950 RSSMRA50B01H501X 12345\n"
