@@ -8,6 +8,7 @@
 
 #include "base/file_system.h"
 #include "base/runtime_error.h"
+#include "reports/bundle_parser.h"
 #include "support/temp_dir.h"
 
 namespace lirvo::reports {
@@ -185,6 +186,28 @@ TEST(LoadBundleText, TellsMissingAndUnreadableFromEmpty) {
 
   // A folder is not a bundle.
   EXPECT_THROW(LoadBundleText(RealFileSystem(), dir.path()), RuntimeError);
+}
+
+TEST(LoadBundleText, RandomAndNulBytesGoThroughTheWholePath) {
+  testing::TempDir dir;
+  const std::string path = dir.File("noise.dat");
+  std::mt19937 rng(99);
+  for (int round = 0; round < 50; ++round) {
+    std::string bytes(rng() % 5000, '\0');
+    for (char& c : bytes) {
+      if (rng() % 3 != 0) c = static_cast<char>(rng());
+    }
+    if (round % 2 == 0) bytes.insert(rng() % (bytes.size() + 1), "#01#");
+    RealFileSystem().WriteFile(path, bytes);
+    const std::string text = LoadBundleText(RealFileSystem(), path);
+    const std::vector<std::string_view> pieces = CutPieces(text);
+    ASSERT_EQ(pieces.size(), CountPieces(text));
+    ASSERT_EQ(pieces.empty(), bytes.empty());
+    for (std::string_view piece : pieces) {
+      ReportRecord r;
+      ASSERT_EQ(ParseReport(piece, Layout::Lines, r), piece.find_first_not_of(' ') != piece.npos);
+    }
+  }
 }
 
 }  // namespace
