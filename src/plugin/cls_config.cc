@@ -136,7 +136,7 @@ const ServiceCollection& clsConfig::ListaServices() {
     try {
       services_->Add(item, item->Key);
     } catch (...) {
-      // Resume next, as the registry always did.
+      // A key already there is skipped; the registry goes on.
     }
   }
   return *services_;

@@ -3,7 +3,7 @@
 // ribbon commands and the ribbon tab itself, and the opening of the main
 // reports window. There is one instance, ModuleState::AppConfig.
 //
-// Error handling follows the original routines one by one: Init traps every
+// Each member handles its errors in its own way: Init traps every
 // error into LastError; the DocumentsFolder setter, InitGUI and MainMDITab end
 // silently at the first error (InitGUI keeps the controls built so far); the
 // registry runs each step on its own, so a failing GetNewID leaves that
