@@ -44,7 +44,9 @@ void Plugin::Dispatch(const std::string& event, const std::shared_ptr<host::Host
   } else if (event == kEventExecute) {
     if (param0 == nullptr) return;
     const int32_t id = host::ToLong(*param0);
-    std::shared_ptr<clsConfig> config = state_->AppConfig;
+    // The configuration stays alive until the command ends, even when an
+    // event that arrives while a dialog is open drops it.
+    const std::shared_ptr<clsConfig> keep_alive = state_->AppConfig;
     RunCommand(*state_, id);
   } else if (event == kEventActiveTab) {
     if (param0 == nullptr) return;
