@@ -1,5 +1,6 @@
 #include "crypto/aes.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
