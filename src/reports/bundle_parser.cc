@@ -4,6 +4,10 @@
 #include <cstring>
 #include <exception>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "base/dates.h"
 #include "base/text.h"
 #include "reports/scan.h"
@@ -29,25 +33,25 @@ bool IsAscii(std::string_view s) {
   return (acc & 0x8080808080808080ULL) == 0;
 }
 
-// Trim of blanks only, eight bytes at a time over the long runs of blanks
+// Trim of blanks only, sixteen bytes at a time over the long runs of blanks
 // that pad the fixed columns.
 std::string_view TrimBlanks(std::string_view s) {
-  constexpr uint64_t kBlanks = 0x2020202020202020ULL;
   const char* b = s.data();
   const char* e = b + s.size();
-  while (e - b >= 8) {
-    uint64_t w;
-    std::memcpy(&w, e - 8, 8);
-    if (w != kBlanks) break;
-    e -= 8;
+#if defined(__SSE2__)
+  const __m128i blank = _mm_set1_epi8(' ');
+  while (e - b >= 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(e - 16));
+    const unsigned other =
+        ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, blank))) & 0xFFFFu;
+    if (other != 0) {
+      e -= 16 - (32 - __builtin_clz(other));  // just after the last non-blank
+      break;
+    }
+    e -= 16;
   }
+#endif
   while (e > b && e[-1] == ' ') --e;
-  while (e - b >= 8) {
-    uint64_t w;
-    std::memcpy(&w, b, 8);
-    if (w != kBlanks) break;
-    b += 8;
-  }
   while (b < e && *b == ' ') ++b;
   return std::string_view(b, static_cast<size_t>(e - b));
 }
@@ -177,9 +181,6 @@ void ReadHeaderDate(std::string_view field, std::string& out) {
       .append(lirvo::Mid(field, 5, 4));
 }
 
-// Offset of the next CR LF at or after `pos`, or npos.
-inline size_t FindCrLf(std::string_view s, size_t pos) { return scan::FindShort(s, pos, "\r\n"); }
-
 void AddExamLine(std::string_view line, bool ascii, ReportRecord& r) {
   const Columns cols(line, ascii);
   const std::string_view code = TrimBlanks(cols.Mid(5, 8));
@@ -208,8 +209,9 @@ void ClearParsedFields(ReportRecord& r) {
 
 bool ParsePiece(std::string_view piece, Layout layout, ReportRecord& r, int& lab_values) {
   if (TrimBlanks(piece).empty()) return false;
-  const bool piece_ascii = IsAscii(piece);
-  const Columns header(piece, piece_ascii);
+  // The header fields end at column 64: bytes are columns there when the
+  // first 64 bytes are ASCII.
+  const Columns header(piece, IsAscii(piece.substr(0, 64)));
   r.PatientCode.assign(TrimBlanks(header.Mid(19, 16)));
   r.Kind.assign("S");
   ReadHeaderDate(header.Mid(39, 8), r.ReportDate);
@@ -217,20 +219,21 @@ bool ParsePiece(std::string_view piece, Layout layout, ReportRecord& r, int& lab
 
   bool lab = false;
   size_t lines = 1;
-  size_t pos = FindCrLf(piece, 0);
-  while (pos != std::string_view::npos) {
+  bool high = false;
+  size_t pos = scan::FindCrLfNotingHigh(piece, 0, high);
+  while (pos != scan::kNotFound) {
     if (++lines > kMaxReportLines) return false;
     const size_t begin = pos + kCrLf.size();
-    pos = FindCrLf(piece, begin);
+    high = false;
+    pos = scan::FindCrLfNotingHigh(piece, begin, high);
     const std::string_view line =
-        piece.substr(begin, (pos == std::string_view::npos ? piece.size() : pos) - begin);
+        piece.substr(begin, (pos == scan::kNotFound ? piece.size() : pos) - begin);
     if (scan::StartsWith4(line, "#04#")) {
-      AddExamLine(line, piece_ascii || IsAscii(line), r);
+      AddExamLine(line, !high, r);
     } else if (scan::StartsWith4(line, "#05#")) {
       if (!lab) r.Kind.assign("L");
       lab = true;
-      const std::string_view rest = line.substr(4);
-      const LabFields f = SplitLabLine(rest, piece_ascii || IsAscii(rest));
+      const LabFields f = SplitLabLine(line.substr(4), !high);
       if (!f.Accepted()) continue;
       ++lab_values;
       if (f.MarkedOut()) r.OutOfRange = true;

@@ -117,4 +117,35 @@ inline size_t FindShort(std::string_view s, size_t pos, const char (&needle)[N])
   return kNotFound;
 }
 
+// Offset of the next CR LF at or after `pos`, or kNotFound; sets `high` when
+// a byte before it (from `pos` on) is 0x80 or above, that is when columns of
+// that stretch are not bytes.
+inline size_t FindCrLfNotingHigh(std::string_view s, size_t pos, bool& high) {
+  const char* data = s.data();
+  const size_t n = s.size();
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  while (pos + 17 <= n) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+    const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos + 1));
+    const unsigned hit = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, cr), _mm_cmpeq_epi8(after, lf))));
+    const unsigned top_bits = static_cast<unsigned>(_mm_movemask_epi8(here));
+    if (hit != 0) {
+      const unsigned at = static_cast<unsigned>(__builtin_ctz(hit));
+      if ((top_bits & ((1u << at) - 1)) != 0) high = true;
+      return pos + at;
+    }
+    if (top_bits != 0) high = true;
+    pos += 16;
+  }
+#endif
+  for (; pos < n; ++pos) {
+    if (static_cast<unsigned char>(data[pos]) >= 0x80) high = true;
+    if (data[pos] == '\r' && pos + 1 < n && data[pos + 1] == '\n') return pos;
+  }
+  return kNotFound;
+}
+
 }  // namespace lirvo::reports::scan
