@@ -69,4 +69,29 @@ std::vector<std::string_view> CutPieces(std::string_view text);
 // decoded text at once.
 std::string LoadBundleText(FileSystem& fs, const std::string& path);
 
+// A bundle ready for parsing: its normalised text and the cut, held together
+// so the pieces (views into the text) cannot outlive it. Neither copied nor
+// moved, for the same reason.
+//
+//   BundleText bundle(fs, path);  // throws like LoadBundleText
+//   for (size_t i = 0; i < bundle.Pieces().size(); ++i) ParseReport(bundle.Pieces()[i], ...);
+class BundleText {
+ public:
+  // Reads, decodes, normalises and cuts a bundle file; throws like
+  // LoadBundleText.
+  BundleText(FileSystem& fs, const std::string& path);
+  // Normalises and cuts a text already in memory (UTF-8).
+  explicit BundleText(std::string text);
+
+  BundleText(const BundleText&) = delete;
+  BundleText& operator=(const BundleText&) = delete;
+
+  const std::string& Text() const { return text_; }
+  const std::vector<std::string_view>& Pieces() const { return pieces_; }
+
+ private:
+  std::string text_;
+  std::vector<std::string_view> pieces_;
+};
+
 }  // namespace lirvo::reports

@@ -188,6 +188,19 @@ TEST(LoadBundleText, TellsMissingAndUnreadableFromEmpty) {
   EXPECT_THROW(LoadBundleText(RealFileSystem(), dir.path()), RuntimeError);
 }
 
+TEST(BundleText, HoldsTheNormalisedTextAndItsPieces) {
+  const BundleText short_text(std::string("a\n#01#b"));
+  EXPECT_EQ(short_text.Text(), "a\r\n#01#b");
+  EXPECT_EQ(short_text.Pieces(), (std::vector<std::string_view>{"a\r\n", "b"}));
+  EXPECT_EQ(short_text.Pieces()[1].data(), short_text.Text().data() + 7);
+
+  testing::TempDir dir;
+  RealFileSystem().WriteFile(dir.File("b.dat"), "#01#\xe8\r#01#");
+  const BundleText file(RealFileSystem(), dir.File("b.dat"));
+  EXPECT_EQ(file.Pieces(), (std::vector<std::string_view>{"", "\xc3\xa8\r\n", ""}));
+  EXPECT_THROW(BundleText(RealFileSystem(), dir.File("none.dat")), RuntimeError);
+}
+
 TEST(LoadBundleText, RandomAndNulBytesGoThroughTheWholePath) {
   testing::TempDir dir;
   const std::string path = dir.File("noise.dat");
