@@ -58,12 +58,18 @@ class DiskFileSystem final : public FileSystem {
       ::close(fd);
       ThrowErrno(err);
     }
+    // Read the size the file has now, then probe for more with a small
+    // buffer: a file that grew meanwhile (or reports size 0, like procfs) is
+    // read whole without doubling the big buffer on every file.
     std::string data;
     data.resize(static_cast<size_t>(st.st_size));
     size_t got = 0;
+    char probe[4096];
     while (true) {
-      if (got == data.size()) data.resize(got + 65536);  // the file grew, or size 0 (procfs)
-      ssize_t r = ::read(fd, data.data() + got, data.size() - got);
+      const bool into_data = got < data.size();
+      char* dest = into_data ? data.data() + got : probe;
+      const size_t room = into_data ? data.size() - got : sizeof probe;
+      ssize_t r = ::read(fd, dest, room);
       if (r < 0) {
         if (errno == EINTR) continue;
         int err = errno;
@@ -71,7 +77,12 @@ class DiskFileSystem final : public FileSystem {
         ThrowErrno(err);
       }
       if (r == 0) break;
-      got += static_cast<size_t>(r);
+      if (into_data) {
+        got += static_cast<size_t>(r);
+      } else {
+        data.append(probe, static_cast<size_t>(r));
+        got = data.size();
+      }
     }
     ::close(fd);
     data.resize(got);
