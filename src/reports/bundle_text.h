@@ -65,8 +65,9 @@ std::vector<std::string_view> CutPieces(std::string_view text);
 // normalises its line breaks; the result is ready for the cut. Throws the
 // file system's RuntimeError when the file cannot be read (53 file not found
 // when it does not exist, 75 for a folder ...), so callers can tell a missing
-// or unreadable file from an empty one. Holds at most the raw bytes and the
-// decoded text at once.
+// or unreadable file from an empty one. At most two copies of the text live
+// at once: the raw bytes go as soon as they are decoded, and the decoded text
+// comes back without a copy when the normalisation changes nothing.
 std::string LoadBundleText(FileSystem& fs, const std::string& path);
 
 // A bundle ready for parsing: its normalised text and the cut, held together
