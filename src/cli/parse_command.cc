@@ -1,6 +1,7 @@
 // `lirvo parse FILE`: reads a bundle file and shows its reports, as a listing
 // for people, as JSON for other tools (--json) or as counts (--stats).
 #include <CLI/CLI.hpp>
+#include <exception>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -164,6 +165,10 @@ void RunParse(const ParseOptions& o, Context& ctx) {
                           e.Description() + ")")
             << '\n';
     ctx.exit_code = kExitUsage;
+    return;
+  } catch (const std::exception& e) {  // a file too large for the memory
+    ctx.err << "lirvo parse: " << o.file << ": " << e.what() << '\n';
+    ctx.exit_code = kExitFailure;
     return;
   }
   if (o.stats) {

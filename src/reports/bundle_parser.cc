@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -256,7 +255,7 @@ bool ParseReport(std::string_view piece, Layout layout, ReportRecord& record, in
   bool ok = false;
   try {
     ok = ParsePiece(piece, layout, record, count);
-  } catch (const std::exception&) {
+  } catch (...) {  // out of memory, or anything else: the piece is skipped
     ok = false;
   }
   if (!ok) {

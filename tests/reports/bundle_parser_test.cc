@@ -193,6 +193,7 @@ TEST(ParseReport, LabLinesMakeTheKindEvenWhenRejected) {
       {LabLine("HB", "EMOGLOBINA", "", "g/dl", "", ""), "", false},  // no value
       {LabLine("HB", "EMOGLOBINA", "", "g/dl", "", "", "H"), "EMOGLOBINA: * g/dl", true},
       {LabLine("HB", "EMOGLOBINA", "*13", "g/dl", "", ""), "EMOGLOBINA: *13 g/dl", true},
+      {LabLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "H"), "EMOGLOBINA: *12,5 g/dl", true},
       {LabLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "h"), "EMOGLOBINA: 12,5 g/dl", false},
       {LabLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "L"), "EMOGLOBINA: 12,5 g/dl", false},
       {"#05#" + Pad("PH", 20) + "PH", "PH: * ", true},  // the name's own H ends the line
