@@ -90,25 +90,23 @@ struct LabFields {
 };
 
 LabFields SplitLabLine(std::string_view rest, bool ascii) {
-  static constexpr size_t kWidths[] = {20, 90, 30, 15, 25, 25};
+  static constexpr size_t kWidths[6] = {20, 90, 30, 15, 25, 25};
   const Columns cols(rest, ascii);
-  std::string_view* fields_out[6];
-  LabFields f;
-  fields_out[0] = &f.code;
-  fields_out[1] = &f.name;
-  fields_out[2] = &f.value;
-  fields_out[3] = &f.unit;
-  fields_out[4] = &f.low;
-  fields_out[5] = &f.high;
+  std::string_view fields[6];
   size_t pos = 0;
-  for (int i = 0; i < 6; ++i) {
+  for (size_t i = 0; i < 6; ++i) {
     const size_t end = cols.Advance(pos, kWidths[i]);
-    *fields_out[i] = TrimBlanks(rest.substr(pos, end - pos));
+    fields[i] = TrimBlanks(rest.substr(pos, end - pos));
     pos = end;
   }
   const std::string_view trimmed = TrimBlanks(rest);
-  f.high_flag = !trimmed.empty() && trimmed.back() == 'H';
-  return f;
+  return {fields[0],
+          fields[1],
+          fields[2],
+          fields[3],
+          fields[4],
+          fields[5],
+          !trimmed.empty() && trimmed.back() == 'H'};
 }
 
 // Appends `s` with every "." written as ",".
