@@ -8,6 +8,7 @@
 
 #include "base/file_system.h"
 #include "base/runtime_error.h"
+#include "demo/demo_data.h"
 #include "reports/bundle_parser.h"
 #include "support/temp_dir.h"
 
@@ -86,6 +87,30 @@ TEST(NormaliseLineBreaks, MatchesTheFourReplacesOnRandomTexts) {
     for (size_t i = 0; i < parts; ++i) text += fragments[rng() % fragments.size()];
     ASSERT_EQ(Visible(NormaliseLineBreaks(text)), Visible(FourPassNormalise(text)))
         << "input: " << Visible(text);
+  }
+}
+
+TEST(NormaliseLineBreaks, MatchesTheFourReplacesOnMixedBundles) {
+  // Real-sized bundles whose breaks are switched, here and there, to the
+  // other forms, with "#acapo" fragments dropped around them.
+  demo::DemoBundleOptions options;
+  options.reports = 30;
+  const std::string crlf = demo::MakeDemoBundle(options);
+  const std::vector<std::string> swaps = {"\n",         "\r",   "#acapo#",     "\r\n",
+                                          "#acapo\r\n", "\n\r", "#aca\r\npo#", "\r\r\n"};
+  std::mt19937 rng(5);
+  for (int round = 0; round < 40; ++round) {
+    std::string text;
+    size_t pos = 0;
+    while (true) {
+      const size_t hit = crlf.find("\r\n", pos);
+      if (hit == std::string::npos) break;
+      text.append(crlf, pos, hit - pos);
+      text += rng() % 50 == 0 ? swaps[rng() % swaps.size()] : "\r\n";
+      pos = hit + 2;
+    }
+    text.append(crlf, pos);
+    ASSERT_EQ(NormaliseLineBreaks(text), FourPassNormalise(text)) << "round " << round;
   }
 }
 
