@@ -53,7 +53,7 @@ bool Report(Context& ctx, const std::string& command, const CryptoOptions& o, Fi
     case FileOutcome::kDone:
       return true;
     case FileOutcome::kNoInput:
-      Fail(ctx, command, o.in_file + ": file not found", kExitUsage);
+      Fail(ctx, command, o.in_file + ": file not found", kExitFailure);
       break;
     case FileOutcome::kOutputExists:
       Fail(ctx, command, o.out_file + ": file exists (use --overwrite to replace it)",

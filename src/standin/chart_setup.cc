@@ -62,10 +62,12 @@ std::string ChartText(SqliteArchive& archive, int64_t patient_id) {
   text += "exams: " + std::to_string(exams.size()) + "\n";
   for (const auto& e : exams) {
     // Data, idrif1, idrif4, t1, unit, description.
-    text += "  " + Show(e.args[2]) + "  idrif1=" + Show(e.args[4]) +
-            "  idrif4=" + Show(e.args[23]) + "  t1=" + Show(e.args[7]);
-    if (!Show(e.args[8]).empty()) text += " " + Show(e.args[8]);
-    if (!Show(e.args[5]).empty()) text += "  " + Show(e.args[5]);
+    text.append("  ").append(Show(e.args[2]));
+    text.append("  idrif1=").append(Show(e.args[4]));
+    text.append("  idrif4=").append(Show(e.args[23]));
+    text.append("  t1=").append(Show(e.args[7]));
+    if (const std::string unit = Show(e.args[8]); !unit.empty()) text.append(" ").append(unit);
+    if (const std::string d = Show(e.args[5]); !d.empty()) text.append("  ").append(d);
     if (e.automatic) text += "  [group " + std::to_string(e.group) + "]";
     text += "\n";
   }
@@ -73,8 +75,9 @@ std::string ChartText(SqliteArchive& archive, int64_t patient_id) {
   text += "visits: " + std::to_string(visits.size()) + "\n";
   for (const auto& v : visits) {
     // Data, idrif4, description.
-    text += "  " + Show(v.args[4]) + "  idrif4=" + Show(v.args[13]);
-    if (!Show(v.args[3]).empty()) text += "  " + Show(v.args[3]);
+    text.append("  ").append(Show(v.args[4]));
+    text.append("  idrif4=").append(Show(v.args[13]));
+    if (const std::string d = Show(v.args[3]); !d.empty()) text.append("  ").append(d);
     text += "\n";
   }
   return text;
