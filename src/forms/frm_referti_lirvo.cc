@@ -66,6 +66,10 @@ void frmRefertiLirvo::Resize(int32_t width_twips, int32_t height_twips) {
 
 void frmRefertiLirvo::Form_Load() { InitGrid(); }
 
+std::string frmRefertiLirvo::Icon() const {
+  return state_.services.plugin_folder + "/Styles/RefertiLirvo.png";
+}
+
 void frmRefertiLirvo::InitGrid() {
   rcReferti_.DeleteAllColumns();
   rcReferti_.Records().DeleteAll();

@@ -61,6 +61,9 @@ class frmRefertiLirvo : public host::EmbeddedForm {
   // Takes the new inner size (negative counts as 0), then Form_Resize.
   void Resize(int32_t width_twips, int32_t height_twips) override;
 
+  // The window's own icon: the plug-in's ribbon icon.
+  std::string Icon() const;
+
   int32_t ScaleWidth() const { return scale_width_; }
   int32_t ScaleHeight() const { return scale_height_; }
 

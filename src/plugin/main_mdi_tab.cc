@@ -8,16 +8,6 @@
 namespace lirvo::plugin {
 namespace {
 
-// The icon the window was designed with; empty while the window has none.
-template <typename Form>
-std::string DesignIcon(const Form& form) {
-  if constexpr (requires { form.Icon(); }) {
-    return form.Icon();
-  } else {
-    return "";
-  }
-}
-
 // Loads a window: it joins the loaded windows and runs its Form_Load. A
 // load that fails leaves nothing loaded.
 std::shared_ptr<forms::frmRefertiLirvo> LoadWindow(ModuleState& state) {
@@ -65,7 +55,7 @@ void clsConfig::MainMDITab() {
     state_.MainChildForm = fw.CreateChildForm(window);
     if (!state_.MainChildForm) throw RuntimeError(kErrObjectNotSet);
     unload_window.Release();
-    state_.MainChildForm->SetIcon(DesignIcon(*default_instance));
+    state_.MainChildForm->SetIcon(default_instance->Icon());
     state_.MainChildForm->SetCaption(kTabCaption);
     state_.MainChildForm->Show();
   } catch (...) {
