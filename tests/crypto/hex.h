@@ -15,14 +15,4 @@ inline std::string FromHex(std::string_view hex) {
   return out;
 }
 
-inline std::string ToHex(std::string_view bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (const char c : bytes) {
-    out += kDigits[static_cast<unsigned char>(c) >> 4];
-    out += kDigits[static_cast<unsigned char>(c) & 15];
-  }
-  return out;
-}
-
 }  // namespace lirvo::crypto::testing

@@ -14,7 +14,6 @@ namespace lirvo::crypto {
 namespace {
 
 using testing::FromHex;
-using testing::ToHex;
 
 struct Vector {
   std::string key, plaintext, ciphertext;  // hex
@@ -25,18 +24,13 @@ struct Vector {
 std::vector<Vector> LoadVectors() {
   std::ifstream in(std::string(LIRVO_SHARED_DIR) + "/testdata/rijndael-256-ecb.txt");
   std::vector<Vector> vectors;
-  std::string line;
-  while (std::getline(in, line)) {
+  for (std::string line; std::getline(in, line);) {
     if (line.empty() || line[0] == '#') continue;
     std::istringstream fields(line);
     Vector v;
-    std::string field;
-    while (fields >> field) {
-      const auto eq = field.find('=');
-      const std::string name = field.substr(0, eq), value = field.substr(eq + 1);
-      if (name == "key") v.key = value;
-      if (name == "plaintext") v.plaintext = value;
-      if (name == "ciphertext") v.ciphertext = value;
+    for (std::string* hex : {&v.key, &v.plaintext, &v.ciphertext}) {
+      fields >> *hex;
+      *hex = hex->substr(hex->find('=') + 1);
     }
     vectors.push_back(v);
   }
@@ -62,14 +56,13 @@ TEST(Rijndael256Test, ReproducesEveryKnownAnswerBothWays) {
   ASSERT_GE(vectors.size(), 6u) << "known-answer file missing or short";
   for (const Vector& v : vectors) {
     SCOPED_TRACE("key=" + v.key + " plaintext=" + v.plaintext);
-    EXPECT_EQ(ToHex(EncipherEcb(FromHex(v.key), FromHex(v.plaintext))), v.ciphertext);
-    EXPECT_EQ(ToHex(DecipherEcb(FromHex(v.key), FromHex(v.ciphertext))), v.plaintext);
+    const std::string key = FromHex(v.key), plain = FromHex(v.plaintext),
+                      cipher = FromHex(v.ciphertext);
+    EXPECT_EQ(EncipherEcb(key, plain), cipher);
+    EXPECT_EQ(DecipherEcb(key, cipher), plain);
     for (const Engine engine : {Engine::kPortable, Engine::kHardware}) {
-      const std::string key = FromHex(v.key);
-      EXPECT_EQ(ToHex(Crypt(engine, Direction::kEncipher, key, FromHex(v.plaintext))),
-                v.ciphertext);
-      EXPECT_EQ(ToHex(Crypt(engine, Direction::kDecipher, key, FromHex(v.ciphertext))),
-                v.plaintext);
+      EXPECT_EQ(Crypt(engine, Direction::kEncipher, key, plain), cipher);
+      EXPECT_EQ(Crypt(engine, Direction::kDecipher, key, cipher), plain);
     }
   }
 }
@@ -87,15 +80,6 @@ TEST(Rijndael256Test, EnginesAgreeOnOddAndEvenBlockCounts) {
     EXPECT_EQ(Crypt(Engine::kHardware, Direction::kDecipher, key, portable), data);
     EXPECT_EQ(Crypt(Engine::kPortable, Direction::kDecipher, key, portable), data);
   }
-}
-
-TEST(Rijndael256Test, EnciphersEveryBlockOnItsOwn) {
-  const std::string key =
-      FromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
-  const std::string block(32, 'x');
-  const std::string one = EncipherEcb(key, block);
-  EXPECT_EQ(EncipherEcb(key, block + block + block), one + one + one);
-  EXPECT_NE(one, block);
 }
 
 TEST(Rijndael256Test, RejectsKeysAndDataOfTheWrongLength) {
