@@ -1,42 +1,58 @@
+// The configuration read and written through the stand-in host's XML object,
+// on real files.
 #include "plugin/cls_config.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "base/files.h"
 #include "plugin/plugin_fixture.h"
 #include "plugin/special_folders.h"
 
 namespace lirvo::plugin {
 namespace {
 
-using testing::ConfigTree;
-using testing::FakeXmlNode;
-
 constexpr const char* kNotLoaded = "Non è stato possibile caricare il file di configurazione";
+constexpr const char* kNoObject =
+    "91 - Variabile oggetto o variabile del blocco With non impostata";
 
 class ConfigTest : public testing::PluginFixture {
  protected:
   ConfigTest() : state_(MakeServices()) { state_.HostApp = host_; }
 
+  std::string ReadConfig() { return ReadTextFile(RealFileSystem(), ConfigPath()); }
+
   ModuleState state_;
   clsConfig config_{state_};
 };
 
-TEST_F(ConfigTest, DocumentsFolderGetsOneTrailingSeparator) {
+TEST_F(ConfigTest, FilesThatLoad) {
+  const std::string folder = "documentsfolder";
   struct Case {
-    const char* in;
-    const char* out;
-  } cases[] = {{"/data/referti", "/data/referti/"},
-               {"/data/referti/", "/data/referti/"},
-               {" /spazi ", " /spazi /"}};
+    std::string content;
+    const char* folder;
+  } cases[] = {
+      // One trailing separator, added when missing; blanks are kept.
+      {ConfigText("P", {{folder, "/data/referti"}}), "/data/referti/"},
+      {ConfigText("P", {{folder, "/data/referti/"}}), "/data/referti/"},
+      {ConfigText("P", {{folder, " /spazi "}}), " /spazi /"},
+      {ConfigText("P", {{folder, "/prima"}, {folder, "/seconda"}}), "/seconda/"},  // the last wins
+      // No setting: an empty folder, no default. The name is compared exactly.
+      {"<c name=\"P\"/>", ""},
+      {ConfigText("P", {}), ""},
+      {ConfigText("P", {{"DocumentsFolder", "/x/"}, {"altro", "/y/"}}), ""},
+      {"<?xml version=\"1.0\" encoding=\"windows-1252\"?>" +
+           ConfigText("P", {{folder, "/referti/citt\xe0"}}),
+       "/referti/città/"},
+  };
   for (const auto& c : cases) {
-    WriteConfig(c.in);
+    WriteConfigText(c.content);
     clsConfig config(state_);
-    ASSERT_TRUE(config.Init(ConfigPath())) << c.in;
-    EXPECT_EQ(config.DocumentsFolder(), c.out);
+    ASSERT_TRUE(config.Init(ConfigPath())) << c.content;
+    EXPECT_EQ(config.DocumentsFolder(), c.folder) << c.content;
     EXPECT_EQ(config.Filename(), ConfigPath());
-    EXPECT_EQ(config.ProductName(), "Clinora");
+    EXPECT_EQ(config.ProductName(), "P");
     EXPECT_EQ(config.LastError(), "");
   }
 }
@@ -61,7 +77,7 @@ TEST_F(ConfigTest, EmptyDocumentsFolderWithoutUserDataFolderFallsBackToThePlugin
 
   // No application-data folder at all.
   ::unsetenv("XDG_DATA_HOME");
-  const auto home = Getenv("HOME");
+  const auto home = testing::Getenv("HOME");
   ::unsetenv("HOME");
   clsConfig config(state_);
   ASSERT_TRUE(config.Init(ConfigPath()));
@@ -69,47 +85,31 @@ TEST_F(ConfigTest, EmptyDocumentsFolderWithoutUserDataFolderFallsBackToThePlugin
   if (home) ::setenv("HOME", home->c_str(), 1);
 }
 
-TEST_F(ConfigTest, FilesWithoutTheSettingLoadWithAnEmptyFolder) {
-  auto bare = std::make_shared<FakeXmlNode>("config");
-  bare->Attr("name", "Prodotto");
-  host_->xml_files.roots[ConfigPath()] = bare;  // no parameters element
-  ASSERT_TRUE(config_.Init(ConfigPath()));
-  EXPECT_EQ(config_.DocumentsFolder(), "");
-  EXPECT_EQ(config_.ProductName(), "Prodotto");
+TEST_F(ConfigTest, FilesThatFail) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> content;  // nothing: no file
+    const char* error;
+    bool file_remembered;
+  } cases[] = {
+      {"missing", std::nullopt, kNotLoaded, false},
+      {"empty", "", kNotLoaded, false},
+      {"malformed", "<config name=\"Clinora\"><parameters>", kNotLoaded, false},
+      {"not XML", "documentsfolder=/referti", kNotLoaded, false},
+      // A parameter without its name, after a good one: remembered before reading.
+      {"parameter without name", ConfigText("P", {{"documentsfolder", "/d"}, {"", "/x/"}}),
+       kNoObject, true},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(ConfigPath());
+    if (c.content) WriteConfigText(*c.content);
+    clsConfig config(state_);
+    ASSERT_FALSE(config.Init(ConfigPath())) << c.name;
+    EXPECT_EQ(config.LastError(), c.error) << c.name;
+    EXPECT_EQ(config.Filename(), c.file_remembered ? ConfigPath() : "") << c.name;
+  }
 
-  // The name is compared exactly: "DocumentsFolder" is another setting.
-  host_->xml_files.roots[ConfigPath()] =
-      ConfigTree("P", {{"DocumentsFolder", "/x/"}, {"altro", "/y/"}});
-  clsConfig config(state_);
-  ASSERT_TRUE(config.Init(ConfigPath()));
-  EXPECT_EQ(config.DocumentsFolder(), "");
-}
-
-TEST_F(ConfigTest, TheLastDocumentsFolderWins) {
-  host_->xml_files.roots[ConfigPath()] =
-      ConfigTree("P", {{"documentsfolder", "/prima"}, {"documentsfolder", "/seconda"}});
-  ASSERT_TRUE(config_.Init(ConfigPath()));
-  EXPECT_EQ(config_.DocumentsFolder(), "/seconda/");
-}
-
-TEST_F(ConfigTest, AFileThatDoesNotLoadFails) {
-  ASSERT_FALSE(config_.Init(ConfigPath()));  // no such file
-  EXPECT_EQ(config_.LastError(), kNotLoaded);
-  EXPECT_EQ(config_.Filename(), "");
-  EXPECT_EQ(config_.ProductName(), "");
-  EXPECT_EQ(config_.DocumentsFolder(), "");
-}
-
-TEST_F(ConfigTest, RuntimeErrorsWhileReadingBecomeTheLastError) {
-  // A parameter without its name, after a good one.
-  host_->xml_files.roots[ConfigPath()] =
-      ConfigTree("P", {{"documentsfolder", "/d"}, {"", "/senza-nome"}});
-  ASSERT_FALSE(config_.Init(ConfigPath()));
-  EXPECT_EQ(config_.LastError(),
-            "91 - Variabile oggetto o variabile del blocco With non impostata");
-  EXPECT_EQ(config_.Filename(), ConfigPath());  // remembered before reading
-
-  // The host cannot make an XML object.
+  // The host cannot make an XML object: its error's number and text.
   host_->new_xml_fails = true;
   clsConfig config(state_);
   ASSERT_FALSE(config.Init(ConfigPath()));
@@ -125,21 +125,20 @@ TEST_F(ConfigTest, RuntimeErrorsWhileReadingBecomeTheLastError) {
 TEST_F(ConfigTest, SettingTheFolderWritesTheFileFirst) {
   WriteConfig("/vecchia/");
   ASSERT_TRUE(config_.Init(ConfigPath()));
+
+  // The write fails (a read-only file): nothing changes, on disk or in memory.
+  const std::string before = ReadConfig();
+  fs_.FailOn(FsOp::kWrite, "Config.xml", kErrPermissionDenied);
+  config_.SetDocumentsFolder("/nuova/");
+  EXPECT_EQ(config_.DocumentsFolder(), "/vecchia/");
+  EXPECT_EQ(ReadConfig(), before);
+
+  fs_.ClearFaults();
   config_.SetDocumentsFolder("/nuova");
   EXPECT_EQ(config_.DocumentsFolder(), "/nuova");  // stored unchanged
-  ASSERT_EQ(host_->xml_files.saves, std::vector<std::string>{ConfigPath()});
   clsConfig reread(state_);
   ASSERT_TRUE(reread.Init(ConfigPath()));
   EXPECT_EQ(reread.DocumentsFolder(), "/nuova/");
-}
-
-TEST_F(ConfigTest, SettingTheFolderThatCannotBeSavedKeepsTheOldValue) {
-  WriteConfig("/vecchia/");
-  ASSERT_TRUE(config_.Init(ConfigPath()));
-  host_->xml_files.failing_saves.insert(ConfigPath());
-  config_.SetDocumentsFolder("/nuova/");
-  EXPECT_EQ(config_.DocumentsFolder(), "/vecchia/");
-  EXPECT_TRUE(host_->xml_files.saves.empty());
 }
 
 TEST_F(ConfigTest, SettingTheFolderWithoutDocumentOrSettingDoesNothing) {
@@ -152,19 +151,17 @@ TEST_F(ConfigTest, SettingTheFolderWithoutDocumentOrSettingDoesNothing) {
   failed.SetDocumentsFolder("/x/");
   EXPECT_EQ(failed.DocumentsFolder(), "");
 
-  host_->xml_files.roots[ConfigPath()] = ConfigTree("P", {{"altro", "1"}});
+  WriteConfig("P", {{"altro", "1"}});
+  const std::string before = ReadConfig();
   ASSERT_TRUE(config_.Init(ConfigPath()));
   config_.SetDocumentsFolder("/x/");
   EXPECT_EQ(config_.DocumentsFolder(), "");
-  EXPECT_TRUE(host_->xml_files.saves.empty());
-  EXPECT_EQ(host_->xml_files.roots[ConfigPath()]->Children()[0]->Children().size(), 1u);
+  EXPECT_EQ(ReadConfig(), before);  // no element added
 }
 
 TEST(SpecialFoldersTest, AppDataFollowsTheEnvironment) {
-  const char* xdg = ::getenv("XDG_DATA_HOME");
-  const std::string saved_xdg = xdg ? xdg : "";
-  const char* home = ::getenv("HOME");
-  const std::string saved_home = home ? home : "";
+  const auto xdg = testing::Getenv("XDG_DATA_HOME");
+  const auto home = testing::Getenv("HOME");
 
   ::setenv("XDG_DATA_HOME", "/dati/utente/", 1);
   EXPECT_EQ(SpecialFolderPath(kFolderAppData), "/dati/utente");
@@ -173,8 +170,8 @@ TEST(SpecialFoldersTest, AppDataFollowsTheEnvironment) {
   EXPECT_EQ(SpecialFolderPath(kFolderAppData), "/home/medico/.local/share");
   EXPECT_EQ(SpecialFolderPath(5), "");
 
-  if (xdg) ::setenv("XDG_DATA_HOME", saved_xdg.c_str(), 1);
-  if (home) ::setenv("HOME", saved_home.c_str(), 1);
+  if (xdg) ::setenv("XDG_DATA_HOME", xdg->c_str(), 1);
+  if (home) ::setenv("HOME", home->c_str(), 1);
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
-// A small in-memory host for the plug-in's unit tests: a framework that
-// records every ribbon call, an XML object over a tree of nodes kept per
-// file path, and a Ui that records message boxes. Failures are injected by
-// naming the call that must throw.
+// The host for the plug-in's unit tests: the stand-in Clinora, behind a
+// framework that logs every call and fails or answers Nothing on request,
+// and a Ui that records message boxes.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -13,206 +11,124 @@
 #include "base/runtime_error.h"
 #include "controls/ui.h"
 #include "host/host.h"
+#include "standin/standin_host.h"
 
 namespace lirvo::testing {
 
-// ---- XML ----------------------------------------------------------------------
-
-class FakeXmlNode : public host::XmlNode {
+class LoggingFramework : public host::Framework {
  public:
-  explicit FakeXmlNode(std::string name, std::string text = "")
-      : name_(std::move(name)), text_(std::move(text)) {}
+  explicit LoggingFramework(standin::StandinFramework& inner) : inner_(inner) {}
 
-  std::string NodeName() const override { return name_; }
-  std::string Text() const override { return text_; }
-  void SetText(const std::string& text) override { text_ = text; }
-  std::shared_ptr<host::XmlNode> GetNamedItem(const std::string& name) override {
-    auto it = attributes_.find(name);
-    if (it == attributes_.end()) return nullptr;
-    return std::make_shared<FakeXmlNode>(name, it->second);
-  }
-  std::vector<std::shared_ptr<host::XmlNode>> ChildNodes() override {
-    return {children_.begin(), children_.end()};
-  }
-
-  FakeXmlNode& Attr(const std::string& name, const std::string& value) {
-    attributes_[name] = value;
-    return *this;
-  }
-  std::shared_ptr<FakeXmlNode> Add(std::shared_ptr<FakeXmlNode> child) {
-    children_.push_back(child);
-    return child;
-  }
-  const std::map<std::string, std::string>& Attributes() const { return attributes_; }
-  const std::vector<std::shared_ptr<FakeXmlNode>>& Children() const { return children_; }
-
- private:
-  std::string name_;
-  std::string text_;
-  std::map<std::string, std::string> attributes_;
-  std::vector<std::shared_ptr<FakeXmlNode>> children_;
-};
-
-// The "files" the fake XML object can load: path -> root element.
-struct FakeXmlFiles {
-  std::map<std::string, std::shared_ptr<FakeXmlNode>> roots;
-  std::set<std::string> failing_saves;  // paths whose SaveFile throws 70
-  std::vector<std::string> saves;       // paths saved, in order
-};
-
-class FakeXmlDocument : public host::XmlDocument {
- public:
-  explicit FakeXmlDocument(FakeXmlFiles& files) : files_(files) {}
-
-  bool LoadFileXML(const std::string& path) override {
-    auto it = files_.roots.find(path);
-    if (it == files_.roots.end()) return false;
-    root_ = it->second;
-    return true;
-  }
-  std::shared_ptr<host::XmlNode> RootNode() override { return root_; }
-  std::vector<std::shared_ptr<host::XmlNode>> SelectNodeList(
-      const std::shared_ptr<host::XmlNode>& node, const std::string& path) override {
-    if (!node) throw RuntimeError(kErrObjectNotSet);
-    std::vector<std::shared_ptr<host::XmlNode>> level = {node};
-    size_t start = 0;
-    while (start <= path.size()) {
-      size_t slash = path.find('/', start);
-      if (slash == std::string::npos) slash = path.size();
-      const std::string step = path.substr(start, slash - start);
-      std::vector<std::shared_ptr<host::XmlNode>> next;
-      for (auto& n : level) {
-        for (auto& c : n->ChildNodes()) {
-          if (c->NodeName() == step) next.push_back(c);
-        }
-      }
-      level = std::move(next);
-      start = slash + 1;
-    }
-    return level;
-  }
-  std::string GetAttribute(const std::shared_ptr<host::XmlNode>& node,
-                           const std::string& name) override {
-    if (!node) throw RuntimeError(kErrObjectNotSet);
-    auto attr = node->GetNamedItem(name);
-    return attr ? attr->Text() : "";
-  }
-  void SaveFile(const std::string& path) override {
-    if (files_.failing_saves.count(path)) throw RuntimeError(kErrPermissionDenied);
-    files_.roots[path] = root_;
-    files_.saves.push_back(path);
-  }
-
- private:
-  FakeXmlFiles& files_;
-  std::shared_ptr<FakeXmlNode> root_;
-};
-
-// A Config.xml tree: root "config" named `product`, one parameter per pair
-// (a pair with an empty name gives a parameter without the attribute).
-std::shared_ptr<FakeXmlNode> ConfigTree(
-    const std::string& product, const std::vector<std::pair<std::string, std::string>>& params);
-
-// ---- Ribbon and framework -----------------------------------------------------
-
-struct FakeControl : host::RibbonControl {
-  std::string kind;  // "control" or "button"
-  std::string group;
-  std::string caption;
-  std::string tooltip;
-  int32_t id = 0;
-  int32_t style = 0;
-  bool flag = false;
-  bool enabled = true;  // host defaults
-  bool visible = true;
-  bool Enabled() const override { return enabled; }
-  void SetEnabled(bool e) override { enabled = e; }
-  bool Visible() const override { return visible; }
-  void SetVisible(bool v) override { visible = v; }
-};
-
-struct FakeGroup : host::RibbonGroup {
-  explicit FakeGroup(std::string c) : caption(std::move(c)) {}
-  std::string caption;
-  std::string Caption() const override { return caption; }
-};
-
-class FakeFramework;
-
-struct FakeTab : host::RibbonTab {
-  FakeTab(FakeFramework& fw, std::string c) : framework(fw), caption(std::move(c)) {}
-  FakeFramework& framework;
-  std::string caption;
-  std::string Caption() const override { return caption; }
-  std::shared_ptr<host::RibbonGroup> AddGroup(const std::string& caption, int32_t style) override;
-};
-
-struct FakeChildForm : host::ChildForm {
-  std::string caption;
-  std::string icon;
-  bool shown = false;
-  std::shared_ptr<host::EmbeddedForm> form;
-  std::string Caption() const override { return caption; }
-  void SetCaption(const std::string& c) override { caption = c; }
-  std::string Icon() const override { return icon; }
-  void SetIcon(const std::string& i) override { icon = i; }
-  void Show() override { shown = true; }
-  std::shared_ptr<host::EmbeddedForm> Form() const override { return form; }
-};
-
-class FakeFramework : public host::Framework {
- public:
-  // Every call, as "Name(arg, ...)", in order.
+  // Every call, as "Name(arg, ...)", in order ("GetNewID#n" for the n-th).
   std::vector<std::string> calls;
-  // Calls whose log text starts with one of these throw RuntimeError 5
-  // ("GetNewID#3" fails the third GetNewID only).
+  // Calls whose log text starts with one of these raise error 5.
   std::set<std::string> failing;
-  // Calls that answer Nothing instead of an object.
+  // Calls whose log text starts with one of these answer Nothing.
   std::set<std::string> returning_nothing;
-  int32_t next_id = 1000;
   int get_new_id_calls = 0;
-  std::vector<std::shared_ptr<FakeControl>> controls;
-  std::vector<std::shared_ptr<FakeTab>> tabs;
-  std::vector<std::shared_ptr<FakeChildForm>> children;
 
-  void Log(const std::string& call);
-  bool Nothing(const std::string& call) const;
-
-  int32_t GetNewID() override;
-  std::shared_ptr<host::RibbonTab> InsertRibbonTab(const std::string& caption) override;
-  std::shared_ptr<host::RibbonGroup> InsertTabGroup(host::RibbonTab& tab,
-                                                    const std::string& caption) override;
-  std::shared_ptr<host::RibbonControl> InsertGroupControl(host::RibbonGroup& group,
-                                                          int32_t command_id) override;
-  std::shared_ptr<host::RibbonControl> InsertGroupButton(host::RibbonGroup& group,
-                                                         const std::string& caption,
-                                                         int32_t command_id, int32_t style,
-                                                         bool flag,
-                                                         const std::string& tooltip) override;
-  void AddFileBitmap(const std::string& image_path, int32_t command_id) override;
-  std::shared_ptr<host::RibbonControl> FindRibbonControl(int32_t command_id) override;
-  void SetMainRibbonTab() override;
-  bool OpenChild(const std::string& form_name, bool modal, const std::string& caption) override;
-  std::shared_ptr<host::ChildForm> CreateChildForm(
-      std::shared_ptr<host::EmbeddedForm> form) override;
-  void RichiamaPaziente(const host::Variant& patient_id) override;
-  int32_t Popup(const std::vector<std::string>& items) override;
-
-  const FakeControl* ButtonWithTooltip(const std::string& tooltip) const;
-};
-
-class FakeArchive : public host::Archive {
- public:
-  std::shared_ptr<host::Patient> DaiPazienteRegionale(const std::string&, bool) override {
+  standin::StandinFramework& Inner() { return inner_; }
+  // The controls of the last ribbon tab built, in ribbon order.
+  std::vector<std::shared_ptr<standin::StandinRibbonControl>> Controls() const {
+    std::vector<std::shared_ptr<standin::StandinRibbonControl>> all;
+    if (inner_.Tabs().empty()) return all;
+    for (const auto& g : inner_.Tabs().back()->Groups()) {
+      all.insert(all.end(), g->Controls().begin(), g->Controls().end());
+    }
+    return all;
+  }
+  const standin::StandinRibbonControl* ButtonWithTooltip(const std::string& tooltip) const {
+    for (const auto& c : Controls()) {
+      if (c->Tooltip() == tooltip) return c.get();
+    }
     return nullptr;
   }
+
+  int32_t GetNewID() override {
+    Log("GetNewID#" + std::to_string(++get_new_id_calls));
+    return inner_.GetNewID();
+  }
+  std::shared_ptr<host::RibbonTab> InsertRibbonTab(const std::string& caption) override {
+    return Log("InsertRibbonTab(" + caption + ")") ? inner_.InsertRibbonTab(caption) : nullptr;
+  }
+  std::shared_ptr<host::RibbonGroup> InsertTabGroup(host::RibbonTab& tab,
+                                                    const std::string& caption) override {
+    return Log("InsertTabGroup(" + tab.Caption() + ", " + caption + ")")
+               ? inner_.InsertTabGroup(tab, caption)
+               : nullptr;
+  }
+  std::shared_ptr<host::RibbonControl> InsertGroupControl(host::RibbonGroup& group,
+                                                          int32_t id) override {
+    return Log("InsertGroupControl(" + group.Caption() + ", " + std::to_string(id) + ")")
+               ? inner_.InsertGroupControl(group, id)
+               : nullptr;
+  }
+  std::shared_ptr<host::RibbonControl> InsertGroupButton(host::RibbonGroup& group,
+                                                         const std::string& caption, int32_t id,
+                                                         int32_t style, bool flag,
+                                                         const std::string& tooltip) override {
+    return Log("InsertGroupButton(" + group.Caption() + ", " + caption + ", " + std::to_string(id) +
+               ", " + std::to_string(style) + ", " + (flag ? "True" : "False") + ", " + tooltip +
+               ")")
+               ? inner_.InsertGroupButton(group, caption, id, style, flag, tooltip)
+               : nullptr;
+  }
+  void AddFileBitmap(const std::string& path, int32_t id) override {
+    Log("AddFileBitmap(" + path + ", " + std::to_string(id) + ")");
+    inner_.AddFileBitmap(path, id);
+  }
+  std::shared_ptr<host::RibbonControl> FindRibbonControl(int32_t id) override {
+    return Log("FindRibbonControl(" + std::to_string(id) + ")") ? inner_.FindRibbonControl(id)
+                                                                : nullptr;
+  }
+  void SetMainRibbonTab() override {
+    Log("SetMainRibbonTab()");
+    inner_.SetMainRibbonTab();
+  }
+  bool OpenChild(const std::string& form, bool modal, const std::string& caption) override {
+    Log("OpenChild(" + form + ", " + (modal ? "True" : "False") + ", , " + caption + ")");
+    return inner_.OpenChild(form, modal, caption);
+  }
+  std::shared_ptr<host::ChildForm> CreateChildForm(
+      std::shared_ptr<host::EmbeddedForm> form) override {
+    return Log("CreateChildForm(" + (form ? form->Name() : std::string("Nothing")) + ")")
+               ? inner_.CreateChildForm(std::move(form))
+               : nullptr;
+  }
+  void RichiamaPaziente(const host::Variant& patient_id) override {
+    Log("RichiamaPaziente(" + host::Describe(patient_id) + ")");
+    inner_.RichiamaPaziente(patient_id);
+  }
+  int32_t Popup(const std::vector<std::string>& items) override {
+    Log("Popup(" + std::to_string(items.size()) + ")");
+    return inner_.Popup(items);
+  }
+
+ private:
+  static bool Starts(const std::set<std::string>& prefixes, const std::string& call) {
+    for (const auto& p : prefixes) {
+      if (call.rfind(p, 0) == 0) return true;
+    }
+    return false;
+  }
+  // Logs `call`; throws when it must fail; false when it must answer Nothing.
+  bool Log(const std::string& call) {
+    calls.push_back(call);
+    if (Starts(failing, call)) throw RuntimeError(kErrInvalidCall);
+    return !Starts(returning_nothing, call);
+  }
+
+  standin::StandinFramework& inner_;
 };
 
+// The stand-in host of the installation at `folder` (archive created), its
+// framework logged, its XML object counted and failing on request.
 class FakeHost : public host::HostApp {
  public:
-  FakeFramework framework;
-  FakeXmlFiles xml_files;
-  FakeArchive archive;
+  FakeHost(const std::string& folder, ui::Ui& ui, FileSystem& fs) : standin(folder, ui, fs, true) {}
+
+  standin::StandinHost standin;
+  LoggingFramework framework{standin.Framework()};
   int new_xml_calls = 0;
   bool new_xml_fails = false;
 
@@ -220,12 +136,10 @@ class FakeHost : public host::HostApp {
   std::shared_ptr<host::XmlDocument> NewXML() override {
     ++new_xml_calls;
     if (new_xml_fails) throw RuntimeError(429, "Il componente ActiveX non può creare l'oggetto");
-    return std::make_shared<FakeXmlDocument>(xml_files);
+    return standin.NewXML();
   }
-  host::Archive& Archivio() override { return archive; }
+  host::Archive& Archivio() override { return standin.Archivio(); }
 };
-
-// ---- Ui -------------------------------------------------------------------------
 
 class RecordingUi : public ui::Ui {
  public:
@@ -236,7 +150,6 @@ class RecordingUi : public ui::Ui {
   };
   std::vector<Box> boxes;
   int pointer = ui::kPointerDefault;
-  int beeps = 0;
 
   int MsgBox(const std::string& text, int style, const std::string& title) override {
     boxes.push_back({text, style, title});
@@ -244,7 +157,7 @@ class RecordingUi : public ui::Ui {
   }
   int MousePointer() const override { return pointer; }
   void SetMousePointer(int p) override { pointer = p; }
-  void Beep() override { ++beeps; }
+  void Beep() override {}
   void ShowModal(ui::ModalForm& form) override { form.Close(); }
   std::optional<std::string> BrowseForFolder(const std::string&, const std::string&) override {
     return std::nullopt;

@@ -1,13 +1,18 @@
-// A plug-in wired to the fake host, with its folders in a temporary folder
-// and the per-user data folder redirected there.
+// A plug-in's surroundings for tests: a temporary installation of the
+// stand-in host (INSTALL/plugin holds Config.xml), the per-user data folder
+// redirected into it, and a file system that fails on request.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/clock.h"
 #include "base/file_system.h"
@@ -17,11 +22,18 @@
 
 namespace lirvo::testing {
 
+inline std::optional<std::string> Getenv(const char* name) {
+  const char* v = ::getenv(name);
+  if (v == nullptr) return std::nullopt;
+  return std::string(v);
+}
+
 class PluginFixture : public ::testing::Test {
  protected:
-  PluginFixture() : clock_(DateTime{2026, 3, 1, 9, 30, 0}), fs_(RealFileSystem()) {
+  PluginFixture() {
     std::filesystem::create_directories(PluginFolder());
     std::filesystem::create_directories(AppData());
+    std::filesystem::create_directories(Documents());
     saved_xdg_ = Getenv("XDG_DATA_HOME");
     ::setenv("XDG_DATA_HOME", AppData().c_str(), 1);
   }
@@ -40,22 +52,32 @@ class PluginFixture : public ::testing::Test {
 
   plugin::Services MakeServices() { return {&ui_, &fs_, &clock_, PluginFolder()}; }
 
+  // Config.xml with the root named `product` and one parameter per pair (an
+  // empty name gives a parameter without the attribute).
+  static std::string ConfigText(const std::string& product,
+                                const std::vector<std::pair<std::string, std::string>>& params) {
+    std::string text = "<config name=\"" + product + "\"><parameters>";
+    for (const auto& [name, value] : params) {
+      text += name.empty() ? "<parameter>" : "<parameter name=\"" + name + "\">";
+      text += value + "</parameter>";
+    }
+    return text + "</parameters></config>";
+  }
+  void WriteConfig(const std::string& product,
+                   const std::vector<std::pair<std::string, std::string>>& params) {
+    WriteConfigText(ConfigText(product, params));
+  }
   // Config.xml naming `folder` as the documents folder, product "Clinora".
   void WriteConfig(const std::string& folder) {
-    host_->xml_files.roots[ConfigPath()] = ConfigTree("Clinora", {{"documentsfolder", folder}});
+    WriteConfig("Clinora", {{"documentsfolder", folder}});
   }
-
-  static std::optional<std::string> Getenv(const char* name) {
-    const char* v = ::getenv(name);
-    if (v == nullptr) return std::nullopt;
-    return std::string(v);
-  }
+  void WriteConfigText(const std::string& text) { std::ofstream(ConfigPath()) << text; }
 
   TempDir dir_;
-  std::shared_ptr<FakeHost> host_ = std::make_shared<FakeHost>();
   RecordingUi ui_;
-  FixedClock clock_;
-  FaultyFileSystem fs_;
+  FixedClock clock_{DateTime{2026, 3, 1, 9, 30, 0}};
+  FaultyFileSystem fs_{RealFileSystem()};
+  std::shared_ptr<FakeHost> host_ = std::make_shared<FakeHost>(dir_.path(), ui_, fs_);
   std::optional<std::string> saved_xdg_;
 };
 

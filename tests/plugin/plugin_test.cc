@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "forms/frm_referti_lirvo.h"
 #include "plugin/cls_config.h"
 #include "plugin/plugin_fixture.h"
 
@@ -14,12 +15,7 @@ using testing::FakeHostForm;
 
 class PluginTest : public testing::PluginFixture {
  protected:
-  PluginTest() { std::filesystem::create_directories(Documents()); }
-
-  void Send(const std::string& event, ParamArray param,
-            std::shared_ptr<host::HostApp> host = nullptr) {
-    plugin_.Evento(event, host ? host : host_, param);
-  }
+  void Send(const std::string& event, ParamArray param) { plugin_.Evento(event, host_, param); }
   void Send(const std::string& event, Variant param0) { Send(event, ParamArray::Of({param0})); }
   static Variant Form(const std::string& name) {
     return std::make_shared<FakeHostForm>(Variant{name});
@@ -29,7 +25,13 @@ class PluginTest : public testing::PluginFixture {
     Send("registrazione", Variant{});
     ASSERT_TRUE(plugin_.State().AppConfig);
   }
-  size_t TabsBuilt() const { return host_->framework.tabs.size(); }
+  size_t TabsBuilt() const { return host_->framework.Inner().Tabs().size(); }
+  void ActivateTab() { Send("mainribbonbar.activetab", Variant{"Referti Lirvo"}); }
+  size_t Count(const std::string& prefix) const {
+    size_t n = 0;
+    for (const auto& c : host_->framework.calls) n += c.rfind(prefix, 0) == 0;
+    return n;
+  }
 
   Plugin plugin_{MakeServices()};
 };
@@ -62,7 +64,7 @@ TEST_F(PluginTest, RegistrationKeepsTheHostAndLoadsTheConfiguration) {
 }
 
 TEST_F(PluginTest, AConfigurationThatFailsStopsThePluginAfterOneMessage) {
-  host_->xml_files.roots[ConfigPath()] = testing::ConfigTree("Clinora V6", {{"", "/x"}});
+  WriteConfig("Clinora V6", {{"", "/x"}});
   Send("registrazione", Variant{});
   ASSERT_EQ(ui_.boxes.size(), 1u);
   EXPECT_EQ(ui_.boxes[0].text, "91 - Variabile oggetto o variabile del blocco With non impostata");
@@ -80,7 +82,7 @@ TEST_F(PluginTest, AConfigurationThatFailsStopsThePluginAfterOneMessage) {
   // A missing file: the text of a failed load, and a title the document
   // that did not load cannot give.
   Plugin missing(MakeServices());
-  host_->xml_files.roots.clear();
+  std::filesystem::remove(ConfigPath());
   ParamArray p = ParamArray::Of({Variant{}});
   missing.Evento("registrazione", host_, p);
   ASSERT_EQ(ui_.boxes.size(), 2u);
@@ -99,7 +101,7 @@ TEST_F(PluginTest, OnlyTheMainFormBuildsTheRibbon) {
   EXPECT_EQ(TabsBuilt(), 0u);
   Send("Form.Load", Form("frmMain"));
   EXPECT_EQ(TabsBuilt(), 1u);
-  EXPECT_EQ(host_->framework.controls.size(), 9u);
+  EXPECT_EQ(host_->framework.Controls().size(), 9u);
 }
 
 TEST_F(PluginTest, ExecuteConvertsTheIdentifierAndFindsTheCommand) {
@@ -110,7 +112,7 @@ TEST_F(PluginTest, ExecuteConvertsTheIdentifierAndFindsTheCommand) {
   }
   Send("execute", ParamArray::Unallocated());
   EXPECT_EQ(host_->framework.get_new_id_calls, 0);
-  Send("EXECUTE", Variant{"1005"});
+  Send("EXECUTE", Variant{"1006"});
   EXPECT_EQ(host_->framework.get_new_id_calls, 9);
 }
 
@@ -150,6 +152,51 @@ TEST_F(PluginTest, ASecondRegistrationReplacesTheConfiguration) {
   Send("chiuditutto", ParamArray::Unallocated());
   Send("ChiudiTutto", Variant{});
   EXPECT_FALSE(plugin_.State().PluginStopped);
+}
+
+TEST_F(PluginTest, ActivatingTheTabTwiceOpensOneWindow) {
+  Start();
+  ActivateTab();
+  ASSERT_EQ(host_->framework.Inner().Children().size(), 1u);
+  const auto& child = *host_->framework.Inner().Children()[0];
+  EXPECT_EQ(child.Caption(), "Referti Lirvo");
+  EXPECT_TRUE(child.Shown());
+  EXPECT_EQ(plugin_.State().MainChildForm.get(), &child);
+  // Only the new instance stays loaded, with its grid built.
+  ASSERT_EQ(plugin_.State().loaded_forms.size(), 1u);
+  EXPECT_EQ(plugin_.State().loaded_forms[0], child.Form());
+  auto window = forms::FindMainReportsWindow(plugin_.State());
+  ASSERT_TRUE(window);
+  EXPECT_EQ(window->rcReferti().ColumnCount(), 9);
+
+  ActivateTab();
+  EXPECT_EQ(host_->framework.Inner().Children().size(), 1u);
+  EXPECT_EQ(Count("OpenChild(frmMDI, False, , Referti Lirvo)"), 2u);
+  EXPECT_EQ(Count("CreateChildForm"), 1u);
+
+  // "chiuditutto" leaves it alone.
+  Send("chiuditutto", Variant{});
+  EXPECT_EQ(forms::FindMainReportsWindow(plugin_.State()), window);
+  EXPECT_EQ(host_->framework.Inner().Children().size(), 1u);
+}
+
+TEST_F(PluginTest, AFailedOpeningLeavesNoWindowLoaded) {
+  Start();
+  host_->framework.failing = {"CreateChildForm"};
+  ActivateTab();
+  EXPECT_TRUE(plugin_.State().loaded_forms.empty());
+  EXPECT_FALSE(plugin_.State().MainChildForm);
+  EXPECT_TRUE(ui_.boxes.empty());  // silently
+
+  host_->framework.failing = {"OpenChild"};
+  ActivateTab();
+  EXPECT_EQ(Count("CreateChildForm"), 1u);  // the one that failed above
+  EXPECT_TRUE(plugin_.State().loaded_forms.empty());
+
+  host_->framework.failing.clear();
+  ActivateTab();
+  EXPECT_EQ(plugin_.State().loaded_forms.size(), 1u);
+  EXPECT_TRUE(plugin_.State().MainChildForm);
 }
 
 // A host whose every member fails, with something other than a runtime error.
