@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "base/cp1252.h"
 #include "base/file_system.h"
 #include "cli/run_lirvo.h"
 #include "demo/demo_data.h"
 #include "standin/archive.h"
+#include "standin/installation.h"
 #include "support/temp_dir.h"
 
 namespace lirvo::cli {
@@ -22,12 +22,8 @@ TEST(InitCommandTest, LaysOutAnInstallationAndRefusesASecondOneWithoutForce) {
   RunResult r = Lirvo({"init", root});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "installation laid out in " + root + "\n");
-  FileSystem& fs = RealFileSystem();
-  EXPECT_NE(fs.ReadFile(root + "/plugin/Config.xml")
-                .find("<parameter name=\"documentsfolder\">" + root + "/documents/</parameter>"),
-            std::string::npos);
-  EXPECT_TRUE(fs.FileExists(root + "/plugin/Styles/REFLastDouble.png"));
-  EXPECT_TRUE(fs.FileExists(root + "/archive.db"));
+  EXPECT_TRUE(standin::InstallationExists(RealFileSystem(), standin::Installation(root)));
+  EXPECT_TRUE(RealFileSystem().FileExists(root + "/plugin/Styles/REFLastDouble.png"));
 
   standin::SqliteArchive::Open(root + "/archive.db")
       ->AddPatient({0, "ROSSI", "MARIO", "01/02/1950", "", "1"});

@@ -52,7 +52,7 @@ TEST_F(GridTest, RowsFlattenExpandedRecordsDepthFirst) {
   EXPECT_EQ(grid.RowOf(rossi->Childs().Record(0)), -1);
 }
 
-TEST_F(GridTest, SelectionAndFocusFollowRecords) {
+TEST_F(GridTest, SelectionAndFocusFollowRecordsAndRemovals) {
   grid.SelectRow(1);
   grid.SelectRow(2, /*add=*/true);
   EXPECT_EQ(grid.SelectedRows(), (std::vector<int32_t>{1, 2}));
@@ -63,8 +63,17 @@ TEST_F(GridTest, SelectionAndFocusFollowRecords) {
   EXPECT_EQ(grid.FocusedRow(), 1);
   EXPECT_EQ(grid.SelectedRows(), (std::vector<int32_t>{1}));
 
-  // The focus stays with its record when rows above it go away.
-  grid.SetFocusedRow(4);
+  // Removing a record takes its row and selection; the focus stays with its
+  // record when rows above it go away.
+  grid.SelectRow(2);
+  ASSERT_TRUE(grid.RemoveRecord(rossi->Childs().Record(1)));
+  EXPECT_EQ(rossi->Childs().Count(), 1);
+  EXPECT_TRUE(grid.SelectedRows().empty());
+  ReportGrid other{"other", {}};
+  EXPECT_FALSE(grid.RemoveRecord(other.Records().Add()));
+  EXPECT_EQ(other.Records().Count(), 1);
+  EXPECT_THROW(grid.Records().RemoveAt(2), RuntimeError);
+  grid.SetFocusedRow(3);
   ASSERT_TRUE(grid.RemoveRecord(*rossi));
   EXPECT_EQ(grid.RowCount(), 2);
   EXPECT_EQ(grid.FocusedRow(), 1);
@@ -74,21 +83,6 @@ TEST_F(GridTest, SelectionAndFocusFollowRecords) {
   EXPECT_TRUE(grid.SelectedRows().empty());
   EXPECT_THROW(grid.SetFocusedRow(9), RuntimeError);
   EXPECT_THROW(grid.SelectRow(-2), RuntimeError);
-}
-
-TEST_F(GridTest, RemoveRecordTakesItsRowAndSelection) {
-  GridRecord& report = rossi->Childs().Record(1);
-  grid.SelectRow(grid.RowOf(report));
-  EXPECT_TRUE(grid.RemoveRecord(report));
-  EXPECT_EQ(rossi->Childs().Count(), 1);
-  EXPECT_TRUE(grid.SelectedRows().empty());
-  EXPECT_EQ(grid.Records().Count(), 2);
-
-  ReportGrid other{"other", {}};
-  GridRecord& stranger = other.Records().Add();
-  EXPECT_FALSE(grid.RemoveRecord(stranger));
-  EXPECT_EQ(other.Records().Count(), 1);
-  EXPECT_THROW(grid.Records().RemoveAt(2), RuntimeError);
 }
 
 TEST_F(GridTest, PopulateFocusesTheFirstRowOnlyWhenNothingIsFocused) {
@@ -147,14 +141,11 @@ TEST(GridItemTest, TextOfValues) {
 
 TEST_F(GridTest, EnsureVisibleScrollsTheLeastNeeded) {
   grid.SetPageRowCount(2);
-  grid.EnsureVisible(4);
-  EXPECT_EQ(grid.TopRow(), 3);
-  grid.EnsureVisible(3);
-  EXPECT_EQ(grid.TopRow(), 3);
-  grid.EnsureVisible(1);
-  EXPECT_EQ(grid.TopRow(), 1);
-  grid.EnsureVisible(7);
-  EXPECT_EQ(grid.TopRow(), 1);
+  const std::pair<int32_t, int32_t> row_and_top[] = {{4, 3}, {3, 3}, {1, 1}, {7, 1}};
+  for (const auto& [row, top] : row_and_top) {
+    grid.EnsureVisible(row);
+    EXPECT_EQ(grid.TopRow(), top) << row;
+  }
 }
 
 TEST_F(GridTest, JsonDumpShowsRowsAndStyles) {

@@ -5,7 +5,7 @@
 namespace lirvo::ui {
 namespace {
 
-TEST(ScriptedUiTest, MessageBoxesWithoutAnswersGiveTheirDefault) {
+TEST(ScriptedUiTest, MessageBoxesTakeQueuedAnswersInOrderElseTheirDefault) {
   std::vector<nlohmann::json> sink;
   ScriptedUi ui([&](const nlohmann::json& e) { sink.push_back(e); });
   EXPECT_EQ(ui.MsgBox("Importare?", kQuestionYesNo, kMsgTitle), kAnswerNo);
@@ -19,12 +19,10 @@ TEST(ScriptedUiTest, MessageBoxesWithoutAnswersGiveTheirDefault) {
                                      {"text", "Importare?"},
                                      {"answer", 7}}));
   EXPECT_EQ(ui.Calls(), sink);
-}
 
-TEST(ScriptedUiTest, QueuedAnswersAreUsedInOrder) {
-  ScriptedUi ui;
+  // Queued answers are used in order; an information box cannot say yes.
   ui.QueueAnswer(kAnswerYes);
-  ui.QueueAnswer(kAnswerYes);  // an information box cannot say yes
+  ui.QueueAnswer(kAnswerYes);
   ui.QueueAnswer(kAnswerNo);
   EXPECT_EQ(ui.MsgBox("a", kQuestionYesNo, ""), kAnswerYes);
   EXPECT_EQ(ui.MsgBox("b", kInformation, ""), kAnswerOk);

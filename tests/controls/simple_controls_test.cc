@@ -1,5 +1,6 @@
 #include "controls/simple_controls.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -13,12 +14,8 @@ TEST(ControlTest, NegativeSizesRaiseAndChangeNothing) {
   Panel panel{"Picture1", {0, 4515, 7440, 765}};
   int changes = 0;
   panel.AddListener([&](const Control&) { ++changes; });
-  try {
-    panel.SetWidth(-1);
-    FAIL() << "no error";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.Number(), kErrInvalidPropertyValue);
-  }
+  EXPECT_THAT([&] { panel.SetWidth(-1); }, ::testing::Throws<RuntimeError>(::testing::Property(
+                                               &RuntimeError::Number, kErrInvalidPropertyValue)));
   EXPECT_THROW(panel.SetHeight(-15), RuntimeError);
   EXPECT_EQ(panel.GetBounds(), (Bounds{0, 4515, 7440, 765}));
   EXPECT_EQ(changes, 0);

@@ -5,44 +5,39 @@
 
 #include "base/runtime_error.h"
 #include "controls/scripted_ui.h"
+#include "standin/chart_json.h"
+#include "standin/framework.h"
 
 namespace lirvo::forms {
 namespace {
 
 using controls::Bounds;
-using ::testing::_;
-using ::testing::ElementsAre;
-using ::testing::InSequence;
-using ::testing::Return;
 
-class MockFramework : public host::Framework {
- public:
-  MOCK_METHOD(int32_t, GetNewID, (), (override));
-  MOCK_METHOD(std::shared_ptr<host::RibbonTab>, InsertRibbonTab, (const std::string&), (override));
-  MOCK_METHOD(std::shared_ptr<host::RibbonGroup>, InsertTabGroup,
-              (host::RibbonTab&, const std::string&), (override));
-  MOCK_METHOD(std::shared_ptr<host::RibbonControl>, InsertGroupControl,
-              (host::RibbonGroup&, int32_t), (override));
-  MOCK_METHOD(std::shared_ptr<host::RibbonControl>, InsertGroupButton,
-              (host::RibbonGroup&, const std::string&, int32_t, int32_t, bool, const std::string&),
-              (override));
-  MOCK_METHOD(void, AddFileBitmap, (const std::string&, int32_t), (override));
-  MOCK_METHOD(std::shared_ptr<host::RibbonControl>, FindRibbonControl, (int32_t), (override));
-  MOCK_METHOD(void, SetMainRibbonTab, (), (override));
-  MOCK_METHOD(bool, OpenChild, (const std::string&, bool, const std::string&), (override));
-  MOCK_METHOD(std::shared_ptr<host::ChildForm>, CreateChildForm,
-              (std::shared_ptr<host::EmbeddedForm>), (override));
-  MOCK_METHOD(void, RichiamaPaziente, (const host::Variant&), (override));
-  MOCK_METHOD(int32_t, Popup, (const std::vector<std::string>&), (override));
-};
-
+// The stand-in framework records the host calls; `broken` makes every use of
+// the framework fail.
 class FakeHost : public host::HostApp {
  public:
-  host::Framework& GetFramework() override { return framework; }
+  explicit FakeHost(ui::Ui& ui) : framework(ui) {
+    framework.SetCallHook([this](const std::string& call, std::vector<host::Variant> args) {
+      calls.push_back(standin::HostCallToJson(call, args).dump());
+    });
+  }
+  host::Framework& GetFramework() override {
+    if (broken) throw RuntimeError(kErrObjectNotSet);
+    return framework;
+  }
   std::shared_ptr<host::XmlDocument> NewXML() override { return nullptr; }
   host::Archive& Archivio() override { throw RuntimeError(kErrObjectNotSet); }
-  ::testing::StrictMock<MockFramework> framework;
+  standin::StandinFramework framework;
+  std::vector<std::string> calls;
+  bool broken = false;
 };
+
+constexpr const char* kMenuCall =
+    R"({"type":"host","call":"Popup","args":["Importa Singolo","Rimuovi Singolo"]})";
+constexpr const char* kChartOfPatient8[] = {
+    R"({"type":"host","call":"SetMainRibbonTab","args":[]})",
+    R"({"type":"host","call":"RichiamaPaziente","args":[8]})"};
 
 class FakePatient : public host::Patient {
  public:
@@ -97,33 +92,25 @@ class MainWindowTest : public ::testing::Test {
 
   std::vector<nlohmann::json> events;
   ui::ScriptedUi ui{[this](const nlohmann::json& e) { events.push_back(e); }};
-  std::shared_ptr<FakeHost> host = std::make_shared<FakeHost>();
+  std::shared_ptr<FakeHost> host = std::make_shared<FakeHost>(ui);
   plugin::ModuleState state;
   frmRefertiLirvo form;
 };
 
 TEST_F(MainWindowTest, LoadBuildsTheColumnsAndLook) {
   controls::ReportGrid& grid = form.rcReferti();
-  ASSERT_EQ(grid.ColumnCount(), 9);
-  const std::vector<std::tuple<std::string, int32_t, bool, bool>> expected = {
-      {"idPaziente", 0, false, false},
-      {"Paziente", 700, true, true},
-      {"idEmail", 0, false, false},
-      {"body", 0, false, false},
-      {"Reparto", 460, true, true},
-      {"Check In", 310, true, true},
-      {"Referto del", 310, true, true},
-      {"Descrizione", 2000, true, true},
-      {"", 300, true, true}};
-  for (int32_t i = 0; i < 9; ++i) {
+  std::vector<std::string> columns;
+  for (int32_t i = 0; i < grid.ColumnCount(); ++i) {
     const auto& c = grid.Column(i);
-    EXPECT_EQ(c.item_index, i);
-    EXPECT_EQ(std::tie(c.caption, c.width, c.resizable, c.visible),
-              std::tie(std::get<0>(expected[i]), std::get<1>(expected[i]), std::get<2>(expected[i]),
-                       std::get<3>(expected[i])))
-        << i;
-    EXPECT_EQ(c.tree_column, i == 1);
+    columns.push_back(std::to_string(c.item_index) + " " + c.caption + " " +
+                      std::to_string(c.width) + (c.resizable ? " resizable" : "") +
+                      (c.visible ? " visible" : "") + (c.tree_column ? " tree" : ""));
   }
+  EXPECT_EQ(columns, (std::vector<std::string>{
+                         "0 idPaziente 0", "1 Paziente 700 resizable visible tree", "2 idEmail 0",
+                         "3 body 0", "4 Reparto 460 resizable visible",
+                         "5 Check In 310 resizable visible", "6 Referto del 310 resizable visible",
+                         "7 Descrizione 2000 resizable visible", "8  300 resizable visible"}));
   EXPECT_EQ(grid.Look().font_name, "Courier New");
   EXPECT_EQ(grid.Look().group_by_prompt, "Trascinare qui il titolo di una colonna per raggruppare");
   EXPECT_EQ(grid.Look().sort_prefix, "Ordina per ");
@@ -203,7 +190,7 @@ TEST_F(MainWindowTest, LayoutKeepsTheDesignMarginsAndSurvivesTinyWindows) {
   EXPECT_EQ(form.ScaleWidth(), 0);
 }
 
-TEST_F(MainWindowTest, TypingIsUpperCaseAndEnterFocusesTheFirstMatchingPatient) {
+TEST_F(MainWindowTest, TypingIsUpperCaseAndEnterFocusesTheFirstMatchingPatientEvenCollapsed) {
   LoadSample();
   form.rcReferti().SetFocusedRow(5);
   form.TypeInSearchBox("rossè\b");
@@ -225,10 +212,8 @@ TEST_F(MainWindowTest, TypingIsUpperCaseAndEnterFocusesTheFirstMatchingPatient) 
   form.tbPaziente().SetText("BIANCHI");
   form.cbFndPaz_Click();
   EXPECT_EQ(form.rcReferti().FocusedRow(), 5);
-}
 
-TEST_F(MainWindowTest, SearchScansPatientsEvenWhenTheyAreCollapsed) {
-  LoadSample();
+  // Collapsed patients are searched too.
   for (int32_t i = 0; i < form.rcReferti().Records().Count(); ++i) {
     form.rcReferti().Records().Record(i).SetExpanded(false);
   }
@@ -238,9 +223,13 @@ TEST_F(MainWindowTest, SearchScansPatientsEvenWhenTheyAreCollapsed) {
   EXPECT_TRUE(events.empty());
 }
 
-TEST_F(MainWindowTest, BlankOrUnmatchedSearchChangesNothing) {
+TEST_F(MainWindowTest, ActivationFocusesAVisibleGridAndBlankOrUnmatchedSearchChangesNothing) {
   LoadSample();
   form.rcReferti().SetFocusedRow(4);
+  form.rcReferti().SetVisible(false);  // activation focuses the grid only when visible
+  form.Activate();
+  EXPECT_EQ(form.ActiveControl(), nullptr);
+  form.rcReferti().SetVisible(true);
   form.Form_Activate();
   ASSERT_EQ(form.ActiveControl(), &form.rcReferti());
 
@@ -260,49 +249,38 @@ TEST_F(MainWindowTest, BlankOrUnmatchedSearchChangesNothing) {
   }
 }
 
-TEST_F(MainWindowTest, ActivationFocusesTheGridOnlyWhenVisible) {
-  form.rcReferti().SetVisible(false);
-  form.Activate();
-  EXPECT_EQ(form.ActiveControl(), nullptr);
-  form.rcReferti().SetVisible(true);
-  form.Activate();
-  EXPECT_EQ(form.ActiveControl(), &form.rcReferti());
-}
-
-TEST_F(MainWindowTest, ContextMenuOnOneReportRowOfAnOrdinaryBundle) {
+TEST_F(MainWindowTest, ContextMenuOnlyOnOneReportRowOfAnOrdinaryBundle) {
   LoadSample();
-  EXPECT_CALL(host->framework, Popup(ElementsAre("Importa Singolo", "Rimuovi Singolo")))
-      .Times(2)
-      .WillRepeatedly(Return(0));
-  form.rcReferti().SelectRow(2);
-  form.rcReferti_MouseUp(2, 0, 100, 100);
-  form.rcReferti_MouseUp(1, 0, 100, 100);  // left button: no menu
-
-  state.CurrentBundle = "/docs/referti_imported.dat";  // the marker is case-sensitive
-  form.rcReferti_MouseUp(2, 0, 100, 100);
-}
-
-TEST_F(MainWindowTest, NoContextMenuOffASingleReportRow) {
-  LoadSample();
+  const std::string ordinary = "/docs/referti.dat";
+  struct Case {
+    const char* name;
+    std::string bundle;
+    std::vector<int32_t> rows;
+    int32_t button;
+    bool menu;
+  } cases[] = {
+      {"one report", ordinary, {2}, 2, true},
+      {"left button", ordinary, {2}, 1, false},
+      {"marker is case-sensitive", "/docs/referti_imported.dat", {2}, 2, true},
+      {"patient row", ordinary, {0}, 2, false},
+      {"two reports", ordinary, {1, 2}, 2, false},
+      {"nothing selected", ordinary, {}, 2, false},
+      {"register file", "/docs/referti_20240304101500_Imported.dat", {1}, 2, false},
+  };
   controls::ReportGrid& grid = form.rcReferti();
-  grid.SelectRow(0);  // a patient row
-  form.rcReferti_MouseUp(2, 0, 0, 0);
-  grid.SelectRow(1);
-  grid.SelectRow(2, /*add=*/true);  // two reports
-  form.rcReferti_MouseUp(2, 0, 0, 0);
-  grid.ClearSelection();
-  form.rcReferti_MouseUp(2, 0, 0, 0);
-
-  // A register file: no menu, but its links still open the chart.
-  state.CurrentBundle = "/docs/referti_20240304101500_Imported.dat";
-  grid.SelectRow(1);
-  form.rcReferti_MouseUp(2, 0, 0, 0);
-  {
-    InSequence in_order;
-    EXPECT_CALL(host->framework, SetMainRibbonTab());
-    EXPECT_CALL(host->framework, RichiamaPaziente(host::Variant(int64_t{8})));
+  for (const Case& c : cases) {
+    host->calls.clear();
+    state.CurrentBundle = c.bundle;
+    grid.ClearSelection();
+    for (int32_t row : c.rows) grid.SelectRow(row, /*add=*/true);
+    form.rcReferti_MouseUp(c.button, 0, 100, 100);
+    EXPECT_EQ(host->calls,
+              c.menu ? std::vector<std::string>{kMenuCall} : std::vector<std::string>{})
+        << c.name;
   }
+  // A register file's links still open the chart.
   form.rcReferti_HyperlinkClick(3, 8, 0);
+  EXPECT_THAT(host->calls, ::testing::ElementsAreArray(kChartOfPatient8));
 }
 
 TEST_F(MainWindowTest, HyperlinksOpenTheChartOnlyFromSchedaLinks) {
@@ -311,16 +289,17 @@ TEST_F(MainWindowTest, HyperlinksOpenTheChartOnlyFromSchedaLinks) {
   form.rcReferti_HyperlinkClick(0, 7, 0);   // not a link text
   form.rcReferti_HyperlinkClick(99, 8, 0);  // no such row
   form.rcReferti_HyperlinkClick(0, 42, 0);  // no such item
+  EXPECT_TRUE(host->calls.empty());
 
-  EXPECT_CALL(host->framework, SetMainRibbonTab()).WillOnce([] {
-    throw RuntimeError(kErrObjectNotSet);
-  });
-  EXPECT_NO_THROW(form.rcReferti_HyperlinkClick(0, 8, 0));
-
-  state.HostApp.reset();
+  // Failing or missing hosts raise nothing out of the handlers.
+  host->broken = true;
   form.rcReferti().SelectRow(1);
   EXPECT_NO_THROW(form.rcReferti_HyperlinkClick(0, 8, 0));
   EXPECT_NO_THROW(form.rcReferti_MouseUp(2, 0, 0, 0));
+  state.HostApp.reset();
+  EXPECT_NO_THROW(form.rcReferti_HyperlinkClick(0, 8, 0));
+  EXPECT_NO_THROW(form.rcReferti_MouseUp(2, 0, 0, 0));
+  EXPECT_TRUE(host->calls.empty());
 }
 
 TEST_F(MainWindowTest, TheWindowIsFoundByNameAmongTheLoadedForms) {

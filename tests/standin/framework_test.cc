@@ -1,5 +1,6 @@
 #include "standin/framework.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "base/runtime_error.h"
@@ -25,13 +26,6 @@ class FrameworkTest : public ::testing::Test {
   StandinFramework fw_{ui_};
   std::vector<std::string> calls_;
 };
-
-TEST_F(FrameworkTest, IdsAreUniqueAndStartAtTheFirstValue) {
-  EXPECT_EQ(fw_.GetNewID(), kFirstNewID);
-  EXPECT_EQ(fw_.GetNewID(), kFirstNewID + 1);
-  StandinFramework other(ui_);
-  EXPECT_EQ(other.GetNewID(), kFirstNewID);  // per host, not per process
-}
 
 TEST_F(FrameworkTest, RibbonKeepsInsertionOrderAndEveryAttribute) {
   auto tab = fw_.InsertRibbonTab("Referti Lirvo");
@@ -60,19 +54,15 @@ TEST_F(FrameworkTest, RibbonKeepsInsertionOrderAndEveryAttribute) {
             R"("visible":true},{"kind":"button","id":1006,"caption":"Stampa",)"
             R"("tooltip":"Stampa","icon":"","style":4,"flag":false,"enabled":true,)"
             R"("visible":false}]}]}]})");
-}
 
-TEST_F(FrameworkTest, ForeignRibbonObjectsAreATypeMismatch) {
+  // Groups made elsewhere are a type mismatch.
   class OtherGroup final : public host::RibbonGroup {
    public:
     std::string Caption() const override { return "x"; }
   } other;
-  try {
-    fw_.InsertGroupButton(other, "A", 1, 4, false, "");
-    ADD_FAILURE() << "accepted a foreign group";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.Number(), kErrTypeMismatch);
-  }
+  EXPECT_THAT([&] { fw_.InsertGroupButton(other, "A", 1, 4, false, ""); },
+              ::testing::Throws<RuntimeError>(
+                  ::testing::Property(&RuntimeError::Number, kErrTypeMismatch)));
 }
 
 TEST_F(FrameworkTest, ChildWindowsAreFoundByCaption) {
@@ -97,7 +87,7 @@ TEST_F(FrameworkTest, ChildWindowsAreFoundByCaption) {
   EXPECT_THROW(fw_.CreateChildForm(nullptr), RuntimeError);
 }
 
-TEST_F(FrameworkTest, VisibleCallsReachTheHook) {
+TEST_F(FrameworkTest, VisibleCallsReachTheHookAndIdsAreUniquePerHost) {
   fw_.ActivateTab("Referti Lirvo");
   EXPECT_EQ(fw_.ActiveTab(), "Referti Lirvo");
   fw_.SetMainRibbonTab();
@@ -108,7 +98,10 @@ TEST_F(FrameworkTest, VisibleCallsReachTheHook) {
   fw_.CreateChildForm(std::make_shared<Form>());
   ui_.QueuePopup(2);
   EXPECT_EQ(fw_.Popup({"Importa Singolo", "Rinuncia"}), 2);
-  fw_.GetNewID();  // not something a person sees
+  // Ids start at the first value, per host, and are not something a person sees.
+  EXPECT_EQ(fw_.GetNewID(), kFirstNewID);
+  EXPECT_EQ(fw_.GetNewID(), kFirstNewID + 1);
+  EXPECT_EQ(StandinFramework(ui_).GetNewID(), kFirstNewID);
   EXPECT_EQ(calls_,
             (std::vector<std::string>{
                 R"({"type":"host","call":"SetMainRibbonTab","args":[]})",

@@ -67,11 +67,15 @@ TEST(InstallationTest, PathsAreAbsoluteWithoutTrailingSeparators) {
   EXPECT_TRUE(Installation("relative/x").Root().starts_with("/"));
 }
 
-TEST(InstallationTest, LayoutIsReadableByTheHostItServes) {
+TEST(InstallationTest, LayoutIsReadableByTheHostItServesWhichNeedsAnArchive) {
   testing::TempDir dir;
   Installation inst(dir.File("a/b"));  // missing parents are made
   FileSystem& fs = RealFileSystem();
+  ui::ScriptedUi ui;
   EXPECT_FALSE(InstallationExists(fs, inst));
+  EXPECT_THROW({ StandinHost h(dir.path(), ui, fs); }, RuntimeError);  // no archive
+  StandinHost created(dir.path(), ui, fs, /*create_archive=*/true);
+  EXPECT_EQ(&created.Archivio(), &created.Archive());
   LayOutInstallation(fs, inst, false, {{"0101", "GLICEMIA", "GLU", "Glucosio"}});
   EXPECT_TRUE(InstallationExists(fs, inst));
   EXPECT_TRUE(fs.DirectoryExists(dir.File("a/b/documents")));
@@ -79,7 +83,6 @@ TEST(InstallationTest, LayoutIsReadableByTheHostItServes) {
     EXPECT_TRUE(fs.ReadFile(JoinPath(inst.StylesFolder(), icon)).starts_with("\x89PNG")) << icon;
   }
 
-  ui::ScriptedUi ui;
   StandinHost host(inst.Root(), ui, fs);
   auto config = host.NewXML();
   ASSERT_TRUE(config->LoadFileXML(inst.ConfigFile()));
@@ -118,14 +121,6 @@ TEST(InstallationTest, ExistingFilesAreKeptUnlessForced) {
   EXPECT_EQ(fs.ReadFile(inst.ConfigFile()), ConfigXmlText(inst.DocumentsFolder()));
   EXPECT_TRUE(SqliteArchive::Open(inst.ArchiveFile())->ListPatients().empty());
   EXPECT_EQ(fs.ReadFile(inst.DocumentsFolder() + "b.dat"), "bundle");
-}
-
-TEST(InstallationTest, HostNeedsAnExistingArchive) {
-  testing::TempDir dir;
-  ui::ScriptedUi ui;
-  EXPECT_THROW({ StandinHost h(dir.path(), ui, RealFileSystem()); }, RuntimeError);
-  StandinHost created(dir.path(), ui, RealFileSystem(), /*create_archive=*/true);
-  EXPECT_EQ(&created.Archivio(), &created.Archive());
 }
 
 }  // namespace
