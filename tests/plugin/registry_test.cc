@@ -80,8 +80,8 @@ struct Button {
   const char* tooltip;
   const char* icon;
   bool enabled;
-  bool visible_without;  // no summaries in the documents folder
-  bool visible_with;     // both summaries there
+  bool visible_skipped;  // only the summary of skipped reports in the documents folder
+  bool visible_unread;   // only the summary of unread reports there
 };
 const Button kButtons[] = {
     {"Referti", "Storico", 1003, false, "Controllo storico referti scaricati", "REFRecived.png",
@@ -96,7 +96,7 @@ const Button kButtons[] = {
     {"Strumenti", "Ultima", 1008, true, "Verifica ultima elaborazione", "REFLastUnRead.png", true,
      false, true},
     {"Strumenti", "Doppi", 1009, true, "Ultimi referti tralascitati perchè già inseriti",
-     "REFLastDouble.png", true, false, true},
+     "REFLastDouble.png", true, true, false},
     {"Strumenti", "Opzioni", 1002, true, "Configurazione della procedura", "REFConfig.png", true,
      true, true},
 };
@@ -128,17 +128,17 @@ TEST_F(RegistryTest, TheRibbonTabIsBuiltCallByCall) {
 
 TEST_F(RegistryTest, TheSummariesDecideWhichButtonsShow) {
   Load();
-  for (bool with : {false, true}) {
-    if (with) {
-      std::ofstream(Documents() + "lastUnReadImport.rtf") << "x";
-      std::ofstream(Documents() + "allReadyImported.rtf") << "x";
-    }
+  for (const char* summary : {"allReadyImported.rtf", "lastUnReadImport.rtf"}) {
+    std::filesystem::remove_all(Documents());
+    std::filesystem::create_directories(Documents());
+    std::ofstream(Documents() + summary) << "x";
     config_.InitGUI(host::Empty{});
+    const bool unread = summary == std::string("lastUnReadImport.rtf");
     for (const auto& b : kButtons) {
       const auto* button = Fw().ButtonWithTooltip(b.tooltip);
       ASSERT_NE(button, nullptr) << b.tooltip;
       EXPECT_EQ(button->Enabled(), b.enabled) << b.tooltip;
-      EXPECT_EQ(button->Visible(), with ? b.visible_with : b.visible_without) << b.tooltip;
+      EXPECT_EQ(button->Visible(), unread ? b.visible_unread : b.visible_skipped) << b.tooltip;
     }
   }
 }
