@@ -19,6 +19,7 @@
 #include "plugin/cls_config.h"
 #include "plugin/plugin.h"
 #include "standin/chart_json.h"
+#include "standin/host_form.h"
 #include "standin/standin_host.h"
 
 namespace lirvo::cli {
@@ -54,19 +55,6 @@ int64_t WholeOrFail(std::string_view s, const char* what) {
 void NeedWords(const Words& w, size_t min, size_t max, const char* usage) {
   if (w.size() < min || w.size() > max) Fail(std::string("usage: ") + usage);
 }
-
-// A host form object for "form.load": its Name is all it has.
-class ScriptHostForm final : public host::Dispatch {
- public:
-  explicit ScriptHostForm(std::string name) : name_(std::move(name)) {}
-  host::Variant Get(std::string_view member) override {
-    if (member == "Name") return name_;
-    throw RuntimeError(kErrNoSuchMember);
-  }
-
- private:
-  std::string name_;
-};
 
 // The transcript form of a Ui event: the members a reader looks at first in
 // a fixed order, then the rest as recorded.
@@ -250,7 +238,8 @@ void ScriptRunner::Impl::Event(const Words& w) {
   if (w.size() == 3) {
     host::Variant arg = w[2];
     if (name == plugin::kEventFormLoad) {
-      arg = std::shared_ptr<host::Dispatch>(std::make_shared<ScriptHostForm>(w[2]));
+      arg =
+          std::shared_ptr<host::Dispatch>(std::make_shared<standin::HostForm>(host::Variant{w[2]}));
     } else if (name == plugin::kEventExecute) {
       if (auto id = ParseWhole(w[2])) {
         arg = *id;

@@ -11,6 +11,7 @@
 #include "base/runtime_error.h"
 #include "controls/ui.h"
 #include "host/host.h"
+#include "standin/host_form.h"
 #include "standin/standin_host.h"
 
 namespace lirvo::testing {
@@ -165,17 +166,7 @@ class RecordingUi : public ui::Ui {
   int PopupMenu(const std::vector<std::string>&) override { return 0; }
 };
 
-// A host form object for "form.load": a Dispatch whose "Name" is `name`.
-class FakeHostForm : public host::Dispatch {
- public:
-  explicit FakeHostForm(host::Variant name) : name_(std::move(name)) {}
-  host::Variant Get(std::string_view member) override {
-    if (member == "Name") return name_;
-    throw RuntimeError(kErrNoSuchMember);
-  }
-
- private:
-  host::Variant name_;
-};
+// A host form object for "form.load".
+using FakeHostForm = standin::HostForm;
 
 }  // namespace lirvo::testing

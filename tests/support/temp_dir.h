@@ -2,11 +2,11 @@
 // everything in it when the object goes.
 #pragma once
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
-
-#include <stdlib.h>
 
 namespace lirvo::testing {
 
