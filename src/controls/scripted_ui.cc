@@ -1,6 +1,7 @@
 #include "controls/scripted_ui.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "base/utf8.h"
 
@@ -39,6 +40,17 @@ std::optional<T> PopFront(std::deque<T>& queue) {
   return front;
 }
 
+// The queued answer when `accept` takes it, else `fallback`; a queued answer
+// the window cannot give is used up and shown in the event as "queued".
+int TakeAnswer(std::deque<int>& queue, int fallback, nlohmann::json& event,
+               const std::function<bool(int)>& accept) {
+  const std::optional<int> queued = PopFront(queue);
+  if (!queued) return fallback;
+  if (accept(*queued)) return *queued;
+  event["queued"] = *queued;
+  return fallback;
+}
+
 }  // namespace
 
 void ScriptedUi::Emit(nlohmann::json event, bool to_sink) {
@@ -48,18 +60,13 @@ void ScriptedUi::Emit(nlohmann::json event, bool to_sink) {
 
 int ScriptedUi::MsgBox(const std::string& text, int style, const std::string& title) {
   const std::vector<int> possible = ButtonAnswers(style);
-  int answer = possible.front();
   nlohmann::json event = {{"type", "msgbox"},
                           {"style", style},
                           {"title", SanitizeUtf8(title)},
                           {"text", SanitizeUtf8(text)}};
-  if (auto queued = PopFront(answers_)) {
-    if (std::find(possible.begin(), possible.end(), *queued) != possible.end()) {
-      answer = *queued;
-    } else {
-      event["queued"] = *queued;
-    }
-  }
+  const int answer = TakeAnswer(answers_, possible.front(), event, [&](int a) {
+    return std::find(possible.begin(), possible.end(), a) != possible.end();
+  });
   event["answer"] = answer;
   Emit(std::move(event));
   return answer;
@@ -86,14 +93,8 @@ int ScriptedUi::PopupMenu(const std::vector<std::string>& items) {
   nlohmann::json names = nlohmann::json::array();
   for (const auto& item : items) names.push_back(SanitizeUtf8(item));
   nlohmann::json event = {{"type", "popup"}, {"items", std::move(names)}};
-  int answer = 0;
-  if (auto queued = PopFront(popups_)) {
-    if (*queued >= 0 && static_cast<size_t>(*queued) <= items.size()) {
-      answer = *queued;
-    } else {
-      event["queued"] = *queued;
-    }
-  }
+  const int answer = TakeAnswer(
+      popups_, 0, event, [&](int a) { return a >= 0 && static_cast<size_t>(a) <= items.size(); });
   event["answer"] = answer;
   Emit(std::move(event));
   return answer;
