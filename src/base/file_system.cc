@@ -116,14 +116,14 @@ class DiskFileSystem final : public FileSystem {
     SyncFolder(std::string(FolderOf(to)));
   }
 
-  void DeleteFile(const std::string& path) override {
+  void RemoveFile(const std::string& path) override {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) ThrowErrno(errno);
     if (S_ISDIR(st.st_mode)) ThrowErrno(EISDIR);
     if (::unlink(path.c_str()) != 0) ThrowErrno(errno);
   }
 
-  void CreateDirectory(const std::string& path) override {
+  void MakeDirectory(const std::string& path) override {
     if (::mkdir(path.c_str(), 0755) != 0) ThrowErrno(errno);
   }
 
@@ -217,14 +217,14 @@ void FaultyFileSystem::RenameFile(const std::string& from, const std::string& to
   target_.RenameFile(from, to);
 }
 
-void FaultyFileSystem::DeleteFile(const std::string& path) {
+void FaultyFileSystem::RemoveFile(const std::string& path) {
   Check(FsOp::kDelete, path);
-  target_.DeleteFile(path);
+  target_.RemoveFile(path);
 }
 
-void FaultyFileSystem::CreateDirectory(const std::string& path) {
-  Check(FsOp::kCreateDirectory, path);
-  target_.CreateDirectory(path);
+void FaultyFileSystem::MakeDirectory(const std::string& path) {
+  Check(FsOp::kMakeDirectory, path);
+  target_.MakeDirectory(path);
 }
 
 std::vector<DirEntry> FaultyFileSystem::ListDirectory(const std::string& path) {

@@ -33,7 +33,7 @@ enum class FsOp {
   kWrite,
   kRename,
   kDelete,
-  kCreateDirectory,
+  kMakeDirectory,
   kList,
 };
 
@@ -57,10 +57,10 @@ class FileSystem {
   virtual void RenameFile(const std::string& from, const std::string& to) = 0;
 
   // Deletes a file whatever its permission bits.
-  virtual void DeleteFile(const std::string& path) = 0;
+  virtual void RemoveFile(const std::string& path) = 0;
 
   // Creates one folder level; its parent must exist.
-  virtual void CreateDirectory(const std::string& path) = 0;
+  virtual void MakeDirectory(const std::string& path) = 0;
 
   // The entries of a folder, in no particular order.
   virtual std::vector<DirEntry> ListDirectory(const std::string& path) = 0;
@@ -90,8 +90,8 @@ class FaultyFileSystem final : public FileSystem {
   std::string ReadFile(const std::string& path) override;
   void WriteFile(const std::string& path, std::string_view data) override;
   void RenameFile(const std::string& from, const std::string& to) override;
-  void DeleteFile(const std::string& path) override;
-  void CreateDirectory(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
+  void MakeDirectory(const std::string& path) override;
   std::vector<DirEntry> ListDirectory(const std::string& path) override;
   std::optional<uint64_t> FileSize(const std::string& path) override;
 

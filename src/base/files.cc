@@ -22,7 +22,7 @@ void WriteThenRename(FileSystem& fs, const std::string& path, std::string_view b
     fs.RenameFile(temp, path);
   } catch (...) {
     try {
-      if (fs.FileExists(temp)) fs.DeleteFile(temp);
+      if (fs.FileExists(temp)) fs.RemoveFile(temp);
     } catch (...) {
       // The temporary file stays behind; the target is intact either way.
     }
@@ -52,7 +52,7 @@ bool WriteTextFile(FileSystem& fs, const std::string& path, std::string_view tex
 
 void DeleteFileForced(FileSystem& fs, const std::string& path) {
   try {
-    fs.DeleteFile(path);
+    fs.RemoveFile(path);
   } catch (...) {
     // Reports nothing, by design.
   }
@@ -68,7 +68,7 @@ bool FileExists(FileSystem& fs, const std::string& path) {
 
 bool EnsureFolder(FileSystem& fs, const std::string& path) {
   try {
-    if (!fs.DirectoryExists(path)) fs.CreateDirectory(path);
+    if (!fs.DirectoryExists(path)) fs.MakeDirectory(path);
     return fs.DirectoryExists(path);
   } catch (...) {
     return false;

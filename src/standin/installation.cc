@@ -38,7 +38,7 @@ void MakeFolders(FileSystem& fs, const std::string& path) {
   if (path.empty() || fs.DirectoryExists(path)) return;
   const std::string parent(FolderOf(path));
   if (parent != path) MakeFolders(fs, parent);
-  fs.CreateDirectory(path);
+  fs.MakeDirectory(path);
 }
 
 // The icons' colours: fill and frame, one pair per icon, in kIconNames order.
@@ -107,7 +107,7 @@ void LayOutInstallation(FileSystem& fs, const Installation& inst, bool force,
   if (force) {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
       const std::string path = inst.ArchiveFile() + suffix;
-      if (fs.FileExists(path)) fs.DeleteFile(path);
+      if (fs.FileExists(path)) fs.RemoveFile(path);
     }
   }
   SqliteArchive::Open(inst.ArchiveFile(), SqliteArchive::OpenMode::kCreate);

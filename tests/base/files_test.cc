@@ -102,7 +102,7 @@ TEST_F(FilesTest, EnsureFolderCreatesOneLevel) {
   EXPECT_FALSE(EnsureFolder(fs_, dir_.File("a/b")));     // parent missing
   EXPECT_FALSE(FileExists(fs_, dir_.File("Vantrel")));   // a folder is no file
   FaultyFileSystem faulty(fs_);
-  faulty.FailOn(FsOp::kCreateDirectory, "", kErrPermissionDenied);
+  faulty.FailOn(FsOp::kMakeDirectory, "", kErrPermissionDenied);
   EXPECT_FALSE(EnsureFolder(faulty, dir_.File("Clinora V6")));
 }
 

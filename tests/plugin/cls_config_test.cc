@@ -70,7 +70,7 @@ TEST_F(ConfigTest, EmptyDocumentsFolderFallsBackToTheUserDataFolder) {
 TEST_F(ConfigTest, EmptyDocumentsFolderWithoutUserDataFolderFallsBackToThePluginFolder) {
   WriteConfig("");
   // A level that cannot be created.
-  fs_.FailOn(FsOp::kCreateDirectory, "Clinora V6", kErrPermissionDenied);
+  fs_.FailOn(FsOp::kMakeDirectory, "Clinora V6", kErrPermissionDenied);
   ASSERT_TRUE(config_.Init(ConfigPath()));
   EXPECT_EQ(config_.DocumentsFolder(), PluginFolder() + "/");
   EXPECT_FALSE(std::filesystem::exists(AppData() + "/Vantrel/Clinora V6"));
