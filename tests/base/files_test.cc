@@ -20,7 +20,7 @@ class FilesTest : public ::testing::Test {
     return names;
   }
 
-  testing::TempDir dir_;
+  test_support::TempDir dir_;
   FileSystem& fs_ = RealFileSystem();
 };
 

@@ -13,8 +13,8 @@
 namespace lirvo::cli {
 namespace {
 
-using testing::Lirvo;
-using testing::RunResult;
+using test_support::Lirvo;
+using test_support::RunResult;
 
 class ChartCommandTest : public ::testing::Test {
  protected:
@@ -29,7 +29,7 @@ class ChartCommandTest : public ::testing::Test {
         id_, standin::ExamArgsFor("03/11/2026", host::Null{}, "PCR", "negativo")));
     ASSERT_TRUE(archive->SaveVisit(id_, standin::VisitArgsFor("02/11/2026", "lrv.87.44.1   ")));
   }
-  lirvo::testing::TempDir dir_;
+  lirvo::test_support::TempDir dir_;
   standin::Installation inst_{dir_.path()};
   int64_t id_ = 0;
 };

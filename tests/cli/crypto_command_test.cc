@@ -16,7 +16,7 @@ using Outcome = std::tuple<int, std::string, std::string>;
 
 Outcome Crypto(std::vector<std::string> args) {
   args.insert(args.begin(), "crypto");
-  const testing::RunResult r = testing::Lirvo(args);
+  const test_support::RunResult r = test_support::Lirvo(args);
   return {r.code, r.out, r.err};
 }
 
@@ -30,7 +30,7 @@ class CryptoCommandTest : public ::testing::Test {
   }
   std::string Read(const std::string& name) { return RealFileSystem().ReadFile(dir_.File(name)); }
 
-  lirvo::testing::TempDir dir_;
+  lirvo::test_support::TempDir dir_;
 };
 
 TEST_F(CryptoCommandTest, StringsRoundTripThroughTheOutput) {

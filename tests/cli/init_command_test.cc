@@ -13,11 +13,11 @@
 namespace lirvo::cli {
 namespace {
 
-using testing::Lirvo;
-using testing::RunResult;
+using test_support::Lirvo;
+using test_support::RunResult;
 
 TEST(InitCommandTest, LaysOutAnInstallationAndRefusesASecondOneWithoutForce) {
-  lirvo::testing::TempDir dir;
+  lirvo::test_support::TempDir dir;
   const std::string root = dir.File("inst");
   RunResult r = Lirvo({"init", root});
   EXPECT_EQ(r.code, 0) << r.err;
@@ -41,7 +41,7 @@ TEST(InitCommandTest, LaysOutAnInstallationAndRefusesASecondOneWithoutForce) {
 }
 
 TEST(InitCommandTest, DemoAddsPatientsBundlesAndTranscodings) {
-  lirvo::testing::TempDir dir;
+  lirvo::test_support::TempDir dir;
   const RunResult r = Lirvo({"init", dir.path(), "--demo"});
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "installation laid out in " + dir.path() + "\n" +
@@ -71,7 +71,7 @@ TEST(InitCommandTest, DemoAddsPatientsBundlesAndTranscodings) {
 }
 
 TEST(InitCommandTest, UnwritableFolderFails) {
-  lirvo::testing::TempDir dir;
+  lirvo::test_support::TempDir dir;
   RealFileSystem().WriteFile(dir.File("file"), "x");
   const RunResult r = Lirvo({"init", dir.File("file/inst")});
   EXPECT_EQ(r.code, 1);

@@ -10,8 +10,8 @@
 namespace lirvo::cli {
 namespace {
 
-using testing::Lirvo;
-using testing::RunResult;
+using test_support::Lirvo;
+using test_support::RunResult;
 
 // Two reports in Windows-1252 with LF line breaks, after a line of junk.
 // Header columns: 1-18 request, 19-34 patient code, 39-46 and 57-64 dates.
@@ -32,7 +32,7 @@ const std::string kLabLine =
 class ParseCommandTest : public ::testing::Test {
  protected:
   void SetUp() override { RealFileSystem().WriteFile(path_, kBundle); }
-  lirvo::testing::TempDir dir_;
+  lirvo::test_support::TempDir dir_;
   std::string path_ = dir_.File("referti.dat");
 };
 
@@ -119,7 +119,7 @@ TEST_F(ParseCommandTest, MissingUnreadableOrBadArgumentsAreUsageErrors) {
 }
 
 TEST(DemoBundleCommand, WritesAWindows1252BundleThatParses) {
-  lirvo::testing::TempDir dir;
+  lirvo::test_support::TempDir dir;
   const std::string path = dir.File("demo.dat");
   const RunResult w = Lirvo({"demo-bundle", path, "--reports", "7", "--seed", "3"});
   EXPECT_EQ(w.code, 0);

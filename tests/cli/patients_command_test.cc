@@ -11,13 +11,13 @@
 namespace lirvo::cli {
 namespace {
 
-using testing::Lirvo;
-using testing::RunResult;
+using test_support::Lirvo;
+using test_support::RunResult;
 
 class PatientsCommandTest : public ::testing::Test {
  protected:
   void SetUp() override { standin::LayOutInstallation(RealFileSystem(), inst_, false); }
-  lirvo::testing::TempDir dir_;
+  lirvo::test_support::TempDir dir_;
   standin::Installation inst_{dir_.path()};
 };
 

@@ -46,7 +46,7 @@ class RunCommandTest : public ::testing::Test {
     return r;
   }
 
-  testing::TempDir dir_;
+  test_support::TempDir dir_;
 };
 
 TEST(SplitScriptLineTest, WordsQuotesAndComments) {
@@ -190,7 +190,7 @@ class MainWindowDriverTest : public ::testing::Test {
     return driver_.GridJson()["rows"][0]["children"][position - 1];
   }
 
-  ::lirvo::testing::TempDir dir_;
+  ::lirvo::test_support::TempDir dir_;
   std::vector<std::string> events_;
   ui::ScriptedUi ui_;
   std::shared_ptr<standin::StandinHost> host_;

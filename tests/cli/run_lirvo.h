@@ -7,7 +7,7 @@
 
 #include "cli/cli.h"
 
-namespace lirvo::cli::testing {
+namespace lirvo::cli::test_support {
 
 struct RunResult {
   int code;
@@ -21,4 +21,4 @@ inline RunResult Lirvo(const std::vector<std::string>& args) {
   return {code, out.str(), err.str()};
 }
 
-}  // namespace lirvo::cli::testing
+}  // namespace lirvo::cli::test_support

@@ -16,8 +16,8 @@
 namespace lirvo::crypto {
 namespace {
 
-using lirvo::testing::TempDir;
-using testing::FromHex;
+using lirvo::test_support::TempDir;
+using test_support::FromHex;
 
 // "Password!!" as UTF-16LE: the 20-byte password of the known answers.
 const std::string kPassword = FromHex("500061007300730077006f007200640021002100");

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace lirvo::crypto::testing {
+namespace lirvo::crypto::test_support {
 
 inline std::string FromHex(std::string_view hex) {
   auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
@@ -15,4 +15,4 @@ inline std::string FromHex(std::string_view hex) {
   return out;
 }
 
-}  // namespace lirvo::crypto::testing
+}  // namespace lirvo::crypto::test_support

@@ -13,7 +13,7 @@
 namespace lirvo::crypto {
 namespace {
 
-using testing::FromHex;
+using test_support::FromHex;
 
 struct Vector {
   std::string key, plaintext, ciphertext;  // hex

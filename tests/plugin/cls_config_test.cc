@@ -17,7 +17,7 @@ constexpr const char* kNotLoaded = "Non è stato possibile caricare il file di c
 constexpr const char* kNoObject =
     "91 - Variabile oggetto o variabile del blocco With non impostata";
 
-class ConfigTest : public testing::PluginFixture {
+class ConfigTest : public test_support::PluginFixture {
  protected:
   ConfigTest() : state_(MakeServices()) { state_.HostApp = host_; }
 
@@ -77,7 +77,7 @@ TEST_F(ConfigTest, EmptyDocumentsFolderWithoutUserDataFolderFallsBackToThePlugin
 
   // No application-data folder at all.
   ::unsetenv("XDG_DATA_HOME");
-  const auto home = testing::Getenv("HOME");
+  const auto home = test_support::Getenv("HOME");
   ::unsetenv("HOME");
   clsConfig config(state_);
   ASSERT_TRUE(config.Init(ConfigPath()));
@@ -160,8 +160,8 @@ TEST_F(ConfigTest, SettingTheFolderWithoutDocumentOrSettingDoesNothing) {
 }
 
 TEST(SpecialFoldersTest, AppDataFollowsTheEnvironment) {
-  const auto xdg = testing::Getenv("XDG_DATA_HOME");
-  const auto home = testing::Getenv("HOME");
+  const auto xdg = test_support::Getenv("XDG_DATA_HOME");
+  const auto home = test_support::Getenv("HOME");
 
   ::setenv("XDG_DATA_HOME", "/dati/utente/", 1);
   EXPECT_EQ(SpecialFolderPath(kFolderAppData), "/dati/utente");

@@ -14,7 +14,7 @@
 #include "standin/host_form.h"
 #include "standin/standin_host.h"
 
-namespace lirvo::testing {
+namespace lirvo::test_support {
 
 class LoggingFramework : public host::Framework {
  public:
@@ -169,4 +169,4 @@ class RecordingUi : public ui::Ui {
 // A host form object for "form.load".
 using FakeHostForm = standin::HostForm;
 
-}  // namespace lirvo::testing
+}  // namespace lirvo::test_support

@@ -20,7 +20,7 @@
 #include "plugin/module_state.h"
 #include "support/temp_dir.h"
 
-namespace lirvo::testing {
+namespace lirvo::test_support {
 
 inline std::optional<std::string> Getenv(const char* name) {
   const char* v = ::getenv(name);
@@ -81,4 +81,4 @@ class PluginFixture : public ::testing::Test {
   std::optional<std::string> saved_xdg_;
 };
 
-}  // namespace lirvo::testing
+}  // namespace lirvo::test_support

@@ -11,9 +11,9 @@ namespace {
 
 using host::ParamArray;
 using host::Variant;
-using testing::FakeHostForm;
+using test_support::FakeHostForm;
 
-class PluginTest : public testing::PluginFixture {
+class PluginTest : public test_support::PluginFixture {
  protected:
   void Send(const std::string& event, ParamArray param) { plugin_.Evento(event, host_, param); }
   void Send(const std::string& event, Variant param0) { Send(event, ParamArray::Of({param0})); }

@@ -8,7 +8,7 @@
 namespace lirvo::plugin {
 namespace {
 
-class RegistryTest : public testing::PluginFixture {
+class RegistryTest : public test_support::PluginFixture {
  protected:
   RegistryTest() : state_(MakeServices()) { state_.HostApp = host_; }
 
@@ -18,7 +18,7 @@ class RegistryTest : public testing::PluginFixture {
     ASSERT_TRUE(config_.Init(ConfigPath()));
   }
   std::string Icon(const std::string& file) { return PluginFolder() + "/Styles/" + file; }
-  testing::LoggingFramework& Fw() { return host_->framework; }
+  test_support::LoggingFramework& Fw() { return host_->framework; }
 
   ModuleState state_;
   clsConfig config_{state_};

@@ -127,7 +127,7 @@ TEST(CutPieces, CutterGivesIndexesAndViewsIntoTheText) {
 }
 
 TEST(LoadBundleText, DecodesWindows1252NormalisesAndTellsMissingFromEmpty) {
-  testing::TempDir dir;
+  test_support::TempDir dir;
   const std::string path = dir.File("b.dat"), empty = dir.File("empty.dat");
   RealFileSystem().WriteFile(path, "#01#caff\xe8\n\x80 5\r");
   EXPECT_EQ(LoadBundleText(RealFileSystem(), path), "#01#caff\xc3\xa8\r\n\xe2\x82\xac 5\r\n");
@@ -161,7 +161,7 @@ TEST(BundleText, HoldsTheNormalisedTextAndItsPieces) {
   EXPECT_EQ(short_text.Pieces(), (std::vector<std::string_view>{"a\r\n", "b"}));
   EXPECT_EQ(short_text.Pieces()[1].data(), short_text.Text().data() + 7);
 
-  testing::TempDir dir;
+  test_support::TempDir dir;
   RealFileSystem().WriteFile(dir.File("b.dat"), "#01#\xe8\r#01#");
   const BundleText file(RealFileSystem(), dir.File("b.dat"));
   EXPECT_EQ(file.Pieces(), (std::vector<std::string_view>{"", "\xc3\xa8\r\n", ""}));

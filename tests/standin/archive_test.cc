@@ -36,7 +36,7 @@ auto ErrorNumber(int number) {
 class ArchiveTest : public ::testing::Test {
  protected:
   std::shared_ptr<SqliteArchive> Open() { return SqliteArchive::Open(dir_.File("archive.db")); }
-  testing::TempDir dir_;
+  test_support::TempDir dir_;
 };
 
 TEST_F(ArchiveTest, RegionalLookupMatchesTesseraExactlyOrCodiceFiscaleWithoutCase) {

@@ -68,7 +68,7 @@ TEST(InstallationTest, PathsAreAbsoluteWithoutTrailingSeparators) {
 }
 
 TEST(InstallationTest, LayoutIsReadableByTheHostItServesWhichNeedsAnArchive) {
-  testing::TempDir dir;
+  test_support::TempDir dir;
   Installation inst(dir.File("a/b"));  // missing parents are made
   FileSystem& fs = RealFileSystem();
   ui::ScriptedUi ui;
@@ -105,7 +105,7 @@ TEST(InstallationTest, LayoutIsReadableByTheHostItServesWhichNeedsAnArchive) {
 }
 
 TEST(InstallationTest, ExistingFilesAreKeptUnlessForced) {
-  testing::TempDir dir;
+  test_support::TempDir dir;
   Installation inst(dir.path());
   FileSystem& fs = RealFileSystem();
   LayOutInstallation(fs, inst, false);

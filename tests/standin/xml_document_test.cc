@@ -29,7 +29,7 @@ class XmlDocumentTest : public ::testing::Test {
   void Write(const std::string& name, std::string_view bytes) {
     ReplaceFile(RealFileSystem(), dir_.File(name), bytes);
   }
-  testing::TempDir dir_;
+  test_support::TempDir dir_;
   PugiXmlDocument doc_{RealFileSystem()};
 };
 

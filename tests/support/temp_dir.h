@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace lirvo::testing {
+namespace lirvo::test_support {
 
 class TempDir {
  public:
@@ -31,4 +31,4 @@ class TempDir {
   std::string path_;
 };
 
-}  // namespace lirvo::testing
+}  // namespace lirvo::test_support
