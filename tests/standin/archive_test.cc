@@ -9,6 +9,7 @@
 #include "base/file_system.h"
 #include "base/runtime_error.h"
 #include "standin/chart_setup.h"
+#include "support/runtime_error_matchers.h"
 #include "support/temp_dir.h"
 
 namespace lirvo::standin {
@@ -16,6 +17,7 @@ namespace {
 
 using host::Null;
 using host::Variant;
+using test_support::ThrowsRuntimeError;
 
 PatientRecord Rossi() {
   return {0, "ROSSI", "MARIO", "01/02/1950", "RSSMRA50B01H501U", "8000031415"};
@@ -27,11 +29,6 @@ PatientRecord Bianchi() {
 // Exam and visit saves holding the fields the chart lists read.
 constexpr auto* Exam = &ExamArgsFor;
 constexpr auto* Visit = &VisitArgsFor;
-
-// Matches a RuntimeError with the given number.
-auto ErrorNumber(int number) {
-  return ::testing::Throws<RuntimeError>(::testing::Property(&RuntimeError::Number, number));
-}
 
 class ArchiveTest : public ::testing::Test {
  protected:
@@ -102,7 +99,7 @@ TEST_F(ArchiveTest, AddPatientRefusesBadRecordsAndDuplicates) {
                {same_cf, kErrDuplicateKey},
                {same_tessera, kErrDuplicateKey}};
   for (const auto& c : cases) {
-    EXPECT_THAT([&] { archive->AddPatient(c.p); }, ErrorNumber(c.error))
+    EXPECT_THAT([&] { archive->AddPatient(c.p); }, ThrowsRuntimeError(c.error))
         << c.p.tessera << " " << c.p.codice_fiscale;
   }
   EXPECT_EQ(archive->ListPatients().size(), 1u);
@@ -243,7 +240,7 @@ TEST_F(ArchiveTest, FailingDatabaseThrowsInsteadOfAnsweringFalse) {
   ASSERT_NE(p, nullptr);
   EXPECT_TRUE(p->RefertiVisite()->Lista().empty());  // reading still works
   EXPECT_THAT([&] { p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.1")); },
-              ErrorNumber(kErrPermissionDenied));
+              ThrowsRuntimeError(kErrPermissionDenied));
   p->RefertiEsami()->ClearEsamiAutomatici();
   EXPECT_EQ(p->RefertiEsami()->Salva(Exam("03/11/2026", Null{}, "A", "1")), Variant(true));
   EXPECT_THROW(p->RefertiEsami()->SalvaEsamiAutomatici(), RuntimeError);
@@ -258,7 +255,7 @@ TEST_F(ArchiveTest, FailingDatabaseThrowsInsteadOfAnsweringFalse) {
 TEST_F(ArchiveTest, OpeningFailuresAreRuntimeErrors) {
   EXPECT_THAT(
       [&] { SqliteArchive::Open(dir_.File("missing.db"), SqliteArchive::OpenMode::kMustExist); },
-      ErrorNumber(kErrFileNotFound));
+      ThrowsRuntimeError(kErrFileNotFound));
   RealFileSystem().WriteFile(
       dir_.File("junk.db"), "this is not a database, just some text that is long enough to matter");
   EXPECT_THROW(SqliteArchive::Open(dir_.File("junk.db")), RuntimeError);

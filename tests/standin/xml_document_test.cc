@@ -6,10 +6,13 @@
 
 #include "base/files.h"
 #include "base/runtime_error.h"
+#include "support/runtime_error_matchers.h"
 #include "support/temp_dir.h"
 
 namespace lirvo::standin {
 namespace {
+
+using test_support::ThrowsRuntimeError;
 
 constexpr const char* kConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
 <configurazione name="Clinora - Referti Lirvo">
@@ -19,10 +22,6 @@ constexpr const char* kConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
   </parameters>
 </configurazione>
 )";
-
-auto ErrorNumber(int number) {
-  return ::testing::Throws<RuntimeError>(::testing::Property(&RuntimeError::Number, number));
-}
 
 class XmlDocumentTest : public ::testing::Test {
  protected:
@@ -76,7 +75,7 @@ TEST_F(XmlDocumentTest, SelectsRelativePathsAndReadsAttributesAndText) {
   EXPECT_TRUE(doc_.SelectNodeList(params[0], "@name").empty());  // elements only
 
   EXPECT_THAT([&] { doc_.SelectNodeList(nullptr, "parameters/parameter"); },
-              ErrorNumber(kErrObjectNotSet));
+              ThrowsRuntimeError(kErrObjectNotSet));
   EXPECT_THROW(doc_.GetAttribute(nullptr, "name"), RuntimeError);
   EXPECT_THROW(doc_.SelectNodeList(root, "parameters[["), RuntimeError);
 }
@@ -136,7 +135,8 @@ TEST_F(XmlDocumentTest, FailedSaveRaisesAndKeepsTheOldFile) {
   doc_.SelectNodeList(doc_.RootNode(), "parameters/parameter").at(0)->SetText("/new/");
 
   ASSERT_EQ(::chmod(dir_.File("Config.xml").c_str(), 0444), 0);
-  EXPECT_THAT([&] { doc_.SaveFile(dir_.File("Config.xml")); }, ErrorNumber(kErrPermissionDenied));
+  EXPECT_THAT([&] { doc_.SaveFile(dir_.File("Config.xml")); },
+              ThrowsRuntimeError(kErrPermissionDenied));
   EXPECT_EQ(RealFileSystem().ReadFile(dir_.File("Config.xml")), kConfig);
   ASSERT_EQ(::chmod(dir_.File("Config.xml").c_str(), 0644), 0);
 

@@ -1,10 +1,12 @@
 // A fresh folder under the system's temporary folder, removed with
-// everything in it when the object goes.
+// everything in it when the object goes. A folder that cannot be made
+// throws, which fails the test that asked for it.
 #pragma once
 
 #include <stdlib.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -14,7 +16,10 @@ class TempDir {
  public:
   TempDir() {
     std::string templ = (std::filesystem::temp_directory_path() / "lirvo-test-XXXXXX").string();
-    path_ = ::mkdtemp(templ.data());
+    if (::mkdtemp(templ.data()) == nullptr) {
+      throw std::runtime_error("cannot make a temporary folder from " + templ);
+    }
+    path_ = templ;
   }
   ~TempDir() {
     std::error_code ec;
