@@ -27,6 +27,12 @@ inline constexpr int kExitUsage = 2;    // bad arguments, missing or unreadable 
 // Runs `lirvo` with `args` (without the program name).
 int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+// Parses `args` with `app` and runs the chosen command: the exit status it
+// left, 2 for bad arguments, 1 when the command let an exception out (out of
+// memory included: "lirvo: out of memory"), so the program never ends on an
+// uncaught exception.
+int RunApp(CLI::App& app, const std::vector<std::string>& args, Context& ctx);
+
 // Each subcommand adds itself to the application.
 void AddParseCommand(CLI::App& app, Context& ctx);
 void AddRunCommand(CLI::App& app, Context& ctx);

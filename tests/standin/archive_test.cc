@@ -247,7 +247,7 @@ TEST_F(ArchiveTest, FailingDatabaseThrowsInsteadOfAnsweringFalse) {
   EXPECT_THROW(archive->AddPatient(Bianchi()), RuntimeError);
 
   auto read_only =
-      SqliteArchive::Open(dir_.File("archive.db"), SqliteArchive::OpenMode::kReadOnlyForTesting);
+      SqliteArchive::Open(dir_.File("archive.db"), SqliteArchive::OpenMode::kReadOnly);
   EXPECT_EQ(read_only->ListPatients().size(), 1u);
   EXPECT_THROW(read_only->SaveVisit(1, Visit("02/11/2026", "lrv.1")), RuntimeError);
 }
