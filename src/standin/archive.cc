@@ -410,9 +410,45 @@ std::shared_ptr<SqliteArchive> SqliteArchive::Open(const std::string& path, Open
     Exec(db, "PRAGMA synchronous=FULL");
     Exec(db, kSchema);
   } else {
-    Statement probe(db, "SELECT count(*) FROM patients");  // fails on a file that is no archive
-    probe.Step();
+    try {
+      Statement probe(db, "SELECT count(*) FROM patients");  // fails on a file that is no archive
+      probe.Step();
+    } catch (const ArchiveError& e) {
+      // On a read-only file system SQLite cannot make the -shm file that WAL
+      // reading needs. Nothing can change the file there, so it may be read
+      // as immutable, unless a -wal file holds saves not yet in the database.
+      std::error_code ec;
+      if (e.Problem() != ArchiveProblem::kReadOnly || std::filesystem::exists(path + "-wal", ec)) {
+        throw;
+      }
+      return OpenImmutable(path);
+    }
   }
+  return archive;
+}
+
+std::shared_ptr<SqliteArchive> SqliteArchive::OpenImmutable(const std::string& path) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    if (c == '%' || c == '?' || c == '#') {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      uri += {'%', kHex[(c >> 4) & 15], kHex[c & 15]};
+    } else {
+      uri.push_back(c);
+    }
+  }
+  uri += "?immutable=1";
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(
+      uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close(db);
+    ThrowSqlite(path, rc);
+  }
+  std::shared_ptr<SqliteArchive> archive(new SqliteArchive(path, db));
+  Exec(db, "PRAGMA foreign_keys=ON");
+  Statement probe(db, "SELECT count(*) FROM patients");
+  probe.Step();
   return archive;
 }
 

@@ -206,6 +206,8 @@ class SqliteArchive : public host::Archive, public std::enable_shared_from_this<
 
  private:
   SqliteArchive(std::string path, sqlite3* db);
+  // Read-only access to an archive on a read-only file system.
+  static std::shared_ptr<SqliteArchive> OpenImmutable(const std::string& path);
 
   struct PendingExam {
     std::vector<host::Variant> args;
