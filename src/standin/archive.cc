@@ -89,14 +89,16 @@ std::string WhyNotWritable(const std::string& path) {
     default:
       break;
   }
-  std::error_code ec;
-  if ((code & 0xff) == SQLITE_CANTOPEN && !std::filesystem::exists(path, ec)) {
-    throw ArchiveError(ArchiveProblem::kMissing, path, "no such file");
-  }
-  // A database on a read-only file system cannot be opened for writing (the
-  // -shm file cannot be made): say so rather than "cannot open".
-  if (std::string why = WhyNotWritable(path); !why.empty()) {
-    throw ArchiveError(ArchiveProblem::kReadOnly, path, why);
+  if ((code & 0xff) == SQLITE_CANTOPEN || (code & 0xff) == SQLITE_IOERR) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+      throw ArchiveError(ArchiveProblem::kMissing, path, "no such file");
+    }
+    // A database on a read-only file system cannot be opened for writing (the
+    // -shm file cannot be made): say so rather than "cannot open".
+    if (std::string why = WhyNotWritable(path); !why.empty()) {
+      throw ArchiveError(ArchiveProblem::kReadOnly, path, why);
+    }
   }
   throw ArchiveError(ArchiveProblem::kOther, path, detail);
 }
