@@ -1,13 +1,17 @@
 // `lirvo chart PATIENT [--json] [--install DIR]`: prints a patient's chart in
 // the stand-in Clinora (exams and visits). PATIENT is the patient's ID, or a
-// tessera or codice fiscale as the plug-in looks patients up.
+// tessera or codice fiscale as the plug-in looks patients up. Control
+// characters of the chart are shown as visible escapes.
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <ostream>
 #include <string>
 
 #include "base/runtime_error.h"
+#include "base/text.h"
+#include "cli/archive_access.h"
 #include "cli/cli.h"
+#include "cli/terminal_text.h"
 #include "standin/archive.h"
 #include "standin/chart_json.h"
 #include "standin/chart_setup.h"
@@ -22,45 +26,34 @@ struct ChartArgs {
   bool json = false;
 };
 
-// The patient's ID, 0 when nobody matches.
-int64_t FindPatient(standin::SqliteArchive& archive, const std::string& key) {
-  auto p = archive.DaiPazienteRegionale(key, false);
-  if (!p) p = archive.DaiPazienteRegionale(key, true);
+// The patient's ID, 0 when nobody matches. Blanks around the key do not
+// count, whichever side they are on.
+int64_t FindPatient(standin::SqliteArchive& archive, std::string_view key) {
+  const std::string trimmed(Trim(key));
+  auto p = archive.DaiPazienteRegionale(trimmed, false);
+  if (!p) p = archive.DaiPazienteRegionale(trimmed, true);
   return p ? std::get<int64_t>(p->ID()) : 0;
 }
 
 void RunChart(const ChartArgs& a, Context& ctx) {
-  const standin::Installation inst(a.install);
-  std::shared_ptr<standin::SqliteArchive> archive;
-  try {
-    archive = standin::SqliteArchive::Open(inst.ArchiveFile(),
-                                           standin::SqliteArchive::OpenMode::kMustExist);
-  } catch (const RuntimeError& e) {
-    if (e.Number() == kErrFileNotFound) {
-      ctx.err << "lirvo chart: no archive at " << inst.ArchiveFile() << " (run lirvo init first)\n";
-    } else {
-      ctx.err << "lirvo chart: " << inst.ArchiveFile() << ": " << e.Number() << " - "
-              << e.Description() << '\n';
-    }
-    ctx.exit_code = e.Number() == kErrFileNotFound ? kExitUsage : kExitFailure;
-    return;
-  }
+  auto archive =
+      OpenArchive(a.install, "lirvo chart", standin::SqliteArchive::OpenMode::kReadOnly, ctx);
+  if (!archive) return;
   try {
     const int64_t id = FindPatient(*archive, a.patient);
     if (id == 0) {
-      ctx.err << "lirvo chart: no patient " << a.patient << '\n';
+      ctx.err << "lirvo chart: no patient " << Visible(a.patient) << '\n';
       ctx.exit_code = kExitFailure;
       return;
     }
     if (a.json) {
       ctx.out << standin::ChartToJson(id, archive->Exams(id), archive->Visits(id)).dump() << '\n';
     } else {
-      ctx.out << standin::ChartText(*archive, id);
+      ctx.out << standin::ChartText(*archive, id, Visible);
     }
     ctx.exit_code = kExitOk;
   } catch (const RuntimeError& e) {
-    ctx.err << "lirvo chart: " << e.Description() << '\n';
-    ctx.exit_code = kExitFailure;
+    ReportArchiveFailure("lirvo chart", e, ctx);
   }
 }
 

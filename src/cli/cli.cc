@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <exception>
+#include <new>
 #include <ostream>
 
 namespace lirvo::cli {
@@ -20,16 +22,25 @@ int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostre
   AddPatientsCommand(app, ctx);
   AddChartCommand(app, ctx);
 
-  // CLI11 wants the arguments last to first.
-  std::vector<std::string> reversed(args.rbegin(), args.rend());
-  int code = kExitOk;
+  return CheckOutput(out, err, RunApp(app, args, ctx));
+}
+
+int RunApp(CLI::App& app, const std::vector<std::string>& args, Context& ctx) {
   try {
+    // CLI11 wants the arguments last to first.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
     app.parse(reversed);
-    code = ctx.exit_code;
   } catch (const CLI::ParseError& e) {
-    code = app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
+    const int code = app.exit(e, ctx.out, ctx.err);
+    return code == 0 ? kExitOk : kExitUsage;
+  } catch (const std::bad_alloc&) {
+    ctx.err << app.get_name() << ": out of memory\n";
+    return kExitFailure;
+  } catch (const std::exception& e) {
+    ctx.err << app.get_name() << ": unexpected error: " << e.what() << '\n';
+    return kExitFailure;
   }
-  return CheckOutput(out, err, code);
+  return ctx.exit_code;
 }
 
 int CheckOutput(std::ostream& out, std::ostream& err, int code) {

@@ -33,6 +33,12 @@ int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostre
 // Flushes `out` and gives `code`, or reports a write error as RunLirvo does.
 int CheckOutput(std::ostream& out, std::ostream& err, int code);
 
+// Parses `args` with `app` and runs the chosen command: the exit status it
+// left, 2 for bad arguments, 1 when the command let an exception out (out of
+// memory included: "lirvo: out of memory"), so the program never ends on an
+// uncaught exception.
+int RunApp(CLI::App& app, const std::vector<std::string>& args, Context& ctx);
+
 // Each subcommand adds itself to the application.
 void AddParseCommand(CLI::App& app, Context& ctx);
 void AddRunCommand(CLI::App& app, Context& ctx);

@@ -2,7 +2,9 @@
 // stand-in Clinora with the plug-in (plugin/Config.xml, the transcoding table,
 // the ribbon icons, documents/, archive.db). `--demo` adds the demo patients,
 // a few report bundles and a transcoding table for part of their laboratory
-// codes.
+// codes. `--force` empties an existing archive in place, under the
+// database's own exclusive lock: refused while another process writes to it,
+// and never done to a file that is not an archive.
 #include <CLI/CLI.hpp>
 #include <memory>
 #include <optional>
@@ -57,6 +59,10 @@ void RunInit(const InitArgs& a, Context& ctx) {
               << " transcoding entries\n";
     }
     ctx.exit_code = kExitOk;
+  } catch (const standin::ArchiveError& e) {
+    rollback.Undo();
+    ctx.err << "lirvo init: " << e.Explain() << '\n';
+    ctx.exit_code = kExitFailure;
   } catch (const std::exception& e) {
     rollback.Undo();
     ctx.err << "lirvo init: " << DescribeFileFailure(e, inst.Root()) << '\n';

@@ -11,6 +11,7 @@
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "cli/cli.h"
+#include "cli/terminal_text.h"
 #include "reports/bundle_parser.h"
 #include "reports/bundle_text.h"
 
@@ -128,12 +129,6 @@ void WriteStats(std::ostream& out, std::string_view text) {
       << "out of range: " << out_of_range << '\n';
 }
 
-// `s` cut to `width` characters, with "..." when it was longer.
-std::string Shorten(std::string_view s, size_t width) {
-  if (CharCount(s) <= width) return std::string(s);
-  return std::string(Left(s, width - 3)) + "...";
-}
-
 void WriteListing(std::ostream& out, std::string_view text) {
   const size_t pieces = reports::CountPieces(text);
   size_t count = 0;
@@ -143,12 +138,13 @@ void WriteListing(std::ostream& out, std::string_view text) {
   while (cutter.Next(piece)) {
     if (!reports::ParseReport(piece, Layout::Inline, record)) continue;
     ++count;
-    out << '#' << cutter.Index() << "  " << (record.PatientCode.empty() ? "-" : record.PatientCode)
-        << "  " << (record.Kind == "L" ? "laboratory" : "text") << "  report " << record.ReportDate
-        << "  check-in " << record.CheckInDate;
-    if (!record.ExamCodes.empty()) out << "  exams " << record.ExamCodes;
+    out << '#' << cutter.Index() << "  "
+        << (record.PatientCode.empty() ? "-" : Visible(record.PatientCode)) << "  "
+        << (record.Kind == "L" ? "laboratory" : "text") << "  report " << Visible(record.ReportDate)
+        << "  check-in " << Visible(record.CheckInDate);
+    if (!record.ExamCodes.empty()) out << "  exams " << Visible(record.ExamCodes);
     if (record.OutOfRange) out << "  OUT OF RANGE";
-    out << "\n    " << Shorten(record.Body, 72) << '\n';
+    out << "\n    " << VisibleShortened(record.Body, 72) << '\n';
   }
   out << count << (count == 1 ? " report" : " reports") << " in " << pieces
       << (pieces == 1 ? " piece" : " pieces") << '\n';

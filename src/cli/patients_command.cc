@@ -4,10 +4,20 @@
 //
 //   add COGNOME NOME NATO CODICEFISCALE TESSERA   prints the new patient's ID
 //   import CSV     header line cognome,nome,data_nascita,codice_fiscale,tessera
-//                  (";" or "," separated); reports skipped rows by line number
-//   list [--json]  one line per patient, or one JSON object
+//                  (";" or "," separated); reports skipped rows by line number;
+//                  exit 0 all added, 3 some rows skipped, 1 the archive failed,
+//                  2 the file cannot be read or its header lacks a column
+//   list [--json]  one line per patient (control characters made visible,
+//                  columns cut to 40 characters), or one JSON object
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -15,7 +25,9 @@
 #include "base/file_system.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
+#include "cli/archive_access.h"
 #include "cli/cli.h"
+#include "cli/terminal_text.h"
 #include "standin/archive.h"
 #include "standin/chart_json.h"
 #include "standin/installation.h"
@@ -24,6 +36,8 @@
 namespace lirvo::cli {
 namespace {
 
+using OpenMode = standin::SqliteArchive::OpenMode;
+
 struct PatientsArgs {
   std::string install = ".";
   standin::PatientRecord record;
@@ -31,93 +45,129 @@ struct PatientsArgs {
   bool json = false;
 };
 
-// Opens the archive of the installation, or says why not (exit 2 when there
-// is none).
-std::shared_ptr<standin::SqliteArchive> OpenArchive(const std::string& install, Context& ctx) {
-  const standin::Installation inst(install);
-  try {
-    return standin::SqliteArchive::Open(inst.ArchiveFile(),
-                                        standin::SqliteArchive::OpenMode::kMustExist);
-  } catch (const RuntimeError& e) {
-    if (e.Number() == kErrFileNotFound) {
-      ctx.err << "lirvo patients: no archive at " << inst.ArchiveFile()
-              << " (run lirvo init first)\n";
-    } else {
-      ctx.err << "lirvo patients: " << inst.ArchiveFile() << ": " << e.Number() << " - "
-              << e.Description() << '\n';
-    }
-    ctx.exit_code = e.Number() == kErrFileNotFound ? kExitUsage : kExitFailure;
-    return nullptr;
-  }
-}
+// Exit status of `patients import` when the file was read but some rows were
+// skipped (the others were added).
+constexpr int kExitRowsSkipped = 3;
+
+// The widest a column of `patients list` gets, in characters.
+constexpr size_t kListColumnWidth = 40;
 
 void RunAdd(const PatientsArgs& a, Context& ctx) {
   if (std::string why = standin::CheckPatientRecord(a.record); !why.empty()) {
-    ctx.err << "lirvo patients add: " << why << '\n';
+    ctx.err << "lirvo patients add: " << Visible(why) << '\n';
     ctx.exit_code = kExitUsage;
     return;
   }
-  auto archive = OpenArchive(a.install, ctx);
+  auto archive = OpenArchive(a.install, "lirvo patients", OpenMode::kMustExist, ctx);
   if (!archive) return;
   try {
     ctx.out << archive->AddPatient(a.record) << '\n';
     ctx.exit_code = kExitOk;
   } catch (const RuntimeError& e) {
-    ctx.err << "lirvo patients add: "
-            << (e.Number() == kErrDuplicateKey
-                    ? "a patient with this tessera or codice fiscale exists"
-                    : e.Description())
-            << '\n';
+    if (e.Number() != kErrDuplicateKey) {
+      ReportArchiveFailure("lirvo patients add", e, ctx);
+      return;
+    }
+    ctx.err << "lirvo patients add: a patient with this tessera or codice fiscale exists\n";
     ctx.exit_code = kExitFailure;
   }
 }
 
+// Shows how far an import has gone on the terminal's line, rewritten in
+// place; silent when standard error is not a terminal.
+class ImportProgress {
+ public:
+  ImportProgress(Context& ctx, const std::string& file)
+      : err_(ctx.err), on_(&ctx.err == &std::cerr && ::isatty(STDERR_FILENO) == 1) {
+    std::error_code ec;
+    if (on_ && std::filesystem::is_regular_file(file, ec)) {
+      size_ = std::filesystem::file_size(file, ec);
+      if (ec) size_ = 0;
+    }
+  }
+  ~ImportProgress() { EndLine(); }
+  ImportProgress(const ImportProgress&) = delete;
+  ImportProgress& operator=(const ImportProgress&) = delete;
+
+  void Show(size_t rows, uint64_t bytes) {
+    if (!on_) return;
+    err_ << "\rlirvo patients import: " << rows << " rows read";
+    if (size_ > 0) err_ << " (" << std::min<uint64_t>(100, bytes * 100 / size_) << "%)";
+    err_.flush();
+    shown_ = true;
+  }
+  // Ends the progress line before another message.
+  void EndLine() {
+    if (shown_) err_ << '\n';
+    shown_ = false;
+  }
+
+ private:
+  std::ostream& err_;
+  bool on_;
+  bool shown_ = false;
+  uint64_t size_ = 0;
+};
+
 void RunImport(const PatientsArgs& a, Context& ctx) {
-  std::string text;
-  try {
-    text = RealFileSystem().ReadFile(a.csv);
-  } catch (const RuntimeError& e) {
-    ctx.err << "lirvo patients import: " << a.csv << ": " << e.Description() << '\n';
+  std::error_code ec;
+  if (std::filesystem::is_directory(a.csv, ec)) {
+    ctx.err << "lirvo patients import: " << a.csv << ": is a folder, not a file\n";
     ctx.exit_code = kExitUsage;
     return;
   }
-  auto archive = OpenArchive(a.install, ctx);
-  if (!archive) return;
-  try {
-    const auto result = standin::ImportPatientsCsv(*archive, text);
-    if (!result.error.empty()) {
-      ctx.err << "lirvo patients import: " << a.csv << ": " << result.error << '\n';
-      ctx.exit_code = kExitUsage;
-      return;
-    }
-    for (const auto& s : result.skipped) {
-      ctx.err << a.csv << ":" << s.line << ": skipped: " << s.reason << '\n';
-    }
-    ctx.out << result.added.size() << (result.added.size() == 1 ? " patient" : " patients")
-            << " imported, " << result.skipped.size()
-            << (result.skipped.size() == 1 ? " row" : " rows") << " skipped\n";
-    ctx.exit_code = result.skipped.empty() ? kExitOk : kExitFailure;
-  } catch (const RuntimeError& e) {
-    ctx.err << "lirvo patients import: " << e.Description() << '\n';
-    ctx.exit_code = kExitFailure;
+  std::ifstream in(a.csv, std::ios::binary);
+  if (!in) {
+    ctx.err << "lirvo patients import: " << a.csv << ": " << std::strerror(errno) << '\n';
+    ctx.exit_code = kExitUsage;
+    return;
   }
+  auto archive = OpenArchive(a.install, "lirvo patients", OpenMode::kMustExist, ctx);
+  if (!archive) return;
+  ImportProgress progress(ctx, a.csv);
+  standin::CsvImportOptions options;
+  options.on_skipped = [&](size_t line, const std::string& reason) {
+    progress.EndLine();
+    ctx.err << a.csv << ":" << line << ": skipped: " << Visible(reason) << '\n';
+  };
+  options.on_progress = [&](size_t rows, uint64_t bytes) { progress.Show(rows, bytes); };
+  standin::CsvImportResult result;
+  try {
+    standin::ImportPatientsCsv(*archive, in, result, options);
+  } catch (const RuntimeError& e) {
+    progress.EndLine();
+    ReportArchiveFailure("lirvo patients import", e, ctx);
+    ctx.err << "lirvo patients import: " << result.added
+            << (result.added == 1 ? " patient" : " patients")
+            << " imported before the failure; the rows being written were not kept, and "
+               "importing the file again adds the rest\n";
+    return;
+  }
+  progress.EndLine();
+  if (!result.error.empty()) {
+    ctx.err << "lirvo patients import: " << a.csv << ": " << result.error << '\n';
+    ctx.exit_code = kExitUsage;
+    return;
+  }
+  ctx.out << result.added << (result.added == 1 ? " patient" : " patients") << " imported, "
+          << result.skipped << (result.skipped == 1 ? " row" : " rows") << " skipped\n";
+  ctx.exit_code = result.skipped == 0 ? kExitOk : kExitRowsSkipped;
 }
 
-// Pads `s` with blanks to `width` characters.
-std::string Pad(const std::string& s, size_t width) {
+// `s` padded with blanks to `width` characters.
+std::string Cell(const std::string& s, size_t width) {
   const size_t n = CharCount(s);
   return n >= width ? s : s + std::string(width - n, ' ');
 }
 
 void RunList(const PatientsArgs& a, Context& ctx) {
-  auto archive = OpenArchive(a.install, ctx);
+  auto archive = OpenArchive(a.install, "lirvo patients", OpenMode::kReadOnly, ctx);
   if (!archive) return;
   std::vector<standin::PatientRecord> patients;
   try {
     patients = archive->ListPatients();
   } catch (const RuntimeError& e) {
-    ctx.err << "lirvo patients list: " << e.Description() << '\n';
-    ctx.exit_code = kExitFailure;
+    ReportArchiveFailure("lirvo patients list", e, ctx);
     return;
   }
   if (a.json) {
@@ -134,8 +184,13 @@ void RunList(const PatientsArgs& a, Context& ctx) {
                                          "NATO", "CODICE FISCALE", "TESSERA"};
   std::vector<std::vector<std::string>> rows = {head};
   for (const auto& p : patients) {
-    rows.push_back(
-        {std::to_string(p.id), p.cognome, p.nome, p.data_nascita, p.codice_fiscale, p.tessera});
+    std::vector<std::string> row;
+    for (const std::string* field :
+         {&p.cognome, &p.nome, &p.data_nascita, &p.codice_fiscale, &p.tessera}) {
+      row.push_back(VisibleShortened(*field, kListColumnWidth));
+    }
+    row.insert(row.begin(), std::to_string(p.id));
+    rows.push_back(std::move(row));
   }
   std::vector<size_t> width(head.size(), 0);
   for (const auto& r : rows) {
@@ -143,7 +198,7 @@ void RunList(const PatientsArgs& a, Context& ctx) {
   }
   for (const auto& r : rows) {
     std::string line;
-    for (size_t i = 0; i < r.size(); ++i) line += (i ? "  " : "") + Pad(r[i], width[i]);
+    for (size_t i = 0; i < r.size(); ++i) line += (i ? "  " : "") + Cell(r[i], width[i]);
     ctx.out << RTrim(line) << '\n';
   }
   ctx.exit_code = kExitOk;

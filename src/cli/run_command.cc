@@ -14,6 +14,7 @@
 #include "base/runtime_error.h"
 #include "cli/cli.h"
 #include "cli/script_runner.h"
+#include "standin/archive.h"
 
 namespace lirvo::cli {
 namespace {
@@ -67,6 +68,13 @@ void RunScript(const RunOptions& o, Context& ctx) {
   try {
     runner = std::make_unique<ScriptRunner>(o.install, now, ctx.out);
   } catch (const RuntimeError& e) {
+    // A damaged, read-only or locked archive is no reason to lay out a new one.
+    const auto* archive = dynamic_cast<const standin::ArchiveError*>(&e);
+    if (archive != nullptr && archive->Problem() != standin::ArchiveProblem::kMissing) {
+      ctx.err << "lirvo run: " << archive->Explain() << '\n';
+      ctx.exit_code = kExitFailure;
+      return;
+    }
     ctx.err << "lirvo run: " << o.install << ": not an installation (" << e.what()
             << "); make one with lirvo init\n";
     ctx.exit_code = kExitUsage;

@@ -332,16 +332,12 @@ void ScriptRunner::Impl::Patient(const Words& w) {
   p.data_nascita = w[4];
   p.codice_fiscale = w[5];
   p.tessera = w[6];
-  const std::string problem = standin::CheckPatientRecord(p);
-  if (!problem.empty()) Fail(problem);
-  try {
-    const int64_t id = host_->Archive().AddPatient(p);
-    Print({{"type", "patient"}, {"id", id}});
-  } catch (const RuntimeError& e) {
-    Fail(e.Number() == kErrDuplicateKey
-             ? "another patient has the same regional code or codice fiscale"
-             : "the archive refused the patient (" + std::string(e.what()) + ")");
+  const auto outcome = host_->Archive().AddPatients({p}).front();
+  if (outcome.kind == standin::AddPatientOutcome::kRefused) Fail(outcome.reason);
+  if (outcome.kind == standin::AddPatientOutcome::kDuplicate) {
+    Fail("another patient has the same regional code or codice fiscale");
   }
+  Print({{"type", "patient"}, {"id", outcome.id}});
 }
 
 void ScriptRunner::Impl::Chart(const Words& w) {

@@ -1,13 +1,18 @@
 #include "standin/archive.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #include "base/dates.h"
 #include "base/runtime_error.h"
+#include "base/text.h"
 #include "standin/chart_json.h"
 
 namespace lirvo::standin {
@@ -49,48 +54,91 @@ CREATE TABLE IF NOT EXISTS visits(
 CREATE INDEX IF NOT EXISTS visits_patient ON visits(patient_id);
 )sql";
 
-[[noreturn]] void ThrowSqlite(int code) {
+// Why the file at `path` (or its folder) cannot be written, "" when it can.
+std::string WhyNotWritable(const std::string& path) {
+  const auto why = [](int error, const char* what) -> std::string {
+    return error == EROFS ? "read-only file system" : what;
+  };
+  if (::access(path.c_str(), W_OK) != 0 && errno != ENOENT) {
+    return why(errno, "the file cannot be written");
+  }
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  if (::access(folder.empty() ? "." : folder.c_str(), W_OK) != 0) {
+    return why(errno, "its folder cannot be written");
+  }
+  return "";
+}
+
+[[noreturn]] void ThrowSqlite(const std::string& path, int code) {
+  const std::string detail = sqlite3_errstr(code);
   switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      throw ArchiveError(ArchiveProblem::kLocked, path, detail);
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+      throw ArchiveError(ArchiveProblem::kCorrupt, path, detail);
+    case SQLITE_FULL:
+      throw ArchiveError(ArchiveProblem::kDiskFull, path, detail);
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH:
-      throw RuntimeError(kErrPermissionDenied);
-    case SQLITE_CANTOPEN:
-      throw RuntimeError(kErrFileNotFound);
+    case SQLITE_AUTH: {
+      const std::string why = WhyNotWritable(path);
+      throw ArchiveError(ArchiveProblem::kReadOnly, path, why.empty() ? detail : why);
+    }
     default:
-      throw RuntimeError(kErrPathFileAccess);
+      break;
   }
+  if ((code & 0xff) == SQLITE_CANTOPEN || (code & 0xff) == SQLITE_IOERR) {
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+      throw ArchiveError(ArchiveProblem::kMissing, path, "no such file");
+    }
+    // A database on a read-only file system cannot be opened for writing (the
+    // -shm file cannot be made): say so rather than "cannot open".
+    if (std::string why = WhyNotWritable(path); !why.empty()) {
+      throw ArchiveError(ArchiveProblem::kReadOnly, path, why);
+    }
+  }
+  throw ArchiveError(ArchiveProblem::kOther, path, detail);
 }
 
-void Check(int rc) {
-  if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE) ThrowSqlite(rc);
+[[noreturn]] void ThrowSqlite(sqlite3* db, int code) {
+  const char* name = sqlite3_db_filename(db, "main");
+  ThrowSqlite(name == nullptr ? std::string() : std::string(name), code);
 }
 
-void Exec(sqlite3* db, const char* sql) { Check(sqlite3_exec(db, sql, nullptr, nullptr, nullptr)); }
+void Check(sqlite3* db, int rc) {
+  if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE) ThrowSqlite(db, rc);
+}
+
+void Exec(sqlite3* db, const char* sql) {
+  Check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
+}
 
 // A prepared statement, finalised on every exit path.
 class Statement {
  public:
-  Statement(sqlite3* db, const char* sql) {
-    Check(sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr));
+  Statement(sqlite3* db, const char* sql) : db_(db) {
+    Check(db_, sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr));
   }
   ~Statement() { sqlite3_finalize(stmt_); }
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
   Statement& Bind(int index, int64_t value) {
-    Check(sqlite3_bind_int64(stmt_, index, value));
+    Check(db_, sqlite3_bind_int64(stmt_, index, value));
     return *this;
   }
   Statement& Bind(int index, const std::string& value) {
-    Check(sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()),
-                            SQLITE_TRANSIENT));
+    Check(db_, sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()),
+                                 SQLITE_TRANSIENT));
     return *this;
   }
   // A list field: NULL for Null, its text otherwise.
   Statement& BindField(int index, const host::Variant& value) {
     if (std::holds_alternative<host::Null>(value)) {
-      Check(sqlite3_bind_null(stmt_, index));
+      Check(db_, sqlite3_bind_null(stmt_, index));
       return *this;
     }
     return Bind(index, host::Describe(value));
@@ -98,8 +146,13 @@ class Statement {
   // True while there is a row.
   bool Step() {
     const int rc = sqlite3_step(stmt_);
-    Check(rc);
+    Check(db_, rc);
     return rc == SQLITE_ROW;
+  }
+  // Ready to run again with new values.
+  void Reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
   }
   int64_t Int(int column) { return sqlite3_column_int64(stmt_, column); }
   std::string Text(int column) {
@@ -110,13 +163,17 @@ class Statement {
   }
 
  private:
+  sqlite3* db_;
   sqlite3_stmt* stmt_ = nullptr;
 };
 
 // BEGIN IMMEDIATE ... COMMIT, rolled back when left without Commit.
 class Transaction {
  public:
+  enum Begun { kAlreadyBegun };
   explicit Transaction(sqlite3* db) : db_(db) { Exec(db_, "BEGIN IMMEDIATE"); }
+  // Takes over a transaction the caller began.
+  Transaction(sqlite3* db, Begun) : db_(db) {}
   ~Transaction() {
     if (!done_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   }
@@ -230,10 +287,92 @@ class StandinPatient final : public host::Patient {
 
 }  // namespace
 
-std::string CheckPatientRecord(const PatientRecord& p) {
+namespace {
+
+std::atomic<int> busy_timeout_ms{5000};
+
+// Milliseconds as seconds for a message: "5", "0.1".
+std::string FormatSeconds(int ms) {
+  std::string s = std::to_string(ms / 1000);
+  if (ms % 1000 != 0) {
+    std::string fraction = std::to_string(1000 + ms % 1000).substr(1);
+    while (fraction.back() == '0') fraction.pop_back();
+    s += "." + fraction;
+  }
+  return s;
+}
+
+}  // namespace
+
+int ArchiveBusyTimeoutMs() { return busy_timeout_ms.load(); }
+
+void ForTestingSetArchiveBusyTimeout(int ms) { busy_timeout_ms.store(ms); }
+
+ArchiveError::ArchiveError(ArchiveProblem problem, std::string path, std::string detail)
+    : RuntimeError(problem == ArchiveProblem::kMissing    ? kErrFileNotFound
+                   : problem == ArchiveProblem::kReadOnly ? kErrPermissionDenied
+                                                          : kErrPathFileAccess),
+      problem_(problem),
+      path_(std::move(path)),
+      detail_(std::move(detail)) {}
+
+std::string ArchiveError::Explain() const {
+  switch (problem_) {
+    case ArchiveProblem::kMissing:
+      return path_ + ": no archive there";
+    case ArchiveProblem::kReadOnly:
+      return path_ + ": the archive is read-only (" + detail_ + ")";
+    case ArchiveProblem::kCorrupt:
+      return path_ + ": the file is not a usable archive (" + detail_ +
+             "); it was left as it is: restore it from a backup";
+    case ArchiveProblem::kLocked:
+      return path_ + ": the archive is locked by another process (still busy after " +
+             FormatSeconds(ArchiveBusyTimeoutMs()) +
+             " s); try again when that process has finished";
+    case ArchiveProblem::kDiskFull:
+      return path_ + ": the disk is full (" + detail_ + ")";
+    case ArchiveProblem::kOther:
+      break;
+  }
+  return path_ + ": " + detail_;
+}
+
+namespace {
+
+std::string_view TrimSpace(std::string_view s) {
+  constexpr std::string_view kSpace = " \t\r\n\v\f";
+  const size_t first = s.find_first_not_of(kSpace);
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(kSpace) - first + 1);
+}
+
+}  // namespace
+
+PatientRecord NormalisePatientRecord(PatientRecord p) {
+  for (std::string* field : {&p.cognome, &p.nome, &p.data_nascita, &p.codice_fiscale, &p.tessera}) {
+    *field = std::string(TrimSpace(*field));
+  }
+  return p;
+}
+
+std::string CheckPatientRecord(const PatientRecord& record) {
+  const PatientRecord p = NormalisePatientRecord(record);
+  const std::pair<const char*, const std::string*> fields[] = {
+      {"cognome", &p.cognome},
+      {"nome", &p.nome},
+      {"codice fiscale", &p.codice_fiscale},
+      {"tessera", &p.tessera}};
+  for (const auto& [name, value] : fields) {
+    if (CharCount(*value) > kMaxPatientField) {
+      return std::string(name) + " longer than " + std::to_string(kMaxPatientField) + " characters";
+    }
+  }
   if (p.cognome.empty()) return "empty cognome";
   if (p.nome.empty()) return "empty nome";
-  if (!ParseDate(p.data_nascita)) return "invalid birth date: " + p.data_nascita;
+  if (p.data_nascita.size() > 10 || !ParseDate(p.data_nascita)) {
+    return "invalid birth date: " + std::string(Left(p.data_nascita, 20)) +
+           (CharCount(p.data_nascita) > 20 ? "..." : "");
+  }
   if (p.tessera.empty()) return "empty tessera";
   return "";
 }
@@ -249,7 +388,7 @@ std::shared_ptr<SqliteArchive> SqliteArchive::Open(const std::string& path, Open
     case OpenMode::kMustExist:
       flags |= SQLITE_OPEN_READWRITE;
       break;
-    case OpenMode::kReadOnlyForTesting:
+    case OpenMode::kReadOnly:
       flags |= SQLITE_OPEN_READONLY;
       break;
   }
@@ -257,13 +396,13 @@ std::shared_ptr<SqliteArchive> SqliteArchive::Open(const std::string& path, Open
   const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close(db);
-    ThrowSqlite(rc);
+    ThrowSqlite(path, rc);
   }
   // From here the archive owns the handle and closes it on every exit path.
   std::shared_ptr<SqliteArchive> archive(new SqliteArchive(path, db));
-  sqlite3_busy_timeout(db, 5000);  // another lirvo process may be writing
+  sqlite3_busy_timeout(db, ArchiveBusyTimeoutMs());  // another lirvo process may be writing
   Exec(db, "PRAGMA foreign_keys=ON");
-  if (mode != OpenMode::kReadOnlyForTesting) {
+  if (mode != OpenMode::kReadOnly) {
     // WAL keeps readers and the writer apart and makes each commit one append;
     // FULL makes that append reach the disk before COMMIT returns. NORMAL would
     // keep the file consistent but could lose the last saves to a power cut,
@@ -273,10 +412,77 @@ std::shared_ptr<SqliteArchive> SqliteArchive::Open(const std::string& path, Open
     Exec(db, "PRAGMA synchronous=FULL");
     Exec(db, kSchema);
   } else {
-    Statement probe(db, "SELECT count(*) FROM patients");  // fails on a file that is no archive
-    probe.Step();
+    try {
+      Statement probe(db, "SELECT count(*) FROM patients");  // fails on a file that is no archive
+      probe.Step();
+    } catch (const ArchiveError& e) {
+      // On a read-only file system SQLite cannot make the -shm file that WAL
+      // reading needs. Nothing can change the file there, so it may be read
+      // as immutable, unless a -wal file holds saves not yet in the database.
+      std::error_code ec;
+      if (e.Problem() != ArchiveProblem::kReadOnly || std::filesystem::exists(path + "-wal", ec)) {
+        throw;
+      }
+      return OpenImmutable(path);
+    }
   }
   return archive;
+}
+
+std::shared_ptr<SqliteArchive> SqliteArchive::OpenImmutable(const std::string& path) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    if (c == '%' || c == '?' || c == '#') {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      uri += {'%', kHex[(c >> 4) & 15], kHex[c & 15]};
+    } else {
+      uri.push_back(c);
+    }
+  }
+  uri += "?immutable=1";
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(
+      uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close(db);
+    ThrowSqlite(path, rc);
+  }
+  std::shared_ptr<SqliteArchive> archive(new SqliteArchive(path, db));
+  Exec(db, "PRAGMA foreign_keys=ON");
+  Statement probe(db, "SELECT count(*) FROM patients");
+  probe.Step();
+  return archive;
+}
+
+void SqliteArchive::Reset(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    Open(path, OpenMode::kCreate);
+    return;
+  }
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+  std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close_v2);
+  if (rc != SQLITE_OK) ThrowSqlite(path, rc);
+  sqlite3_busy_timeout(raw, ArchiveBusyTimeoutMs());
+  // The exclusive transaction waits for (or, after the timeout, gives up on)
+  // any writer; once it holds, nobody else writes until COMMIT, and readers
+  // see either the old archive or the empty one.
+  Exec(raw, "BEGIN EXCLUSIVE");
+  Transaction rollback_unless_committed(raw, Transaction::kAlreadyBegun);
+  std::vector<std::string> tables;
+  {
+    Statement s(raw,
+                "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'");
+    while (s.Step()) tables.push_back(s.Text(0));
+  }
+  for (const auto& table : tables) {
+    Statement drop(raw, ("DROP TABLE \"" + Replace(table, "\"", "\"\"") + "\"").c_str());
+    drop.Step();
+  }
+  Exec(raw, kSchema);
+  Exec(raw, "DELETE FROM sqlite_sequence");  // IDs start again from 1
+  rollback_unless_committed.Commit();
 }
 
 SqliteArchive::SqliteArchive(std::string path, sqlite3* db) : path_(std::move(path)), db_(db) {}
@@ -297,33 +503,56 @@ std::shared_ptr<host::Patient> SqliteArchive::DaiPazienteRegionale(const std::st
     s.Bind(1, code);
     if (s.Step()) found = ReadPatient(s);
   } else {
-    char* end = nullptr;
-    const long long id = std::strtoll(code.c_str(), &end, 10);
-    if (end != nullptr && *end == '\0') found = FindPatient(id);
+    const std::string digits(TrimSpace(code));
+    if (!digits.empty() && digits.size() <= 18 &&
+        digits.find_first_not_of("0123456789") == std::string::npos) {
+      found = FindPatient(std::strtoll(digits.c_str(), nullptr, 10));
+    }
   }
   if (!found) return nullptr;
   return std::make_shared<StandinPatient>(shared_from_this(), std::move(*found));
 }
 
 int64_t SqliteArchive::AddPatient(const PatientRecord& p) {
-  if (!CheckPatientRecord(p).empty()) throw RuntimeError(kErrInvalidCall);
+  const AddPatientOutcome outcome = AddPatients({p}).front();
+  if (outcome.kind == AddPatientOutcome::kRefused) throw RuntimeError(kErrInvalidCall);
+  if (outcome.kind == AddPatientOutcome::kDuplicate) throw RuntimeError(kErrDuplicateKey);
+  return outcome.id;
+}
+
+std::vector<AddPatientOutcome> SqliteArchive::AddPatients(const std::vector<PatientRecord>& batch) {
+  std::vector<AddPatientOutcome> outcomes(batch.size());
   Transaction t(db_);
   Statement dup(db_,
                 "SELECT 1 FROM patients WHERE tessera = ?1 "
                 "OR (?2 <> '' AND codice_fiscale = ?2 COLLATE NOCASE)");
-  dup.Bind(1, p.tessera).Bind(2, p.codice_fiscale);
-  if (dup.Step()) throw RuntimeError(kErrDuplicateKey);
-  Statement s(db_,
-              "INSERT INTO patients(cognome, nome, data_nascita, codice_fiscale, tessera) "
-              "VALUES(?, ?, ?, ?, ?)");
-  s.Bind(1, p.cognome)
-      .Bind(2, p.nome)
-      .Bind(3, FormatDate(*ParseDate(p.data_nascita)))
-      .Bind(4, p.codice_fiscale);
-  s.Bind(5, p.tessera).Step();
-  const int64_t id = sqlite3_last_insert_rowid(db_);
+  Statement insert(db_,
+                   "INSERT INTO patients(cognome, nome, data_nascita, codice_fiscale, tessera) "
+                   "VALUES(?, ?, ?, ?, ?)");
+  for (size_t i = 0; i < batch.size(); ++i) {
+    AddPatientOutcome& outcome = outcomes[i];
+    const PatientRecord p = NormalisePatientRecord(batch[i]);
+    if (std::string why = CheckPatientRecord(p); !why.empty()) {
+      outcome = {AddPatientOutcome::kRefused, 0, std::move(why)};
+      continue;
+    }
+    dup.Bind(1, p.tessera).Bind(2, p.codice_fiscale);
+    const bool duplicate = dup.Step();
+    dup.Reset();
+    if (duplicate) {
+      outcome.kind = AddPatientOutcome::kDuplicate;
+      continue;
+    }
+    insert.Bind(1, p.cognome)
+        .Bind(2, p.nome)
+        .Bind(3, FormatDate(*ParseDate(p.data_nascita)))
+        .Bind(4, p.codice_fiscale);
+    insert.Bind(5, p.tessera).Step();
+    insert.Reset();
+    outcome.id = sqlite3_last_insert_rowid(db_);
+  }
   t.Commit();
-  return id;
+  return outcomes;
 }
 
 std::vector<PatientRecord> SqliteArchive::ListPatients() {
@@ -471,8 +700,8 @@ void SqliteArchive::ForTestingReopenReadOnly() {
   db_ = nullptr;
   const int rc =
       sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, nullptr);
-  if (rc != SQLITE_OK) ThrowSqlite(rc);  // db_ keeps the failed handle, closed by the destructor
-  sqlite3_busy_timeout(db_, 5000);
+  if (rc != SQLITE_OK) ThrowSqlite(path_, rc);  // db_ keeps the failed handle, closed later
+  sqlite3_busy_timeout(db_, ArchiveBusyTimeoutMs());
 }
 
 std::optional<host::Variant> SqliteArchive::TakeScriptedResult() {

@@ -9,8 +9,9 @@
 // Errors: data the archive cannot take (an unknown patient, an argument that
 // is an object, a date that is not dd/mm/yyyy) makes a save answer False; a
 // database that cannot be read or written (missing or read-only file, disk
-// error, corrupt file) throws RuntimeError (53 when the file is missing, 70
-// when it is read-only, 75 for anything else).
+// error, corrupt file, locked by another process) throws ArchiveError, a
+// RuntimeError numbered 53 when the file is missing, 70 when it is read-only
+// and 75 for anything else, that also says what went wrong and where.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "base/runtime_error.h"
 #include "host/host.h"
 
 struct sqlite3;
@@ -46,22 +48,83 @@ struct ChartEntry {
   int64_t group = 0;       // exams: the number of that group, 0 when none
 };
 
-// Why a patient record cannot go into the archive, or "" when it can: the
-// surname, the name and the regional code must not be empty and the birth
-// date must be a real dd/mm/yyyy date.
+// What went wrong with the archive's file.
+enum class ArchiveProblem {
+  kMissing,   // no file (or no folder) at the path
+  kReadOnly,  // the file, its folder or the whole file system cannot be written
+  kCorrupt,   // not a database, or a damaged one
+  kLocked,    // another process held the database longer than the busy timeout
+  kDiskFull,
+  kOther,
+};
+
+// A failure of the archive's database, with the path of the file.
+class ArchiveError : public RuntimeError {
+ public:
+  ArchiveError(ArchiveProblem problem, std::string path, std::string detail);
+
+  ArchiveProblem Problem() const noexcept { return problem_; }
+  const std::string& Path() const noexcept { return path_; }
+  // For people: "PATH: the archive is read-only (...)". Never suggests a
+  // command that would replace the file.
+  std::string Explain() const;
+
+ private:
+  ArchiveProblem problem_;
+  std::string path_;
+  std::string detail_;
+};
+
+// How long a call waits for another process that holds the database: 5000
+// ms, unless a test set another wait.
+int ArchiveBusyTimeoutMs();
+// Test hook: the wait of every archive opened from now on.
+void ForTestingSetArchiveBusyTimeout(int ms);
+
+// The longest surname, name, codice fiscale or tessera the archive takes, in
+// characters.
+inline constexpr size_t kMaxPatientField = 100;
+
+// The record as the archive keeps it: every field without leading and
+// trailing blanks (spaces, tabs, line breaks). Every way into the archive
+// goes through this, so " X1 " and "X1" are the same regional code.
+PatientRecord NormalisePatientRecord(PatientRecord p);
+
+// Why a patient record cannot go into the archive, or "" when it can, judged
+// on the normalised record: the surname, the name and the regional code must
+// not be blank, no field may be longer than kMaxPatientField characters and
+// the birth date must be a real dd/mm/yyyy date.
 std::string CheckPatientRecord(const PatientRecord& p);
+
+// What became of one record given to SqliteArchive::AddPatients.
+struct AddPatientOutcome {
+  enum Kind { kAdded, kRefused, kDuplicate } kind = kAdded;
+  int64_t id = 0;      // kAdded: the new patient's ID
+  std::string reason;  // kRefused: what CheckPatientRecord said
+};
 
 class SqliteArchive : public host::Archive, public std::enable_shared_from_this<SqliteArchive> {
  public:
   enum class OpenMode {
-    kCreate,              // creates the file and the tables when missing
-    kMustExist,           // the file must exist (error 53 otherwise)
-    kReadOnlyForTesting,  // opens read-only, so every write fails with error 70
+    kCreate,     // creates the file and the tables when missing
+    kMustExist,  // the file must exist (error 53 otherwise)
+    kReadOnly,   // the file must exist; opened for reading only, so every
+                 // write fails with error 70 (reading works on a read-only
+                 // file system too)
   };
 
-  // Opens (or creates) the archive at `path`. Throws RuntimeError.
+  // Opens (or creates) the archive at `path`. Throws ArchiveError.
   static std::shared_ptr<SqliteArchive> Open(const std::string& path,
                                              OpenMode mode = OpenMode::kCreate);
+
+  // Makes the archive at `path` empty, or creates it when there is no file.
+  // An existing file is emptied in place inside an exclusive transaction of
+  // the database itself, never deleted or swapped, and no -wal/-shm file is
+  // touched: another process that has the archive open keeps a working
+  // database and sees it empty. Throws ArchiveError kLocked while another
+  // process is writing (after the busy timeout), kCorrupt when the file is no
+  // archive (it is then left as it is), and the other problems as Open.
+  static void Reset(const std::string& path);
   ~SqliteArchive() override;
   SqliteArchive(const SqliteArchive&) = delete;
   SqliteArchive& operator=(const SqliteArchive&) = delete;
@@ -73,17 +136,25 @@ class SqliteArchive : public host::Archive, public std::enable_shared_from_this<
   // With `regional` True: the patient whose regional code (Tessera) equals
   // `code` exactly, else the one whose codice fiscale equals it without regard
   // to letter case; the lowest ID wins among several. With `regional` False
-  // the code is read as the patient's ID. An empty code finds nobody.
+  // the code is read as the patient's ID: decimal digits, with blanks around
+  // them allowed on either side. An empty code finds nobody.
   std::shared_ptr<host::Patient> DaiPazienteRegionale(const std::string& code,
                                                       bool regional) override;
 
   // ---- direct access (CLI, scripts, tests, views) ---------------------------
 
-  // Adds a patient and returns the new ID; the birth date is stored as
-  // dd/mm/yyyy with two-digit day and month. Throws RuntimeError 5 for a record
-  // that CheckPatientRecord refuses, 457 when another patient already has the
-  // same regional code or codice fiscale (compared without case).
+  // Adds a patient and returns the new ID. The record is normalised
+  // (NormalisePatientRecord) and the birth date is stored as dd/mm/yyyy with
+  // two-digit day and month. Throws RuntimeError 5 for a record that
+  // CheckPatientRecord refuses, 457 when another patient already has the same
+  // regional code or codice fiscale (compared without case), ArchiveError when
+  // the database fails.
   int64_t AddPatient(const PatientRecord& p);
+  // Adds the patients in one transaction, each as AddPatient would (a
+  // duplicate of an earlier record of the same batch is a duplicate too), and
+  // says what became of each, in order. When the database fails, nothing of
+  // the batch is kept and ArchiveError is thrown.
+  std::vector<AddPatientOutcome> AddPatients(const std::vector<PatientRecord>& batch);
   std::vector<PatientRecord> ListPatients();
   std::optional<PatientRecord> FindPatient(int64_t id);
 
@@ -135,6 +206,8 @@ class SqliteArchive : public host::Archive, public std::enable_shared_from_this<
 
  private:
   SqliteArchive(std::string path, sqlite3* db);
+  // Read-only access to an archive on a read-only file system.
+  static std::shared_ptr<SqliteArchive> OpenImmutable(const std::string& path);
 
   struct PendingExam {
     std::vector<host::Variant> args;

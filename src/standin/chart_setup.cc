@@ -51,23 +51,25 @@ host::VisitSaveArgs VisitArgsFor(const std::string& data, const std::string& idr
   return a;
 }
 
-std::string ChartText(SqliteArchive& archive, int64_t patient_id) {
+std::string ChartText(SqliteArchive& archive, int64_t patient_id, const FieldFilter& shown) {
   const auto p = archive.FindPatient(patient_id);
   if (!p) return "";
-  std::string text = "patient " + std::to_string(p->id) + ": " + p->cognome + " " + p->nome +
-                     ", born " + p->data_nascita;
-  if (!p->codice_fiscale.empty()) text += ", codice fiscale " + p->codice_fiscale;
-  text += ", tessera " + p->tessera + "\n";
+  const auto f = [&](std::string_view field) { return shown ? shown(field) : std::string(field); };
+  const auto show = [&](const host::Variant& v) { return f(Show(v)); };
+  std::string text = "patient " + std::to_string(p->id) + ": " + f(p->cognome) + " " + f(p->nome) +
+                     ", born " + f(p->data_nascita);
+  if (!p->codice_fiscale.empty()) text += ", codice fiscale " + f(p->codice_fiscale);
+  text += ", tessera " + f(p->tessera) + "\n";
   const auto exams = archive.Exams(patient_id);
   text += "exams: " + std::to_string(exams.size()) + "\n";
   for (const auto& e : exams) {
     // Data, idrif1, idrif4, t1, unit, description.
-    text.append("  ").append(Show(e.args[2]));
-    text.append("  idrif1=").append(Show(e.args[4]));
-    text.append("  idrif4=").append(Show(e.args[23]));
-    text.append("  t1=").append(Show(e.args[7]));
-    if (const std::string unit = Show(e.args[8]); !unit.empty()) text.append(" ").append(unit);
-    if (const std::string d = Show(e.args[5]); !d.empty()) text.append("  ").append(d);
+    text.append("  ").append(show(e.args[2]));
+    text.append("  idrif1=").append(show(e.args[4]));
+    text.append("  idrif4=").append(show(e.args[23]));
+    text.append("  t1=").append(show(e.args[7]));
+    if (const std::string unit = show(e.args[8]); !unit.empty()) text.append(" ").append(unit);
+    if (const std::string d = show(e.args[5]); !d.empty()) text.append("  ").append(d);
     if (e.automatic) text += "  [group " + std::to_string(e.group) + "]";
     text += "\n";
   }
@@ -75,9 +77,9 @@ std::string ChartText(SqliteArchive& archive, int64_t patient_id) {
   text += "visits: " + std::to_string(visits.size()) + "\n";
   for (const auto& v : visits) {
     // Data, idrif4, description.
-    text.append("  ").append(Show(v.args[4]));
-    text.append("  idrif4=").append(Show(v.args[13]));
-    if (const std::string d = Show(v.args[3]); !d.empty()) text.append("  ").append(d);
+    text.append("  ").append(show(v.args[4]));
+    text.append("  idrif4=").append(show(v.args[13]));
+    if (const std::string d = show(v.args[3]); !d.empty()) text.append("  ").append(d);
     text += "\n";
   }
   return text;

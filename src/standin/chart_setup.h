@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "host/host.h"
 #include "standin/archive.h"
@@ -25,8 +27,13 @@ host::ExamSaveArgs ExamArgsFor(const std::string& data, const host::Variant& idr
 // "RefertoOnLine"; argument 7 is 0; every other argument is empty text.
 host::VisitSaveArgs VisitArgsFor(const std::string& data, const std::string& idrif4);
 
+// What the chart text does to each field before showing it (the CLI makes
+// control characters visible); none leaves fields as they are.
+using FieldFilter = std::function<std::string(std::string_view)>;
+
 // The chart of a patient for people: a line for the patient, then the exams
-// and the visits, one line each. Empty when the patient does not exist.
-std::string ChartText(SqliteArchive& archive, int64_t patient_id);
+// and the visits, one line each, every field passed through `shown`. Empty
+// when the patient does not exist.
+std::string ChartText(SqliteArchive& archive, int64_t patient_id, const FieldFilter& shown = {});
 
 }  // namespace lirvo::standin

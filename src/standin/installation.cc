@@ -102,6 +102,9 @@ void LayOutInstallation(FileSystem& fs, const Installation& inst, bool force,
                         const std::vector<TranscodingEntry>& transcoding) {
   MakeFolders(fs, inst.StylesFolder());
   MakeFolders(fs, std::string(FolderOf(inst.DocumentsFolder())));
+  // The archive first: when another process is writing to it, or it is no
+  // archive, nothing else of the installation is replaced.
+  if (force) SqliteArchive::Reset(inst.ArchiveFile());
 
   WriteIfWanted(fs, inst.ConfigFile(), ConfigXmlText(inst.DocumentsFolder()), force);
   WriteIfWanted(fs, inst.TranscodingFile(), TranscodingXmlText(transcoding), force);
@@ -110,12 +113,6 @@ void LayOutInstallation(FileSystem& fs, const Installation& inst, bool force,
                   MakeIconPng(16, kIconColours[i][0], kIconColours[i][1]), force);
   }
 
-  if (force) {
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-      const std::string path = inst.ArchiveFile() + suffix;
-      if (fs.FileExists(path)) fs.RemoveFile(path);
-    }
-  }
   SqliteArchive::Open(inst.ArchiveFile(), SqliteArchive::OpenMode::kCreate);
 }
 

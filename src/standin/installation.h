@@ -66,9 +66,11 @@ bool InstallationExists(FileSystem& fs, const Installation& inst);
 // Lays out the installation: folders, Config.xml, the transcoding table with
 // `transcoding`, the icons and an empty archive. Existing files of the
 // documents folder are kept. With `force` an existing Config.xml, table and
-// archive are replaced (the archive starts empty); without it the caller must
-// have checked InstallationExists. Throws RuntimeError when a folder or a
-// file cannot be made.
+// icons are replaced and the archive is emptied in place (SqliteArchive::Reset:
+// refused while another process writes to it or when it is no archive, and
+// then nothing is replaced); without it the caller must have checked
+// InstallationExists. Throws RuntimeError when a folder or a file cannot be
+// made, ArchiveError when the archive cannot be made or emptied.
 void LayOutInstallation(FileSystem& fs, const Installation& inst, bool force,
                         const std::vector<TranscodingEntry>& transcoding = {});
 

@@ -6,9 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <functional>
+#include <optional>
+
 #include "base/file_system.h"
 #include "base/runtime_error.h"
 #include "standin/chart_setup.h"
+#include "support/other_connection.h"
 #include "support/runtime_error_matchers.h"
 #include "support/temp_dir.h"
 
@@ -17,6 +22,7 @@ namespace {
 
 using host::Null;
 using host::Variant;
+using test_support::OtherConnection;
 using test_support::ThrowsRuntimeError;
 
 PatientRecord Rossi() {
@@ -246,8 +252,7 @@ TEST_F(ArchiveTest, FailingDatabaseThrowsInsteadOfAnsweringFalse) {
   EXPECT_THROW(p->RefertiEsami()->SalvaEsamiAutomatici(), RuntimeError);
   EXPECT_THROW(archive->AddPatient(Bianchi()), RuntimeError);
 
-  auto read_only =
-      SqliteArchive::Open(dir_.File("archive.db"), SqliteArchive::OpenMode::kReadOnlyForTesting);
+  auto read_only = SqliteArchive::Open(dir_.File("archive.db"), SqliteArchive::OpenMode::kReadOnly);
   EXPECT_EQ(read_only->ListPatients().size(), 1u);
   EXPECT_THROW(read_only->SaveVisit(1, Visit("02/11/2026", "lrv.1")), RuntimeError);
 }
@@ -260,6 +265,149 @@ TEST_F(ArchiveTest, OpeningFailuresAreRuntimeErrors) {
       dir_.File("junk.db"), "this is not a database, just some text that is long enough to matter");
   EXPECT_THROW(SqliteArchive::Open(dir_.File("junk.db")), RuntimeError);
   EXPECT_THROW(SqliteArchive::Open(dir_.File("no/such/folder/a.db")), RuntimeError);
+}
+
+TEST_F(ArchiveTest, EveryNewPatientIsNormalisedAndCheckedOneWay) {
+  auto archive = Open();
+  archive->AddPatient(Rossi());
+  const std::string long_name(kMaxPatientField + 1, 'A');
+  using Kind = AddPatientOutcome::Kind;
+  const struct Case {
+    PatientRecord record;
+    Kind kind;
+    const char* reason;
+  } cases[] = {
+      {{0, "X", "Y", "01/01/1990", "", " 8000031415 "}, Kind::kDuplicate, ""},
+      {{0, "X", "Y", "01/01/1990", "\trssmra50b01h501u ", "T1"}, Kind::kDuplicate, ""},
+      {{0, "X", "Y", "01/01/1990", "", "   "}, Kind::kRefused, "empty tessera"},
+      {{0, " ", "Y", "01/01/1990", "", "T2"}, Kind::kRefused, "empty cognome"},
+      {{0, long_name, "Y", "01/01/1990", "", "T3"},
+       Kind::kRefused,
+       "cognome longer than 100 characters"},
+      {{0, "X", "Y", "01/01/1990", long_name, "T4"},
+       Kind::kRefused,
+       "codice fiscale longer than 100 characters"},
+      {{0, "  VERDI ", " GINO", " 5/6/1990 ", " VRDGNI ", " T5 "}, Kind::kAdded, ""},
+      {{0, "NERI", "ADA", "01/01/1961", "", "T5"}, Kind::kDuplicate, ""},  // same batch
+      {{0, "NERI", "ADA", "01/01/1961", "", "T6"}, Kind::kAdded, ""},
+  };
+  std::vector<PatientRecord> batch;
+  for (const auto& c : cases) batch.push_back(c.record);
+  const auto outcomes = archive->AddPatients(batch);
+  ASSERT_EQ(outcomes.size(), std::size(cases));
+  for (size_t i = 0; i < outcomes.size(); ++i) {
+    EXPECT_EQ(outcomes[i].kind, cases[i].kind) << i;
+    EXPECT_EQ(outcomes[i].reason, cases[i].reason) << i;
+    EXPECT_EQ(CheckPatientRecord(cases[i].record),
+              cases[i].kind == Kind::kRefused ? cases[i].reason : "")
+        << i;
+  }
+  const auto patients = archive->ListPatients();
+  ASSERT_EQ(patients.size(), 3u);
+  EXPECT_EQ(patients[1].cognome + "|" + patients[1].nome + "|" + patients[1].data_nascita + "|" +
+                patients[1].codice_fiscale + "|" + patients[1].tessera,
+            "VERDI|GINO|05/06/1990|VRDGNI|T5");
+  EXPECT_THAT(
+      [&] {
+        archive->AddPatient({0, "X", "Y", "01/01/1990", "", "8000031415 "});
+      },
+      ThrowsRuntimeError(kErrDuplicateKey));
+  // Looking a patient up by ID allows blanks on both sides, as with any code.
+  for (const char* key : {"1", " 1", "1 ", " 1 "}) {
+    EXPECT_NE(archive->DaiPazienteRegionale(key, false), nullptr) << '"' << key << '"';
+  }
+  for (const char* key : {"1x", "+1", "-1", "", " "}) {
+    EXPECT_EQ(archive->DaiPazienteRegionale(key, false), nullptr) << '"' << key << '"';
+  }
+}
+
+// The archive's file in the states a user meets it: each failure says what is
+// wrong, with the path, and never sends the user to a command that would
+// replace the file.
+TEST_F(ArchiveTest, HostileArchivesSayWhatIsWrong) {
+  ForTestingSetArchiveBusyTimeout(50);
+  const std::string path = dir_.File("archive.db");
+  const struct Case {
+    const char* name;
+    std::function<void()> prepare;  // makes the archive's file as the case needs
+    ArchiveProblem problem;
+    int number;
+  } cases[] = {
+      {"missing", [] {}, ArchiveProblem::kMissing, kErrFileNotFound},
+      {"not a database", [&] { RealFileSystem().WriteFile(path, std::string(8192, 'x')); },
+       ArchiveProblem::kCorrupt, kErrPathFileAccess},
+      {"damaged pages",
+       [&] {
+         {
+           auto a = Open();
+           for (int i = 0; i < 200; ++i) {
+             a->AddPatient({0, "ROSSI", "MARIO", "01/02/1950", "", "T" + std::to_string(i)});
+           }
+         }
+         std::string bytes = RealFileSystem().ReadFile(path);
+         for (size_t i = 4096; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+         RealFileSystem().WriteFile(path, bytes);
+       },
+       ArchiveProblem::kCorrupt, kErrPathFileAccess},
+      {"read-only", [&] { Open(); }, ArchiveProblem::kReadOnly, kErrPermissionDenied},
+      {"locked by a writer", [&] { Open(); }, ArchiveProblem::kLocked, kErrPathFileAccess},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(path);
+    c.prepare();
+    std::optional<OtherConnection> writer;
+    if (c.problem == ArchiveProblem::kLocked) {
+      writer.emplace(path);
+      ASSERT_EQ(writer->BeginWriting("W1"), 0);
+    }
+    try {
+      auto archive = SqliteArchive::Open(path, SqliteArchive::OpenMode::kMustExist);
+      if (c.problem == ArchiveProblem::kReadOnly) archive->ForTestingReopenReadOnly();
+      archive->ListPatients();
+      archive->AddPatient(Rossi());
+      ADD_FAILURE() << "no error";
+    } catch (const ArchiveError& e) {
+      EXPECT_EQ(e.Problem(), c.problem) << e.Explain();
+      EXPECT_EQ(e.Number(), c.number);
+      EXPECT_EQ(e.Explain().rfind(path + ": ", 0), 0u) << e.Explain();
+      EXPECT_EQ(e.Explain().find("init"), std::string::npos) << e.Explain();
+    }
+  }
+  ForTestingSetArchiveBusyTimeout(5000);
+}
+
+// init --force empties the archive through Reset: never while another process
+// writes to it, never by swapping the file under a process that has it open.
+TEST_F(ArchiveTest, ResetEmptiesTheFileInPlaceAndWaitsForNoWriter) {
+  ForTestingSetArchiveBusyTimeout(50);
+  const std::string path = dir_.File("archive.db");
+  Open()->AddPatient(Rossi());
+  {
+    OtherConnection writer(path);
+    ASSERT_EQ(writer.BeginWriting("W1"), 0);
+    EXPECT_THAT([&] { SqliteArchive::Reset(path); }, ThrowsRuntimeError(kErrPathFileAccess));
+    EXPECT_EQ(writer.Exec("COMMIT"), 0);
+  }
+  EXPECT_EQ(Open()->ListPatients().size(), 2u);  // the writer's commit is in the archive
+
+  OtherConnection idle(path);  // open, but in no transaction
+  ASSERT_EQ(idle.Exec("SELECT count(*) FROM patients"), 0);
+  SqliteArchive::Reset(path);
+  EXPECT_TRUE(Open()->ListPatients().empty());
+  // What the other process writes next lands in the same file, with IDs
+  // starting again from 1.
+  ASSERT_EQ(idle.AddPatient("W2"), 0);
+  const auto patients = Open()->ListPatients();
+  ASSERT_EQ(patients.size(), 1u);
+  EXPECT_EQ(patients[0].id, 1);
+  EXPECT_EQ(patients[0].tessera, "W2");
+
+  const std::string junk = "no archive here " + std::string(5000, '!');
+  RealFileSystem().WriteFile(dir_.File("junk.db"), junk);
+  EXPECT_THROW(SqliteArchive::Reset(dir_.File("junk.db")), ArchiveError);
+  EXPECT_EQ(RealFileSystem().ReadFile(dir_.File("junk.db")), junk);  // left as it was
+  ForTestingSetArchiveBusyTimeout(5000);
 }
 
 TEST_F(ArchiveTest, KillDuringSavesLosesNoConfirmedSave) {

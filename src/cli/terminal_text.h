@@ -1,0 +1,25 @@
+// Text from bundles and from the archive made safe for a terminal, for the
+// human output of the commands (JSON output escapes on its own).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lirvo::cli {
+
+// `s` with every control character made visible, so that nothing it holds
+// can drive the terminal (move the cursor, change colours, ring the bell,
+// set the window title):
+//   C0 and DEL in caret notation: NUL "^@", BEL "^G", TAB "^I", LF "^J",
+//     ESC "^[", DEL "^?";
+//   C1 (U+0080 to U+009F) as "M-" and the caret form of its low bits:
+//     U+009B (CSI) "M-^[";
+//   a byte that is not part of well-formed UTF-8 as "\xHH".
+// Everything else passes unchanged.
+std::string Visible(std::string_view s);
+
+// Visible(s) cut to `width` characters (at least 4), ending with "..." when
+// it was longer. A cut never splits an escape.
+std::string VisibleShortened(std::string_view s, size_t width);
+
+}  // namespace lirvo::cli
