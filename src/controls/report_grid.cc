@@ -181,7 +181,7 @@ std::string GridRecord::ItemText(int32_t index) const {
 
 void GridRecord::SetExpanded(bool expanded) {
   if (expanded_ == expanded) return;
-  if (grid_ != nullptr) grid_->BeforeExpand(*this);
+  if (grid_ != nullptr) grid_->CheckNotNotifying();
   expanded_ = expanded;
   if (grid_ != nullptr) grid_->AfterExpand(*this);
 }
@@ -249,9 +249,26 @@ void ReportGrid::BeforeInsert(const GridRecord* parent, int32_t index) {
   Notify(&GridObserver::RowsAboutToBeInserted, parent, index, index);
 }
 
+bool ReportGrid::ChildrenShown(const GridRecord* parent) {
+  for (const GridRecord* p = parent; p != nullptr; p = p->Parent()) {
+    if (!p->expanded_) return false;
+  }
+  return true;
+}
+
+int32_t ReportGrid::RowsUnder(const GridRecord& record) {
+  int32_t rows = 0;
+  for (const auto& child : record.childs_.records_) {
+    rows += 1 + (child->expanded_ ? RowsUnder(*child) : 0);
+  }
+  return rows;
+}
+
 void ReportGrid::AfterInsert(GridRecord& record) {
   const GridRecord* parent = record.Parent();
-  if (!rows_stale_ && (parent == nullptr || (parent->expanded_ && HasRow(*parent)))) {
+  const bool shown = ChildrenShown(parent);
+  if (shown) ++row_count_;
+  if (shown && !rows_stale_) {
     // The record is shown. It lands after the last row when that row is the
     // parent or lies under it; anywhere else the index is rebuilt later.
     const GridRecord* last = rows_.empty() ? nullptr : rows_.back();
@@ -270,10 +287,13 @@ void ReportGrid::AfterInsert(GridRecord& record) {
 void ReportGrid::BeforeRemove(const GridRecord* parent, int32_t first, int32_t last) {
   CheckNotNotifying();
   Notify(&GridObserver::RowsAboutToBeRemoved, parent, first, last);
+  if (!ChildrenShown(parent)) return;
   const GridRecords& siblings = parent != nullptr ? parent->childs_ : records_;
-  for (int32_t i = first; i <= last && !rows_stale_; ++i) {
-    if (HasRow(siblings.Record(i))) rows_stale_ = true;
+  for (int32_t i = first; i <= last; ++i) {
+    const GridRecord& record = siblings.Record(i);
+    row_count_ -= 1 + (record.expanded_ ? RowsUnder(record) : 0);
   }
+  rows_stale_ = true;
 }
 
 void ReportGrid::AfterRemove(const GridRecord* parent, int32_t first, int32_t last) {
@@ -284,12 +304,12 @@ void ReportGrid::AfterRemove(const GridRecord* parent, int32_t first, int32_t la
   }
 }
 
-void ReportGrid::BeforeExpand(const GridRecord& record) {
-  CheckNotNotifying();
-  if (!rows_stale_ && record.childs_.Count() > 0 && HasRow(record)) rows_stale_ = true;
-}
-
 void ReportGrid::AfterExpand(const GridRecord& record) {
+  if (record.childs_.Count() > 0 && ChildrenShown(record.Parent())) {
+    const int32_t rows = RowsUnder(record);
+    row_count_ += record.expanded_ ? rows : -rows;
+    rows_stale_ = true;
+  }
   Notify(&GridObserver::ExpandedChanged, record);
 }
 
@@ -400,10 +420,7 @@ void ReportGrid::EnsureRows() const {
   rows_stale_ = false;
 }
 
-int32_t ReportGrid::RowCount() const {
-  EnsureRows();
-  return static_cast<int32_t>(rows_.size());
-}
+int32_t ReportGrid::RowCount() const { return row_count_; }
 
 const GridRecord* ReportGrid::RowRecord(int32_t row) const {
   EnsureRows();

@@ -5,10 +5,11 @@
 // with it.
 //
 // Rows are kept in a flat index that the grid rebuilds lazily, once after a
-// batch of changes, and each record remembers its row: RowCount, RowRecord
-// and RowOf take constant time (amortised), so filling n records and then
-// reading every row costs O(n). Records appended at the end of the shown
-// rows keep the index valid without a rebuild.
+// batch of changes, and each record remembers its row: RowRecord and RowOf
+// take constant time (amortised), so filling n records and then reading
+// every row costs O(n). Records appended at the end of the shown rows keep
+// the index valid without a rebuild. RowCount is kept up to date by every
+// change and never needs the index.
 //
 // A view follows the grid through a GridObserver (below): every change of
 // the records, their items, their expansion, the columns, the selection, the
@@ -92,8 +93,11 @@ class GridItem {
 // them. This is what a tree model (Qt's beginInsertRows / endInsertRows,
 // beginRemoveRows / endRemoveRows, dataChanged, beginResetModel /
 // endResetModel) needs. A flat view (a virtual Win32 list view) needs only
-// the number of shown rows: it calls RowCount() after a change and
-// repaints; RowOf(record) places a record when it needs to.
+// the number of shown rows: it takes RowCount() (constant time) after a
+// change and repaints when it next paints; RowOf(record) places a record.
+// Asking for rows (RowRecord, RowOf) inside every notification would
+// rebuild the index after each change that is not an append: a view reads
+// rows when it paints, after the batch (Populate ends one).
 //
 // The order is fixed: "about to" comes while the grid still holds the old
 // records, the matching notice comes once the change is complete (removed
@@ -366,7 +370,6 @@ class ReportGrid : public Control {
   void AfterInsert(GridRecord& record);
   void BeforeRemove(const GridRecord* parent, int32_t first, int32_t last);
   void AfterRemove(const GridRecord* parent, int32_t first, int32_t last);
-  void BeforeExpand(const GridRecord& record);
   void AfterExpand(const GridRecord& record);
   void ItemsChanged(const GridRecord& record, int32_t first, int32_t last);
   void Forget(GridRecord& record);
@@ -375,6 +378,11 @@ class ReportGrid : public Control {
   void ColumnsChanged();
   GridColumn& ColumnOrRaise(int32_t index);
 
+  // Whether the children of `parent` (nullptr: the top level) are shown:
+  // every record from `parent` up is expanded.
+  static bool ChildrenShown(const GridRecord* parent);
+  // How many rows the record's children take when the record is expanded.
+  static int32_t RowsUnder(const GridRecord& record);
   // Rebuilds the row index when a change left it stale.
   void EnsureRows() const;
   // With a valid index: whether `record` is shown (has a row).
@@ -407,6 +415,9 @@ class ReportGrid : public Control {
   mutable std::vector<GridRecord*> rows_;
   mutable bool rows_stale_ = false;
   mutable uint64_t row_epoch_ = 1;
+  // The number of shown rows, kept up to date by every change, so that
+  // RowCount never needs the index.
+  int32_t row_count_ = 0;
 
   GridRecords records_{this, nullptr};
 };

@@ -215,6 +215,7 @@ class ShadowView : public GridObserver {
     for (int32_t i = first; i <= last; ++i) {
       nodes.insert(nodes.begin() + i, Snapshot(records.Record(i)));
     }
+    CheckRowCount();
   }
   void RowsAboutToBeRemoved(const GridRecord* parent, int32_t first, int32_t last) override {
     Announce(parent, first, last, false);
@@ -225,6 +226,7 @@ class ShadowView : public GridObserver {
   void RowsRemoved(const GridRecord* parent, int32_t first, int32_t last) override {
     std::vector<Node>& nodes = Complete(parent, first, last, false);
     nodes.erase(nodes.begin() + first, nodes.begin() + last + 1);
+    CheckRowCount();
   }
   void ItemsChanged(const GridRecord& record, int32_t first, int32_t last) override {
     ASSERT_LE(0, first);
@@ -234,6 +236,7 @@ class ShadowView : public GridObserver {
   }
   void ExpandedChanged(const GridRecord& record) override {
     NodeOf(record).expanded = record.Expanded();
+    CheckRowCount();
   }
   void AboutToReset() override { ++resets_; }
   void Reset() override { top_ = Snapshot(grid_.Records()); }
@@ -272,6 +275,7 @@ class ShadowView : public GridObserver {
   }
   void Announce(const GridRecord* parent, int32_t first, int32_t last, bool inserting) {
     EXPECT_FALSE(pending_) << "two announcements without a completion";
+    CheckRowCount();
     EXPECT_EQ(Nodes(parent).size(), static_cast<size_t>(Records(parent).Count()));
     pending_ = Pending{parent, first, last, inserting};
   }
@@ -284,6 +288,14 @@ class ShadowView : public GridObserver {
     std::vector<Node>& nodes = Nodes(parent);
     EXPECT_EQ(static_cast<int32_t>(nodes.size()) + change, Records(parent).Count());
     return nodes;
+  }
+
+  // The grid's row count is right at every notification.
+  void CheckRowCount() const {
+    std::vector<const GridRecord*> rows;
+    std::map<const GridRecord*, int32_t> row_of;
+    Flatten(top_, true, rows, row_of);
+    EXPECT_EQ(grid_.RowCount(), static_cast<int32_t>(rows.size()));
   }
 
   const ReportGrid& grid_;
