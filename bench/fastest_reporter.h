@@ -1,7 +1,7 @@
 // A console reporter that also keeps, for every benchmark and arguments
 // ("BM_Name/10"), the fastest repetition's CPU time: the one least disturbed
 // by other work on a shared machine. Benchmarks that compare sizes derive
-// from it and print their ratios in Finalize().
+// from it and print their ratios in PrintRatios(), after the table.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -24,7 +24,13 @@ class FastestReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
 
+  void Finalize() final {
+    ConsoleReporter::Finalize();
+    PrintRatios();
+  }
+
  protected:
+  virtual void PrintRatios() const = 0;
   // The fastest CPU time of `name` ("BM_Name/args"), 0 when it did not run.
   double Fastest(const std::string& name) const {
     auto it = fastest_.find(name);
@@ -34,5 +40,15 @@ class FastestReporter : public benchmark::ConsoleReporter {
  private:
   std::map<std::string, double> fastest_;
 };
+
+// The body of a benchmark program's main: runs the benchmarks that the
+// command line selects, reporting to `reporter`.
+inline int RunBenchmarks(int argc, char** argv, benchmark::BenchmarkReporter& reporter) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
 
 }  // namespace lirvo::bench

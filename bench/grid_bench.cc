@@ -174,8 +174,7 @@ BENCHMARK(BM_Read)
 // time at 20,000 (2.00 = linear), from the fastest repetitions.
 class RatioReporter : public lirvo::bench::FastestReporter {
  public:
-  void Finalize() override {
-    ConsoleReporter::Finalize();
+  void PrintRatios() const override {
     for (const char* name : {"BM_FillAndRead", "BM_Read"}) {
       const double small = Fastest(std::string(name) + "/5000/20000");
       const double large = Fastest(std::string(name) + "/10000/40000");
@@ -189,10 +188,6 @@ class RatioReporter : public lirvo::bench::FastestReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return lirvo::bench::RunBenchmarks(argc, argv, reporter);
 }

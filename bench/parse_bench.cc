@@ -88,8 +88,7 @@ BENCHMARK(BM_CountMarkers)
 // shared machine.
 class RatioReporter : public lirvo::bench::FastestReporter {
  public:
-  void Finalize() override {
-    ConsoleReporter::Finalize();
+  void PrintRatios() const override {
     for (const char* size : {"1", "10", "100"}) {
       const double base = Fastest(std::string("BM_CountMarkers/") + size);
       if (base <= 0) continue;
@@ -114,10 +113,6 @@ class RatioReporter : public lirvo::bench::FastestReporter {
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return lirvo::bench::RunBenchmarks(argc, argv, reporter);
 }

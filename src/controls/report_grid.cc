@@ -359,19 +359,11 @@ const GridColumn& ReportGrid::Column(int32_t index) const {
   return const_cast<ReportGrid*>(this)->ColumnOrRaise(index);
 }
 
-void ReportGrid::SetColumnVisible(int32_t index, bool visible) {
+void ReportGrid::SetColumnFlag(int32_t index, bool GridColumn::*flag, bool value) {
   GridColumn& column = ColumnOrRaise(index);
-  if (column.visible == visible) return;
+  if (column.*flag == value) return;
   ColumnsChanging();
-  column.visible = visible;
-  ColumnsChanged();
-}
-
-void ReportGrid::SetColumnTree(int32_t index, bool tree_column) {
-  GridColumn& column = ColumnOrRaise(index);
-  if (column.tree_column == tree_column) return;
-  ColumnsChanging();
-  column.tree_column = tree_column;
+  column.*flag = value;
   ColumnsChanged();
 }
 

@@ -282,8 +282,12 @@ class ReportGrid : public Control {
   // The column at position `index`; kErrSubscript when none (also for the
   // setters).
   const GridColumn& Column(int32_t index) const;
-  void SetColumnVisible(int32_t index, bool visible);
-  void SetColumnTree(int32_t index, bool tree_column);
+  void SetColumnVisible(int32_t index, bool visible) {
+    SetColumnFlag(index, &GridColumn::visible, visible);
+  }
+  void SetColumnTree(int32_t index, bool tree_column) {
+    SetColumnFlag(index, &GridColumn::tree_column, tree_column);
+  }
   // The first column that shows item `item_index`, or nullptr.
   const GridColumn* FindColumn(int32_t item_index) const;
   void DeleteAllColumns();
@@ -377,6 +381,7 @@ class ReportGrid : public Control {
   void ColumnsChanging();
   void ColumnsChanged();
   GridColumn& ColumnOrRaise(int32_t index);
+  void SetColumnFlag(int32_t index, bool GridColumn::*flag, bool value);
 
   // Whether the children of `parent` (nullptr: the top level) are shown:
   // every record from `parent` up is expanded.
