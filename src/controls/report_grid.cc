@@ -127,8 +127,12 @@ void GridRecords::RemoveAt(int32_t index) {
 }
 
 bool GridRecords::Remove(const GridRecord& record) {
-  if (record.collection_ != this) return false;
-  RemoveAt(record.index_);
+  const int32_t index = record.index_;
+  if (record.collection_ != this || index < 0 || index >= Count() ||
+      records_[static_cast<size_t>(index)].get() != &record) {
+    return false;
+  }
+  RemoveAt(index);
   return true;
 }
 

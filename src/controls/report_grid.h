@@ -140,7 +140,6 @@ class GridObserver {
 // children (Childs).
 class GridRecords {
  public:
-  GridRecords(ReportGrid* grid, GridRecord* owner) : grid_(grid), owner_(owner) {}
   ~GridRecords();
   GridRecords(const GridRecords&) = delete;
   GridRecords& operator=(const GridRecords&) = delete;
@@ -164,6 +163,8 @@ class GridRecords {
  private:
   friend class GridRecord;
   friend class ReportGrid;
+  GridRecords(ReportGrid* grid, GridRecord* owner) : grid_(grid), owner_(owner) {}
+
   ReportGrid* grid_;  // null for the children of a free-standing record
   GridRecord* owner_;
   std::vector<std::unique_ptr<GridRecord>> records_;
