@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "demo/demo_data.h"
+#include "fastest_reporter.h"
 #include "reports/bundle_parser.h"
 #include "reports/bundle_text.h"
 
@@ -85,31 +86,19 @@ BENCHMARK(BM_CountMarkers)
 // same size, and each parse's cost per byte at 100 MB against 10 MB. Both use
 // the fastest of the repetitions in CPU time, steadier than wall time on a
 // shared machine.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public lirvo::bench::FastestReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      // The fastest repetition: the least disturbed by other work on the machine.
-      const double t = run.GetAdjustedCPUTime();
-      auto [it, fresh] = times_.emplace(run.run_name.function_name + "/" + run.run_name.args, t);
-      if (!fresh && t < it->second) it->second = t;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  void Finalize() override {
-    ConsoleReporter::Finalize();
+  void PrintRatios() const override {
     for (const char* size : {"1", "10", "100"}) {
-      const double base = Time(std::string("BM_CountMarkers/") + size);
+      const double base = Fastest(std::string("BM_CountMarkers/") + size);
       if (base <= 0) continue;
       std::printf("%4s MB: inline/baseline %.2f, lines/baseline %.2f\n", size,
-                  Time(std::string("BM_ParseInline/") + size) / base,
-                  Time(std::string("BM_ParseLines/") + size) / base);
+                  Fastest(std::string("BM_ParseInline/") + size) / base,
+                  Fastest(std::string("BM_ParseLines/") + size) / base);
     }
     for (const char* name : {"BM_ParseInline", "BM_ParseLines", "BM_CountMarkers"}) {
-      const double t10 = Time(std::string(name) + "/10");
-      const double t100 = Time(std::string(name) + "/100");
+      const double t10 = Fastest(std::string(name) + "/10");
+      const double t100 = Fastest(std::string(name) + "/100");
       if (t10 > 0 && t100 > 0) {
         // Time per byte at 100 MB over time per byte at 10 MB (1.00 = linear).
         const double bytes10 = static_cast<double>(Bundle(10).size());
@@ -119,22 +108,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
       }
     }
   }
-
- private:
-  double Time(const std::string& name) const {
-    auto it = times_.find(name);
-    return it == times_.end() ? 0 : it->second;
-  }
-  std::map<std::string, double> times_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return lirvo::bench::RunBenchmarks(argc, argv, reporter);
 }

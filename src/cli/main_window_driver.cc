@@ -96,12 +96,11 @@ void MainWindowDriver::Handle(const std::function<void()>& handler) {
 int32_t MainWindowDriver::ReportRow(forms::frmRefertiLirvo& window,
                                     const std::string& position) const {
   const controls::ReportGrid& grid = window.rcReferti();
-  const auto rows = grid.Rows();
-  for (size_t row = 0; row < rows.size(); ++row) {
-    const controls::GridRecord& record = *rows[row];
+  for (int32_t row = 0; row < grid.RowCount(); ++row) {
+    const controls::GridRecord& record = *grid.RowRecord(row);
     if (record.ItemText(kItemLink) == kReportLinkText &&
         record.ItemText(kItemPosition) == position) {
-      return static_cast<int32_t>(row);
+      return row;
     }
   }
   throw std::invalid_argument("no report row with position " + position);

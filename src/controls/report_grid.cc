@@ -1,8 +1,8 @@
 #include "controls/report_grid.h"
 
 #include <algorithm>
-#include <functional>
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
@@ -10,23 +10,6 @@
 
 namespace lirvo::controls {
 namespace {
-
-// Calls `visit` on every record of `records` and below, depth first.
-void ForEachRecord(const GridRecords& records, const std::function<void(GridRecord&)>& visit) {
-  for (int32_t i = 0; i < records.Count(); ++i) {
-    GridRecord& record = records.Record(i);
-    visit(record);
-    ForEachRecord(record.Childs(), visit);
-  }
-}
-
-void CollectRows(const GridRecords& records, std::vector<GridRecord*>& rows) {
-  for (int32_t i = 0; i < records.Count(); ++i) {
-    GridRecord& record = records.Record(i);
-    rows.push_back(&record);
-    if (record.Expanded()) CollectRows(record.Childs(), rows);
-  }
-}
 
 bool Matches(const std::string& item_text, const std::string& text, const SearchOptions& options) {
   const std::string hay = options.match_case ? item_text : UCase(item_text);
@@ -40,6 +23,66 @@ bool Matches(const std::string& item_text, const std::string& text, const Search
 
 // ---- GridItem ----------------------------------------------------------------
 
+GridItem::GridItem(const GridItem& other)
+    : value_(other.value_),
+      bold_(other.bold_),
+      fore_color_(other.fore_color_),
+      hyperlinks_(other.hyperlinks_) {}
+
+GridItem::GridItem(GridItem&& other) noexcept
+    : value_(std::move(other.value_)),
+      bold_(other.bold_),
+      fore_color_(other.fore_color_),
+      hyperlinks_(std::move(other.hyperlinks_)) {}
+
+GridItem& GridItem::operator=(const GridItem& other) {
+  if (this == &other) return *this;
+  value_ = other.value_;
+  bold_ = other.bold_;
+  fore_color_ = other.fore_color_;
+  hyperlinks_ = other.hyperlinks_;
+  Changed();
+  return *this;
+}
+
+GridItem& GridItem::operator=(GridItem&& other) {
+  if (this == &other) return *this;
+  value_ = std::move(other.value_);
+  bold_ = other.bold_;
+  fore_color_ = other.fore_color_;
+  hyperlinks_ = std::move(other.hyperlinks_);
+  Changed();
+  return *this;
+}
+
+void GridItem::SetValue(host::Variant value) {
+  value_ = std::move(value);
+  Changed();
+}
+
+void GridItem::SetBold(bool bold) {
+  if (bold_ == bold) return;
+  bold_ = bold;
+  Changed();
+}
+
+void GridItem::SetForeColor(std::optional<int32_t> color) {
+  if (fore_color_ == color) return;
+  fore_color_ = color;
+  Changed();
+}
+
+void GridItem::AddHyperlink(int32_t start, int32_t length) {
+  hyperlinks_.push_back({start, length});
+  Changed();
+}
+
+void GridItem::Changed() const {
+  if (record_ != nullptr && record_->grid_ != nullptr) {
+    record_->grid_->ItemsChanged(*record_, index_, index_);
+  }
+}
+
 std::string GridItem::Text() const {
   if (std::holds_alternative<host::Null>(value_) ||
       std::holds_alternative<std::shared_ptr<host::Dispatch>>(value_)) {
@@ -52,32 +95,79 @@ std::string GridItem::Text() const {
 
 GridRecords::~GridRecords() = default;
 
-GridRecord& GridRecords::Record(int32_t index) const {
+GridRecord& GridRecords::Record(int32_t index) {
   if (index < 0 || index >= Count()) throw RuntimeError(kErrSubscript);
   return *records_[static_cast<size_t>(index)];
 }
 
+const GridRecord& GridRecords::Record(int32_t index) const {
+  return const_cast<GridRecords*>(this)->Record(index);
+}
+
 GridRecord& GridRecords::Add() {
+  const int32_t index = Count();
+  if (grid_ != nullptr) grid_->BeforeInsert(owner_, index);
   records_.push_back(std::make_unique<GridRecord>(this));
-  return *records_.back();
+  GridRecord& record = *records_.back();
+  record.index_ = index;
+  if (grid_ != nullptr) grid_->AfterInsert(record);
+  return record;
 }
 
 void GridRecords::RemoveAt(int32_t index) {
   if (index < 0 || index >= Count()) throw RuntimeError(kErrSubscript);
+  if (grid_ != nullptr) grid_->BeforeRemove(owner_, index, index);
+  std::unique_ptr<GridRecord> removed = std::move(records_[static_cast<size_t>(index)]);
   records_.erase(records_.begin() + index);
+  for (size_t i = static_cast<size_t>(index); i < records_.size(); ++i) {
+    records_[i]->index_ = static_cast<int32_t>(i);
+  }
+  removed.reset();
+  if (grid_ != nullptr) grid_->AfterRemove(owner_, index, index);
 }
 
 bool GridRecords::Remove(const GridRecord& record) {
-  auto it = std::find_if(records_.begin(), records_.end(),
-                         [&record](const auto& r) { return r.get() == &record; });
-  if (it == records_.end()) return false;
-  records_.erase(it);
+  const int32_t index = record.index_;
+  if (record.collection_ != this || index < 0 || index >= Count() ||
+      records_[static_cast<size_t>(index)].get() != &record) {
+    return false;
+  }
+  RemoveAt(index);
   return true;
+}
+
+void GridRecords::DeleteAll() {
+  if (records_.empty()) return;
+  const int32_t last = Count() - 1;
+  if (grid_ != nullptr) grid_->BeforeRemove(owner_, 0, last);
+  records_.clear();
+  if (grid_ != nullptr) grid_->AfterRemove(owner_, 0, last);
 }
 
 // ---- GridRecord ----------------------------------------------------------------
 
-GridItem& GridRecord::AddItem(host::Variant value) { return items_.emplace_back(std::move(value)); }
+GridRecord::GridRecord(GridRecords* collection)
+    : collection_(collection),
+      grid_(collection != nullptr ? collection->grid_ : nullptr),
+      childs_(grid_, this) {}
+
+GridRecord::~GridRecord() {
+  if (grid_ != nullptr) grid_->Forget(*this);
+}
+
+GridItem& GridRecord::AddItem(host::Variant value) {
+  const GridItem* old_items = items_.data();
+  items_.emplace_back(std::move(value));
+  // Items moved to new storage come out free-standing: link them again.
+  const size_t first_unlinked = items_.data() == old_items ? items_.size() - 1 : 0;
+  for (size_t i = first_unlinked; i < items_.size(); ++i) {
+    items_[i].record_ = this;
+    items_[i].index_ = static_cast<int32_t>(i);
+  }
+  const int32_t index = ItemCount() - 1;
+  if (grid_ != nullptr) grid_->ItemsChanged(*this, index, index);
+  return items_.back();
+}
 
 GridItem& GridRecord::Item(int32_t index) {
   if (index < 0 || index >= ItemCount()) throw RuntimeError(kErrSubscript);
@@ -93,119 +183,336 @@ std::string GridRecord::ItemText(int32_t index) const {
   return items_[static_cast<size_t>(index)].Text();
 }
 
+void GridRecord::SetExpanded(bool expanded) {
+  if (expanded_ == expanded) return;
+  if (grid_ != nullptr) grid_->CheckNotNotifying();
+  expanded_ = expanded;
+  if (grid_ != nullptr) grid_->AfterExpand(*this);
+}
+
+bool GridRecord::Focused() const { return grid_ != nullptr && grid_->focused_ == this; }
+
 int32_t GridRecord::Depth() const {
   int32_t depth = 0;
   for (const GridRecord* p = Parent(); p != nullptr; p = p->Parent()) ++depth;
   return depth;
 }
 
+GridRecords& GridRecord::Collection() {
+  if (collection_ == nullptr) throw RuntimeError(kErrObjectNotSet);
+  return *collection_;
+}
+
+const GridRecords& GridRecord::Collection() const {
+  return const_cast<GridRecord*>(this)->Collection();
+}
+
+// ---- ReportGrid: observers and the steps of a change ----------------------------
+
+void ReportGrid::AddObserver(GridObserver* observer) {
+  if (observer == nullptr) return;
+  if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end()) return;
+  observers_.push_back(observer);
+}
+
+void ReportGrid::RemoveObserver(GridObserver* observer) {
+  auto it = std::find(observers_.begin(), observers_.end(), observer);
+  if (it == observers_.end() || observer == nullptr) return;
+  if (notifying_ > 0) {
+    *it = nullptr;  // the running notification skips it; dropped when it ends
+    observers_removed_ = true;
+  } else {
+    observers_.erase(it);
+  }
+}
+
+template <typename Method, typename... Args>
+void ReportGrid::Notify(Method method, const Args&... args) {
+  if (observers_.empty()) return;
+  struct Depth {
+    explicit Depth(ReportGrid& grid) : grid(grid) { ++grid.notifying_; }
+    ~Depth() {
+      if (--grid.notifying_ > 0 || !grid.observers_removed_) return;
+      std::erase(grid.observers_, nullptr);
+      grid.observers_removed_ = false;
+    }
+    ReportGrid& grid;
+  } depth(*this);
+  // Observers added meanwhile hear from the next notification on.
+  for (size_t i = 0, n = observers_.size(); i < n; ++i) {
+    if (GridObserver* observer = observers_[i]) (observer->*method)(args...);
+  }
+}
+
+void ReportGrid::CheckNotNotifying() const {
+  if (notifying_ > 0) throw RuntimeError(kErrInvalidCall);
+}
+
+void ReportGrid::BeforeInsert(const GridRecord* parent, int32_t index) {
+  CheckNotNotifying();
+  Notify(&GridObserver::RowsAboutToBeInserted, parent, index, index);
+}
+
+bool ReportGrid::ChildrenShown(const GridRecord* parent) {
+  for (const GridRecord* p = parent; p != nullptr; p = p->Parent()) {
+    if (!p->expanded_) return false;
+  }
+  return true;
+}
+
+int32_t ReportGrid::RowsUnder(const GridRecord& record) {
+  int32_t rows = 0;
+  for (const auto& child : record.childs_.records_) {
+    rows += 1 + (child->expanded_ ? RowsUnder(*child) : 0);
+  }
+  return rows;
+}
+
+void ReportGrid::AfterInsert(GridRecord& record) {
+  const GridRecord* parent = record.Parent();
+  const bool shown = ChildrenShown(parent);
+  if (shown) ++row_count_;
+  if (shown && !rows_stale_) {
+    // The record is shown. It lands after the last row when that row is the
+    // parent or lies under it; anywhere else the index is rebuilt later.
+    const GridRecord* last = rows_.empty() ? nullptr : rows_.back();
+    while (last != nullptr && last != parent) last = last->Parent();
+    if (last == parent) {
+      record.row_ = static_cast<int32_t>(rows_.size());
+      record.row_epoch_ = row_epoch_;
+      rows_.push_back(&record);
+    } else {
+      rows_stale_ = true;
+    }
+  }
+  Notify(&GridObserver::RowsInserted, parent, record.index_, record.index_);
+}
+
+void ReportGrid::BeforeRemove(const GridRecord* parent, int32_t first, int32_t last) {
+  CheckNotNotifying();
+  Notify(&GridObserver::RowsAboutToBeRemoved, parent, first, last);
+  if (!ChildrenShown(parent)) return;
+  const GridRecords& siblings = parent != nullptr ? parent->childs_ : records_;
+  for (int32_t i = first; i <= last; ++i) {
+    const GridRecord& record = siblings.Record(i);
+    row_count_ -= 1 + (record.expanded_ ? RowsUnder(record) : 0);
+  }
+  rows_stale_ = true;
+}
+
+void ReportGrid::AfterRemove(const GridRecord* parent, int32_t first, int32_t last) {
+  Notify(&GridObserver::RowsRemoved, parent, first, last);
+  if (view_state_lost_) {
+    view_state_lost_ = false;
+    Notify(&GridObserver::ViewStateChanged);
+  }
+}
+
+void ReportGrid::AfterExpand(const GridRecord& record) {
+  if (record.childs_.Count() > 0 && ChildrenShown(record.Parent())) {
+    const int32_t rows = RowsUnder(record);
+    row_count_ += record.expanded_ ? rows : -rows;
+    rows_stale_ = true;
+  }
+  Notify(&GridObserver::ExpandedChanged, record);
+}
+
+void ReportGrid::ItemsChanged(const GridRecord& record, int32_t first, int32_t last) {
+  Notify(&GridObserver::ItemsChanged, record, first, last);
+}
+
+void ReportGrid::Forget(GridRecord& record) {
+  if (record.Selected()) {
+    Unselect(record);
+    view_state_lost_ = true;
+  }
+  if (focused_ == &record) {
+    focused_ = nullptr;
+    view_state_lost_ = true;
+  }
+}
+
 // ---- ReportGrid: columns and records -------------------------------------------
 
-GridColumn& ReportGrid::AddColumn(int32_t item_index, std::string caption, int32_t width,
-                                  bool resizable) {
+void ReportGrid::ColumnsChanging() {
+  CheckNotNotifying();
+  Notify(&GridObserver::AboutToReset);
+}
+
+void ReportGrid::ColumnsChanged() { Notify(&GridObserver::Reset); }
+
+const GridColumn& ReportGrid::AddColumn(int32_t item_index, std::string caption, int32_t width,
+                                        bool resizable) {
   GridColumn column;
   column.item_index = item_index;
   column.caption = std::move(caption);
   column.width = width;
   column.resizable = resizable;
-  return columns_.emplace_back(std::move(column));
+  ColumnsChanging();
+  columns_.push_back(std::move(column));
+  ColumnsChanged();
+  return columns_.back();
 }
 
-GridColumn& ReportGrid::Column(int32_t index) {
+GridColumn& ReportGrid::ColumnOrRaise(int32_t index) {
   if (index < 0 || index >= ColumnCount()) throw RuntimeError(kErrSubscript);
   return columns_[static_cast<size_t>(index)];
 }
 
-GridColumn* ReportGrid::FindColumn(int32_t item_index) {
-  for (auto& column : columns_) {
+const GridColumn& ReportGrid::Column(int32_t index) const {
+  return const_cast<ReportGrid*>(this)->ColumnOrRaise(index);
+}
+
+void ReportGrid::SetColumnFlag(int32_t index, bool GridColumn::*flag, bool value) {
+  GridColumn& column = ColumnOrRaise(index);
+  if (column.*flag == value) return;
+  ColumnsChanging();
+  column.*flag = value;
+  ColumnsChanged();
+}
+
+const GridColumn* ReportGrid::FindColumn(int32_t item_index) const {
+  for (const auto& column : columns_) {
     if (column.item_index == item_index) return &column;
   }
   return nullptr;
 }
 
+void ReportGrid::DeleteAllColumns() {
+  if (columns_.empty()) return;
+  ColumnsChanging();
+  columns_.clear();
+  ColumnsChanged();
+}
+
 bool ReportGrid::RemoveRecord(const GridRecord& record) {
-  const GridRecord* top = &record;
-  while (top->Parent() != nullptr) top = top->Parent();
-  if (&top->Collection() != &records_) return false;
-  return record.Collection().Remove(record);
+  if (record.grid_ != this) return false;
+  return record.collection_->Remove(record);
 }
 
-// ---- ReportGrid: rows, selection, focus -----------------------------------------
+// ---- ReportGrid: rows ------------------------------------------------------------
 
-std::vector<GridRecord*> ReportGrid::Rows() const {
-  std::vector<GridRecord*> rows;
-  CollectRows(records_, rows);
-  return rows;
+void ReportGrid::EnsureRows() const {
+  if (!rows_stale_) return;
+  rows_.clear();
+  ++row_epoch_;
+  // Depth first without recursion: each entry is a collection and the
+  // position of its next record.
+  std::vector<std::pair<const GridRecords*, size_t>> pending{{&records_, 0}};
+  while (!pending.empty()) {
+    auto& [records, next] = pending.back();
+    if (next == records->records_.size()) {
+      pending.pop_back();
+      continue;
+    }
+    GridRecord* record = records->records_[next++].get();
+    record->row_ = static_cast<int32_t>(rows_.size());
+    record->row_epoch_ = row_epoch_;
+    rows_.push_back(record);
+    if (record->expanded_ && !record->childs_.records_.empty()) {
+      pending.emplace_back(&record->childs_, 0);
+    }
+  }
+  rows_stale_ = false;
 }
 
-int32_t ReportGrid::RowCount() const { return static_cast<int32_t>(Rows().size()); }
+int32_t ReportGrid::RowCount() const { return row_count_; }
 
-GridRecord* ReportGrid::RowRecord(int32_t row) const {
-  const auto rows = Rows();
-  if (row < 0 || row >= static_cast<int32_t>(rows.size())) return nullptr;
-  return rows[static_cast<size_t>(row)];
+const GridRecord* ReportGrid::RowRecord(int32_t row) const {
+  EnsureRows();
+  if (row < 0 || row >= static_cast<int32_t>(rows_.size())) return nullptr;
+  return rows_[static_cast<size_t>(row)];
 }
 
-GridRecord& ReportGrid::RowRecordOrRaise(int32_t row) const {
+GridRecord* ReportGrid::RowRecord(int32_t row) {
+  return const_cast<GridRecord*>(std::as_const(*this).RowRecord(row));
+}
+
+GridRecord& ReportGrid::RowRecordOrRaise(int32_t row) {
   GridRecord* record = RowRecord(row);
   if (record == nullptr) throw RuntimeError(kErrSubscript);
   return *record;
 }
 
 int32_t ReportGrid::RowOf(const GridRecord& record) const {
-  const auto rows = Rows();
-  auto it = std::find(rows.begin(), rows.end(), &record);
-  return it == rows.end() ? -1 : static_cast<int32_t>(it - rows.begin());
+  if (record.grid_ != this) return -1;
+  EnsureRows();
+  return HasRow(record) ? record.row_ : -1;
 }
 
-void ReportGrid::ClearFlags(bool GridRecord::*flag) {
-  ForEachRecord(records_, [flag](GridRecord& r) { r.*flag = false; });
+// ---- ReportGrid: selection and focus ----------------------------------------------
+
+void ReportGrid::Select(GridRecord& record) {
+  if (record.Selected()) return;
+  record.selected_slot_ = static_cast<int32_t>(selected_.size());
+  selected_.push_back(&record);
+}
+
+void ReportGrid::Unselect(GridRecord& record) {
+  if (!record.Selected()) return;
+  GridRecord* moved = selected_.back();
+  moved->selected_slot_ = record.selected_slot_;
+  selected_[static_cast<size_t>(record.selected_slot_)] = moved;
+  selected_.pop_back();
+  record.selected_slot_ = -1;
+}
+
+void ReportGrid::ClearSelectionSilently() {
+  for (GridRecord* record : selected_) record->selected_slot_ = -1;
+  selected_.clear();
 }
 
 void ReportGrid::SelectRow(int32_t row, bool add) {
   GridRecord& record = RowRecordOrRaise(row);
-  if (!add) ClearFlags(&GridRecord::selected_);
-  record.selected_ = true;
+  if (!add) ClearSelectionSilently();
+  Select(record);
+  Notify(&GridObserver::ViewStateChanged);
 }
 
-void ReportGrid::UnselectRow(int32_t row) { RowRecordOrRaise(row).selected_ = false; }
+void ReportGrid::UnselectRow(int32_t row) {
+  Unselect(RowRecordOrRaise(row));
+  Notify(&GridObserver::ViewStateChanged);
+}
 
-void ReportGrid::ClearSelection() { ClearFlags(&GridRecord::selected_); }
+void ReportGrid::ClearSelection() {
+  ClearSelectionSilently();
+  Notify(&GridObserver::ViewStateChanged);
+}
 
 std::vector<int32_t> ReportGrid::SelectedRows() const {
-  std::vector<int32_t> selected;
-  const auto rows = Rows();
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i]->selected_) selected.push_back(static_cast<int32_t>(i));
+  std::vector<int32_t> rows;
+  for (const GridRecord* record : selected_) {
+    const int32_t row = RowOf(*record);
+    if (row >= 0) rows.push_back(row);
   }
-  return selected;
+  std::sort(rows.begin(), rows.end());
+  return rows;
 }
 
-std::vector<GridRecord*> ReportGrid::SelectedRecords() const {
-  std::vector<GridRecord*> selected;
-  for (GridRecord* record : Rows()) {
-    if (record->selected_) selected.push_back(record);
-  }
-  return selected;
+std::vector<GridRecord*> ReportGrid::SelectedRecords() {
+  std::vector<GridRecord*> records;
+  for (int32_t row : SelectedRows()) records.push_back(rows_[static_cast<size_t>(row)]);
+  return records;
 }
 
-int32_t ReportGrid::FocusedRow() const {
-  const auto rows = Rows();
-  for (size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i]->focused_) return static_cast<int32_t>(i);
-  }
-  return -1;
+std::vector<const GridRecord*> ReportGrid::SelectedRecords() const {
+  std::vector<const GridRecord*> records;
+  for (int32_t row : SelectedRows()) records.push_back(rows_[static_cast<size_t>(row)]);
+  return records;
 }
+
+int32_t ReportGrid::FocusedRow() const { return focused_ != nullptr ? RowOf(*focused_) : -1; }
 
 void ReportGrid::SetFocusedRow(int32_t row) {
   if (row == -1) {
-    ClearFlags(&GridRecord::focused_);
-    return;
+    focused_ = nullptr;
+  } else {
+    GridRecord& record = RowRecordOrRaise(row);
+    focused_ = &record;
+    ClearSelectionSilently();
+    Select(record);
   }
-  GridRecord& record = RowRecordOrRaise(row);
-  ClearFlags(&GridRecord::focused_);
-  record.focused_ = true;
-  SelectRow(row);
+  Notify(&GridObserver::ViewStateChanged);
 }
 
 // ---- ReportGrid: scrolling -------------------------------------------------------
@@ -214,11 +521,13 @@ void ReportGrid::SetPageRowCount(int32_t rows) { page_rows_ = std::max(rows, 1);
 
 void ReportGrid::EnsureVisible(int32_t row) {
   if (row < 0 || row >= RowCount()) return;
+  const int32_t top = top_row_;
   if (row < top_row_) {
     top_row_ = row;
   } else if (row >= top_row_ + page_rows_) {
     top_row_ = row - page_rows_ + 1;
   }
+  if (top_row_ != top) Notify(&GridObserver::ViewStateChanged);
 }
 
 // ---- ReportGrid: search ------------------------------------------------------------
@@ -239,7 +548,7 @@ FoundItem ReportGrid::FindItemInRange(const std::string& text, int32_t start_col
   const int32_t column_begin = options.backwards ? last_column : first_column;
   const int32_t column_end = (options.backwards ? first_column : last_column) + step;
   for (int32_t r = record_begin; r != record_end; r += step) {
-    GridRecord& record = records_.Record(r);
+    const GridRecord& record = records_.Record(r);
     for (int32_t c = column_begin; c != column_end; c += step) {
       const int32_t item = columns_[static_cast<size_t>(c)].item_index;
       if (item < record.ItemCount() && Matches(record.ItemText(item), text, options)) {
@@ -253,11 +562,13 @@ FoundItem ReportGrid::FindItemInRange(const std::string& text, int32_t start_col
 // ---- ReportGrid: refresh and dump ---------------------------------------------------
 
 void ReportGrid::Populate() {
-  const auto rows = Rows();
-  const bool focus_shown =
-      std::any_of(rows.begin(), rows.end(), [](const GridRecord* r) { return r->focused_; });
-  if (!focus_shown && !rows.empty()) SetFocusedRow(0);
-  top_row_ = std::clamp(top_row_, 0, std::max(static_cast<int32_t>(rows.size()) - 1, 0));
+  const int32_t row_count = RowCount();
+  if (FocusedRow() < 0 && row_count > 0) SetFocusedRow(0);
+  const int32_t top = std::clamp(top_row_, 0, std::max(row_count - 1, 0));
+  if (top != top_row_) {
+    top_row_ = top;
+    Notify(&GridObserver::ViewStateChanged);
+  }
   Changed();
 }
 
@@ -271,8 +582,9 @@ nlohmann::json ReportGrid::ToJson() const {
                        {"visible", c.visible},
                        {"tree", c.tree_column}});
   }
+  EnsureRows();
   nlohmann::json rows = nlohmann::json::array();
-  for (const GridRecord* record : Rows()) {
+  for (const GridRecord* record : rows_) {
     nlohmann::json row = {{"depth", record->Depth()}};
     nlohmann::json items = nlohmann::json::array();
     for (int32_t i = 0; i < record->ItemCount(); ++i) {
@@ -284,8 +596,8 @@ nlohmann::json ReportGrid::ToJson() const {
       if (!item.Hyperlinks().empty()) row["links"].push_back(i);
     }
     row["items"] = std::move(items);
-    if (record->selected_) row["selected"] = true;
-    if (record->focused_) row["focused"] = true;
+    if (record->Selected()) row["selected"] = true;
+    if (record->Focused()) row["focused"] = true;
     rows.push_back(std::move(row));
   }
   return {{"columns", std::move(columns)}, {"rows", std::move(rows)}};

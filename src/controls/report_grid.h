@@ -4,8 +4,20 @@
 // focused row belong to records, so removing a record takes its selection
 // with it.
 //
+// Rows are kept in a flat index that the grid rebuilds lazily, once after a
+// batch of changes, and each record remembers its row: RowRecord and RowOf
+// take constant time (amortised), so filling n records and then reading
+// every row costs O(n). Records appended at the end of the shown rows keep
+// the index valid without a rebuild. RowCount is kept up to date by every
+// change and never needs the index.
+//
+// A view follows the grid through a GridObserver (below): every change of
+// the records, their items, their expansion, the columns, the selection, the
+// focus and the scroll position is announced to the observers.
+//
 // Index arguments out of range raise RuntimeError kErrSubscript (9) where the
 // methods say so; lookups that answer "none" return nullptr or -1 instead.
+// The grid belongs to one thread (the user-interface thread).
 #pragma once
 
 #include <cstdint>
@@ -20,72 +32,150 @@
 
 namespace lirvo::controls {
 
+class GridRecord;
+class GridRecords;
+class ReportGrid;
+
 struct Hyperlink {
   int32_t start = 0;  // 0-based character position
   int32_t length = 0;
   friend bool operator==(const Hyperlink&, const Hyperlink&) = default;
 };
 
-// One cell of a record.
+// One cell of a record. The setters of an item that lies in a record of a
+// grid announce ItemsChanged. A copy (or a moved-to item) is free-standing:
+// it belongs to no record and announces nothing; assigning to an item of a
+// record replaces its content and announces the change.
 class GridItem {
  public:
   explicit GridItem(host::Variant value) : value_(std::move(value)) {}
+  GridItem(const GridItem& other);
+  GridItem(GridItem&& other) noexcept;
+  GridItem& operator=(const GridItem& other);
+  GridItem& operator=(GridItem&& other);
 
   const host::Variant& Value() const { return value_; }
-  void SetValue(host::Variant value) { value_ = std::move(value); }
+  void SetValue(host::Variant value);
   // The value as the grid shows it: Empty, Null and objects show nothing,
   // numbers in the Italian form ("3,5").
   std::string Text() const;
 
   bool Bold() const { return bold_; }
-  void SetBold(bool bold) { bold_ = bold; }
+  void SetBold(bool bold);
   // The text colour as an RGB long (255 is red); nothing = the grid's own.
   std::optional<int32_t> ForeColor() const { return fore_color_; }
-  void SetForeColor(std::optional<int32_t> color) { fore_color_ = color; }
+  void SetForeColor(std::optional<int32_t> color);
 
   const std::vector<Hyperlink>& Hyperlinks() const { return hyperlinks_; }
-  void AddHyperlink(int32_t start, int32_t length) { hyperlinks_.push_back({start, length}); }
+  void AddHyperlink(int32_t start, int32_t length);
 
  private:
+  friend class GridRecord;
+  // Tells the record's grid that this item changed.
+  void Changed() const;
+
   host::Variant value_;
   bool bold_ = false;
   std::optional<int32_t> fore_color_;
   std::vector<Hyperlink> hyperlinks_;
+  // The record whose items_ hold this item at `index_`; only the record
+  // sets them, so they never outlive it.
+  GridRecord* record_ = nullptr;
+  int32_t index_ = -1;
 };
 
-class GridRecord;
+// What a view learns of the grid's changes. Every method has an empty
+// default, so an observer overrides only what it forwards.
+//
+// Records are addressed as a tree: `parent` is the record whose children
+// changed (nullptr for the top level), and first..last (both included) are
+// positions in its children, as `parent->Childs()` (or `Records()`) counts
+// them. This is what a tree model (Qt's beginInsertRows / endInsertRows,
+// beginRemoveRows / endRemoveRows, dataChanged, beginResetModel /
+// endResetModel) needs. A flat view (a virtual Win32 list view) needs only
+// the number of shown rows: it takes RowCount() (constant time) after a
+// change and repaints when it next paints; RowOf(record) places a record.
+// Asking for rows (RowRecord, RowOf) inside every notification would
+// rebuild the index after each change that is not an append: a view reads
+// rows when it paints, after the batch (Populate ends one).
+//
+// The order is fixed: "about to" comes while the grid still holds the old
+// records, the matching notice comes once the change is complete (removed
+// records are already destroyed). Between the two no other structural
+// notice comes.
+//
+// An observer must not add, remove, expand or collapse records, nor change
+// the columns, from inside a notification: such a call raises RuntimeError
+// kErrInvalidCall (5) and changes nothing. Items, selection and focus may
+// be changed (a view writing back an edit or a click).
+class GridObserver {
+ public:
+  virtual ~GridObserver() = default;
+
+  // Records are added to `parent`'s children at first..last.
+  virtual void RowsAboutToBeInserted(const GridRecord* /*parent*/, int32_t /*first*/,
+                                     int32_t /*last*/) {}
+  virtual void RowsInserted(const GridRecord* /*parent*/, int32_t /*first*/, int32_t /*last*/) {}
+  // The records at first..last of `parent`'s children, with their own
+  // children, are removed.
+  virtual void RowsAboutToBeRemoved(const GridRecord* /*parent*/, int32_t /*first*/,
+                                    int32_t /*last*/) {}
+  virtual void RowsRemoved(const GridRecord* /*parent*/, int32_t /*first*/, int32_t /*last*/) {}
+  // Items first..last of `record` changed (value, style or links) or were
+  // added. Columns show items by index (GridColumn::item_index).
+  virtual void ItemsChanged(const GridRecord& /*record*/, int32_t /*first_item*/,
+                            int32_t /*last_item*/) {}
+  // The record was expanded or collapsed: its children's rows appeared or
+  // went away.
+  virtual void ExpandedChanged(const GridRecord& /*record*/) {}
+  // The columns changed (added, removed, shown, hidden): everything a view
+  // shows must be read again.
+  virtual void AboutToReset() {}
+  virtual void Reset() {}
+  // The selection, the focused row or the top row changed.
+  virtual void ViewStateChanged() {}
+};
 
 // An ordered collection of records: the grid's top level, or a record's
 // children (Childs).
 class GridRecords {
  public:
-  explicit GridRecords(GridRecord* owner) : owner_(owner) {}
   ~GridRecords();
   GridRecords(const GridRecords&) = delete;
   GridRecords& operator=(const GridRecords&) = delete;
 
   int32_t Count() const { return static_cast<int32_t>(records_.size()); }
   // The record at `index`; kErrSubscript when there is none.
-  GridRecord& Record(int32_t index) const;
+  GridRecord& Record(int32_t index);
+  const GridRecord& Record(int32_t index) const;
   // A new empty record at the end.
   GridRecord& Add();
   // Removes (and destroys) the record at `index`; kErrSubscript when none.
   void RemoveAt(int32_t index);
   // Removes `record` when it is one of this collection's; false otherwise.
   bool Remove(const GridRecord& record);
-  void DeleteAll() { records_.clear(); }
+  void DeleteAll();
 
   // The record that holds this collection, or nullptr for the top level.
-  GridRecord* Owner() const { return owner_; }
+  GridRecord* Owner() { return owner_; }
+  const GridRecord* Owner() const { return owner_; }
 
  private:
+  friend class GridRecord;
+  friend class ReportGrid;
+  GridRecords(ReportGrid* grid, GridRecord* owner) : grid_(grid), owner_(owner) {}
+
+  ReportGrid* grid_;  // null for the children of a free-standing record
   GridRecord* owner_;
   std::vector<std::unique_ptr<GridRecord>> records_;
 };
 
 class GridRecord {
  public:
-  explicit GridRecord(GridRecords* collection) : collection_(collection), childs_(this) {}
+  // A record held by `collection`; nullptr makes a free-standing record that
+  // belongs to no grid. Records of a grid are made by GridRecords::Add.
+  explicit GridRecord(GridRecords* collection);
+  ~GridRecord();
   GridRecord(const GridRecord&) = delete;
   GridRecord& operator=(const GridRecord&) = delete;
 
@@ -101,23 +191,41 @@ class GridRecord {
   GridRecords& Childs() { return childs_; }
   const GridRecords& Childs() const { return childs_; }
   bool Expanded() const { return expanded_; }
-  void SetExpanded(bool expanded) { expanded_ = expanded; }
+  void SetExpanded(bool expanded);
+
+  // Selection and focus, as the grid's row methods set them.
+  bool Selected() const { return selected_slot_ >= 0; }
+  bool Focused() const;
 
   // The record whose child this is, or nullptr at the top level.
-  GridRecord* Parent() const { return collection_->Owner(); }
+  GridRecord* Parent() { return collection_ ? collection_->Owner() : nullptr; }
+  const GridRecord* Parent() const { return collection_ ? collection_->Owner() : nullptr; }
+  // The record's position among its siblings (Collection().Record(Index())
+  // is the record); -1 for a free-standing record.
+  int32_t Index() const { return index_; }
   // 0 at the top level, 1 for a child ...
   int32_t Depth() const;
-  // The collection that holds the record.
-  GridRecords& Collection() const { return *collection_; }
+  // The collection that holds the record; kErrObjectNotSet for a
+  // free-standing record.
+  GridRecords& Collection();
+  const GridRecords& Collection() const;
 
  private:
+  friend class GridItem;
+  friend class GridRecords;
   friend class ReportGrid;
+
   GridRecords* collection_;
+  ReportGrid* grid_;
   std::vector<GridItem> items_;
   GridRecords childs_;
+  int32_t index_ = -1;
   bool expanded_ = false;
-  bool selected_ = false;
-  bool focused_ = false;
+  // The record's place in the grid's list of selected records, or -1.
+  int32_t selected_slot_ = -1;
+  // The record's row, valid while row_epoch_ equals the grid's row epoch.
+  mutable int32_t row_ = -1;
+  mutable uint64_t row_epoch_ = 0;
 };
 
 struct GridColumn {
@@ -153,7 +261,7 @@ struct SearchOptions {
 };
 
 struct FoundItem {
-  GridRecord* record = nullptr;
+  const GridRecord* record = nullptr;
   int32_t item_index = -1;
   explicit operator bool() const { return record != nullptr; }
 };
@@ -162,14 +270,28 @@ class ReportGrid : public Control {
  public:
   using Control::Control;
 
+  // ---- Observers (not owned; remove one before it is destroyed). Adding
+  // or removing an observer inside a notification takes effect from the
+  // next notification.
+  void AddObserver(GridObserver* observer);
+  void RemoveObserver(GridObserver* observer);
+
   // ---- Columns
   int32_t ColumnCount() const { return static_cast<int32_t>(columns_.size()); }
-  GridColumn& AddColumn(int32_t item_index, std::string caption, int32_t width, bool resizable);
-  // The column at position `index`; kErrSubscript when none.
-  GridColumn& Column(int32_t index);
+  const GridColumn& AddColumn(int32_t item_index, std::string caption, int32_t width,
+                              bool resizable);
+  // The column at position `index`; kErrSubscript when none (also for the
+  // setters).
+  const GridColumn& Column(int32_t index) const;
+  void SetColumnVisible(int32_t index, bool visible) {
+    SetColumnFlag(index, &GridColumn::visible, visible);
+  }
+  void SetColumnTree(int32_t index, bool tree_column) {
+    SetColumnFlag(index, &GridColumn::tree_column, tree_column);
+  }
   // The first column that shows item `item_index`, or nullptr.
-  GridColumn* FindColumn(int32_t item_index);
-  void DeleteAllColumns() { columns_.clear(); }
+  const GridColumn* FindColumn(int32_t item_index) const;
+  void DeleteAllColumns();
 
   // ---- Records
   GridRecords& Records() { return records_; }
@@ -179,10 +301,10 @@ class ReportGrid : public Control {
   bool RemoveRecord(const GridRecord& record);
 
   // ---- Rows: the records shown, top to bottom
-  std::vector<GridRecord*> Rows() const;
   int32_t RowCount() const;
   // The record of row `row`, or nullptr when there is no such row.
-  GridRecord* RowRecord(int32_t row) const;
+  GridRecord* RowRecord(int32_t row);
+  const GridRecord* RowRecord(int32_t row) const;
   // The row that shows `record`, or -1 (not in the grid, or under a
   // collapsed record).
   int32_t RowOf(const GridRecord& record) const;
@@ -193,8 +315,10 @@ class ReportGrid : public Control {
   void SelectRow(int32_t row, bool add = false);
   void UnselectRow(int32_t row);
   void ClearSelection();
+  // The selected rows that are shown, top to bottom, and their records.
   std::vector<int32_t> SelectedRows() const;
-  std::vector<GridRecord*> SelectedRecords() const;
+  std::vector<GridRecord*> SelectedRecords();
+  std::vector<const GridRecord*> SelectedRecords() const;
   // The focused row, or -1.
   int32_t FocusedRow() const;
   // Focuses row `row` and makes it the only selected row, as a click does;
@@ -236,15 +360,72 @@ class ReportGrid : public Control {
   nlohmann::json ToJson() const;
 
  private:
-  void ClearFlags(bool GridRecord::*flag);
-  GridRecord& RowRecordOrRaise(int32_t row) const;
+  friend class GridItem;
+  friend class GridRecord;
+  friend class GridRecords;
+
+  // Calls `method` on every observer.
+  template <typename Method, typename... Args>
+  void Notify(Method method, const Args&... args);
+  // Raises kErrInvalidCall while observers are being told of a change.
+  void CheckNotNotifying() const;
+
+  // The steps of the record changes that GridRecords and GridRecord make.
+  void BeforeInsert(const GridRecord* parent, int32_t index);
+  void AfterInsert(GridRecord& record);
+  void BeforeRemove(const GridRecord* parent, int32_t first, int32_t last);
+  void AfterRemove(const GridRecord* parent, int32_t first, int32_t last);
+  void AfterExpand(const GridRecord& record);
+  void ItemsChanged(const GridRecord& record, int32_t first, int32_t last);
+  void Forget(GridRecord& record);
+
+  void ColumnsChanging();
+  void ColumnsChanged();
+  GridColumn& ColumnOrRaise(int32_t index);
+  void SetColumnFlag(int32_t index, bool GridColumn::*flag, bool value);
+
+  // Whether the children of `parent` (nullptr: the top level) are shown:
+  // every record from `parent` up is expanded.
+  static bool ChildrenShown(const GridRecord* parent);
+  // How many rows the record's children take when the record is expanded.
+  static int32_t RowsUnder(const GridRecord& record);
+  // Rebuilds the row index when a change left it stale.
+  void EnsureRows() const;
+  // With a valid index: whether `record` is shown (has a row).
+  bool HasRow(const GridRecord& record) const { return record.row_epoch_ == row_epoch_; }
+  GridRecord& RowRecordOrRaise(int32_t row);
+  void Select(GridRecord& record);
+  void Unselect(GridRecord& record);
+  void ClearSelectionSilently();
+
+  std::vector<GridObserver*> observers_;
+  int notifying_ = 0;
+  bool observers_removed_ = false;
+  // A removal took the focus or a selection with it; tell the observers.
+  bool view_state_lost_ = false;
 
   std::vector<GridColumn> columns_;
-  GridRecords records_{nullptr};
   GridLook look_;
   GridPrintOptions print_options_;
   int32_t top_row_ = 0;
   int32_t page_rows_ = 20;
+
+  // Selection and focus are declared before the records: destroying a
+  // record updates them.
+  std::vector<GridRecord*> selected_;
+  GridRecord* focused_ = nullptr;
+
+  // The flat row index: rows_ holds the shown records while rows_stale_ is
+  // false, and a record's row is valid while its row_epoch_ equals
+  // row_epoch_.
+  mutable std::vector<GridRecord*> rows_;
+  mutable bool rows_stale_ = false;
+  mutable uint64_t row_epoch_ = 1;
+  // The number of shown rows, kept up to date by every change, so that
+  // RowCount never needs the index.
+  int32_t row_count_ = 0;
+
+  GridRecords records_{this, nullptr};
 };
 
 }  // namespace lirvo::controls

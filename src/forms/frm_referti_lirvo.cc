@@ -92,8 +92,8 @@ void frmRefertiLirvo::InitGrid() {
   rcReferti_.AddColumn(6, "Referto del", 310, true);
   rcReferti_.AddColumn(7, "Descrizione", 2000, true);
   rcReferti_.AddColumn(8, "", 300, true);
-  for (int32_t hidden : {0, 2, 3}) rcReferti_.Column(hidden).visible = false;
-  rcReferti_.Column(1).tree_column = true;
+  for (int32_t hidden : {0, 2, 3}) rcReferti_.SetColumnVisible(hidden, false);
+  rcReferti_.SetColumnTree(1, true);
 }
 
 void frmRefertiLirvo::Form_Activate() {

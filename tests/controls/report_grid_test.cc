@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <random>
 
 #include "base/runtime_error.h"
+#include "support/runtime_error_matchers.h"
 
 namespace lirvo::controls {
 namespace {
@@ -36,21 +42,6 @@ class GridTest : public ::testing::Test {
   GridRecord* rossi = nullptr;
   GridRecord* bianchi = nullptr;
 };
-
-TEST_F(GridTest, RowsFlattenExpandedRecordsDepthFirst) {
-  EXPECT_EQ(grid.RowCount(), 5);
-  EXPECT_EQ(grid.RowRecord(0), rossi);
-  EXPECT_EQ(grid.RowRecord(3), bianchi);
-  EXPECT_EQ(grid.RowRecord(4)->Parent(), bianchi);
-  EXPECT_EQ(grid.RowRecord(4)->Depth(), 1);
-  EXPECT_EQ(grid.RowRecord(5), nullptr);
-  EXPECT_EQ(grid.RowRecord(-1), nullptr);
-
-  rossi->SetExpanded(false);
-  EXPECT_EQ(grid.RowCount(), 3);
-  EXPECT_EQ(grid.RowOf(*bianchi), 1);
-  EXPECT_EQ(grid.RowOf(rossi->Childs().Record(0)), -1);
-}
 
 TEST_F(GridTest, SelectionAndFocusFollowRecordsAndRemovals) {
   grid.SelectRow(1);
@@ -164,6 +155,258 @@ TEST_F(GridTest, JsonDumpShowsRowsAndStyles) {
   EXPECT_EQ(dump["rows"][0]["focused"], true);
   EXPECT_EQ(dump["rows"][1]["depth"], 1);
   EXPECT_FALSE(dump["rows"][1].contains("selected"));
+}
+
+// What a view keeps of the grid, learnt from the notifications alone: a tree
+// of the records with their cells and expansion. Each notification is checked
+// against the grid as it stands at that moment.
+class ShadowView : public GridObserver {
+ public:
+  struct Node {
+    const GridRecord* record;
+    std::vector<std::string> cells;
+    bool expanded;
+    std::vector<Node> children;
+    bool operator==(const Node&) const = default;
+  };
+
+  explicit ShadowView(const ReportGrid& grid) : grid_(grid) { Reset(); }
+
+  static Node Snapshot(const GridRecord& record) {
+    Node node{&record, {}, record.Expanded(), {}};
+    for (int32_t i = 0; i < record.ItemCount(); ++i) {
+      const GridItem& item = record.Item(i);
+      node.cells.push_back(item.Text() + (item.Bold() ? "*" : "") + "/" +
+                           std::to_string(item.ForeColor().value_or(-1)) + "/" +
+                           std::to_string(item.Hyperlinks().size()));
+    }
+    for (int32_t i = 0; i < record.Childs().Count(); ++i) {
+      node.children.push_back(Snapshot(record.Childs().Record(i)));
+    }
+    return node;
+  }
+  static std::vector<Node> Snapshot(const GridRecords& records) {
+    std::vector<Node> nodes;
+    for (int32_t i = 0; i < records.Count(); ++i) nodes.push_back(Snapshot(records.Record(i)));
+    return nodes;
+  }
+
+  void RowsAboutToBeInserted(const GridRecord* parent, int32_t first, int32_t last) override {
+    Announce(parent, first, last, /*inserting=*/true);
+  }
+  void RowsInserted(const GridRecord* parent, int32_t first, int32_t last) override {
+    std::vector<Node>& nodes = Complete(parent, first, last, true);
+    const GridRecords& records = Records(parent);
+    for (int32_t i = first; i <= last; ++i) {
+      nodes.insert(nodes.begin() + i, Snapshot(records.Record(i)));
+    }
+    CheckRowCount();
+  }
+  void RowsAboutToBeRemoved(const GridRecord* parent, int32_t first, int32_t last) override {
+    Announce(parent, first, last, false);
+    for (int32_t i = first; i <= last; ++i) {
+      EXPECT_EQ(Nodes(parent)[static_cast<size_t>(i)].record, &Records(parent).Record(i));
+    }
+  }
+  void RowsRemoved(const GridRecord* parent, int32_t first, int32_t last) override {
+    std::vector<Node>& nodes = Complete(parent, first, last, false);
+    nodes.erase(nodes.begin() + first, nodes.begin() + last + 1);
+    CheckRowCount();
+  }
+  void ItemsChanged(const GridRecord& record, int32_t first, int32_t last) override {
+    ASSERT_LE(0, first);
+    ASSERT_LE(first, last);
+    ASSERT_LT(last, record.ItemCount());
+    NodeOf(record).cells = Snapshot(record).cells;
+  }
+  void ExpandedChanged(const GridRecord& record) override {
+    NodeOf(record).expanded = record.Expanded();
+    CheckRowCount();
+  }
+  void AboutToReset() override { ++resets_; }
+  void Reset() override { top_ = Snapshot(grid_.Records()); }
+
+  const std::vector<Node>& Top() const { return top_; }
+  int resets() const { return resets_; }
+
+  // The rows a view shows, from the shadow alone; every record's expected
+  // row goes into `row_of` (-1 when hidden).
+  void Flatten(const std::vector<Node>& nodes, bool shown, std::vector<const GridRecord*>& rows,
+               std::map<const GridRecord*, int32_t>& row_of) const {
+    for (const Node& node : nodes) {
+      row_of[node.record] = shown ? static_cast<int32_t>(rows.size()) : -1;
+      if (shown) rows.push_back(node.record);
+      Flatten(node.children, shown && node.expanded, rows, row_of);
+    }
+  }
+
+ private:
+  struct Pending {
+    const GridRecord* parent;
+    int32_t first, last;
+    bool inserting;
+  };
+
+  const GridRecords& Records(const GridRecord* parent) const {
+    return parent != nullptr ? parent->Childs() : grid_.Records();
+  }
+  Node& NodeOf(const GridRecord& record) {
+    Node& node = Nodes(record.Parent())[static_cast<size_t>(record.Index())];
+    EXPECT_EQ(node.record, &record);
+    return node;
+  }
+  std::vector<Node>& Nodes(const GridRecord* parent) {
+    return parent != nullptr ? NodeOf(*parent).children : top_;
+  }
+  void Announce(const GridRecord* parent, int32_t first, int32_t last, bool inserting) {
+    EXPECT_FALSE(pending_) << "two announcements without a completion";
+    CheckRowCount();
+    EXPECT_EQ(Nodes(parent).size(), static_cast<size_t>(Records(parent).Count()));
+    pending_ = Pending{parent, first, last, inserting};
+  }
+  std::vector<Node>& Complete(const GridRecord* parent, int32_t first, int32_t last,
+                              bool inserting) {
+    EXPECT_TRUE(pending_ && pending_->parent == parent && pending_->first == first &&
+                pending_->last == last && pending_->inserting == inserting);
+    pending_.reset();
+    const int32_t change = (last - first + 1) * (inserting ? 1 : -1);
+    std::vector<Node>& nodes = Nodes(parent);
+    EXPECT_EQ(static_cast<int32_t>(nodes.size()) + change, Records(parent).Count());
+    return nodes;
+  }
+
+  // The grid's row count is right at every notification.
+  void CheckRowCount() const {
+    std::vector<const GridRecord*> rows;
+    std::map<const GridRecord*, int32_t> row_of;
+    Flatten(top_, true, rows, row_of);
+    EXPECT_EQ(grid_.RowCount(), static_cast<int32_t>(rows.size()));
+  }
+
+  const ReportGrid& grid_;
+  std::vector<Node> top_;
+  std::optional<Pending> pending_;
+  int resets_ = 0;
+};
+
+void CollectRecords(GridRecords& records, std::vector<GridRecord*>& all) {
+  for (int32_t i = 0; i < records.Count(); ++i) {
+    all.push_back(&records.Record(i));
+    CollectRecords(records.Record(i).Childs(), all);
+  }
+}
+
+// Random changes, each replayed into a shadow view; the shadow must equal the
+// grid, and the rows it implies must be the grid's rows, selection included.
+TEST(GridObserverTest, NotificationsReplayedIntoAShadowGiveTheGrid) {
+  for (uint32_t seed = 1; seed <= 20; ++seed) {
+    std::mt19937 random(seed);
+    auto pick = [&random](size_t n) {
+      return std::uniform_int_distribution<size_t>(0, n - 1)(random);
+    };
+    ReportGrid grid{"grid", {}};
+    ShadowView shadow(grid);
+    grid.AddObserver(&shadow);
+    for (int step = 0; step < 300; ++step) {
+      std::vector<GridRecord*> all;
+      CollectRecords(grid.Records(), all);
+      GridRecord* some = all.empty() ? nullptr : all[pick(all.size())];
+      const int32_t rows = grid.RowCount();
+      switch (pick(some != nullptr ? 12 : 2)) {
+        case 0:
+          grid.Records().Add().AddItem(int64_t(step));
+          break;
+        case 1:
+          grid.AddColumn(0, "c", 10, true);
+          grid.SetColumnVisible(0, !grid.Column(0).visible);
+          break;
+        case 2:
+        case 3:
+          if (some->Depth() < 3) some->Childs().Add().AddItem(std::string("r"));
+          break;
+        case 4:
+          some->SetExpanded(!some->Expanded());
+          break;
+        case 5: {
+          GridItem& item = some->ItemCount() > 0 ? some->Item(0) : some->AddItem(host::Empty{});
+          const std::array<std::function<void()>, 5> edits = {
+              [&] { item.SetValue(std::to_string(step)); }, [&] { item.SetBold(!item.Bold()); },
+              [&] { item.SetForeColor(step); }, [&] { item.AddHyperlink(0, 1); },
+              [&] { item = GridItem(3.5); }};
+          edits[pick(edits.size())]();
+          GridItem copy = item;  // a copy is free-standing and changes nothing
+          copy.SetValue(std::string("copy"));
+          break;
+        }
+        case 6:
+          ASSERT_TRUE(grid.RemoveRecord(*some));
+          break;
+        case 7:
+          some->Collection().RemoveAt(some->Index());
+          break;
+        case 8:
+          (pick(10) == 0 ? grid.Records() : some->Childs()).DeleteAll();
+          break;
+        case 9:
+          if (rows == 0) break;
+          if (pick(3) == 0) {
+            grid.UnselectRow(static_cast<int32_t>(pick(rows)));
+          } else {
+            grid.SelectRow(static_cast<int32_t>(pick(rows)), /*add=*/pick(4) != 0);
+          }
+          break;
+        case 10:
+          if (rows > 0) grid.SetFocusedRow(static_cast<int32_t>(pick(rows)));
+          break;
+        default:
+          some->AddItem(int64_t(step)).SetBold(true);
+          break;
+      }
+      if (pick(3) != 0) continue;  // let changes pile up between reads
+      ASSERT_EQ(shadow.Top(), ShadowView::Snapshot(grid.Records())) << seed << " " << step;
+      std::vector<const GridRecord*> expected_rows;
+      std::map<const GridRecord*, int32_t> row_of;
+      shadow.Flatten(shadow.Top(), true, expected_rows, row_of);
+      ASSERT_EQ(grid.RowCount(), static_cast<int32_t>(expected_rows.size()));
+      EXPECT_EQ(grid.RowRecord(grid.RowCount()), nullptr);
+      EXPECT_EQ(grid.RowRecord(-1), nullptr);
+      std::vector<int32_t> selected;
+      for (int32_t row = 0; row < grid.RowCount(); ++row) {
+        ASSERT_EQ(grid.RowRecord(row), expected_rows[static_cast<size_t>(row)]);
+        if (grid.RowRecord(row)->Selected()) selected.push_back(row);
+        EXPECT_EQ(grid.RowRecord(row)->Focused(), grid.FocusedRow() == row);
+      }
+      for (const auto& [record, row] : row_of) ASSERT_EQ(grid.RowOf(*record), row);
+      EXPECT_EQ(grid.SelectedRows(), selected);
+    }
+    EXPECT_GT(shadow.resets(), 0);
+  }
+}
+
+// An observer that changes the records from a notification is refused; one
+// that removes itself is skipped from the next notification on.
+TEST(GridObserverTest, StructuralChangesFromANotificationAreRefused) {
+  struct Meddler : GridObserver {
+    ReportGrid* grid = nullptr;
+    int heard = 0;
+    void RowsInserted(const GridRecord*, int32_t, int32_t) override {
+      ++heard;
+      EXPECT_THAT([&] { grid->Records().Add(); },
+                  test_support::ThrowsRuntimeError(kErrInvalidCall));
+      EXPECT_THAT([&] { grid->Records().DeleteAll(); },
+                  test_support::ThrowsRuntimeError(kErrInvalidCall));
+      grid->RemoveObserver(this);
+    }
+  };
+  ReportGrid grid{"grid", {}};
+  Meddler meddler;
+  meddler.grid = &grid;
+  grid.AddObserver(&meddler);
+  grid.Records().Add();
+  grid.Records().Add();
+  EXPECT_EQ(meddler.heard, 1);
+  EXPECT_EQ(grid.Records().Count(), 2);
+  EXPECT_EQ(grid.RowCount(), 2);
 }
 
 }  // namespace
