@@ -1,6 +1,10 @@
 #include "base/files.h"
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <atomic>
 
@@ -10,16 +14,32 @@
 namespace lirvo {
 namespace {
 
-std::string TemporaryNameFor(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  return path + ".~lirvo" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+int ProcessId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return ::getpid();
+#endif
 }
 
-void WriteThenRename(FileSystem& fs, const std::string& path, std::string_view bytes) {
+std::string TemporaryNameFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + ".~lirvo" + std::to_string(ProcessId()) + "-" + std::to_string(++counter);
+}
+
+enum class Existing { kReplace, kKeep };
+
+// Writes a temporary file beside `path`, then gives it the name `path`.
+void WriteThenRename(FileSystem& fs, const std::string& path, std::string_view bytes,
+                     Existing existing) {
   const std::string temp = TemporaryNameFor(path);
   try {
     fs.WriteFile(temp, bytes);
-    fs.RenameFile(temp, path);
+    if (existing == Existing::kReplace) {
+      fs.RenameFile(temp, path);
+    } else {
+      fs.RenameNoReplace(temp, path);
+    }
   } catch (...) {
     try {
       if (fs.FileExists(temp)) fs.RemoveFile(temp);
@@ -32,7 +52,8 @@ void WriteThenRename(FileSystem& fs, const std::string& path, std::string_view b
 
 }  // namespace
 
-std::string ReadTextFile(FileSystem& fs, const std::string& path) {
+std::string ReadTextFile(FileSystem& fs, const std::string& path, BusyPointer* screen) {
+  PointerGuard hourglass(screen);
   try {
     if (!fs.FileExists(path)) return "";
     return Cp1252ToUtf8(fs.ReadFile(path));
@@ -41,9 +62,11 @@ std::string ReadTextFile(FileSystem& fs, const std::string& path) {
   }
 }
 
-bool WriteTextFile(FileSystem& fs, const std::string& path, std::string_view text) {
+bool WriteTextFile(FileSystem& fs, const std::string& path, std::string_view text,
+                   BusyPointer* screen) {
+  PointerGuard hourglass(screen);
   try {
-    ReplaceFile(fs, path, Utf8ToCp1252(text));
+    ReplaceFileContent(fs, path, Utf8ToCp1252(text));
     return fs.FileExists(path);
   } catch (...) {
     return false;
@@ -75,13 +98,15 @@ bool EnsureFolder(FileSystem& fs, const std::string& path) {
   }
 }
 
-void ReplaceFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
-  WriteThenRename(fs, path, bytes);
+void ReplaceFileContent(FileSystem& fs, const std::string& path, std::string_view bytes) {
+  WriteThenRename(fs, path, bytes, Existing::kReplace);
 }
 
 void CreateNewFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
+  // The check spares writing a temporary file in vain; the rename that never
+  // replaces is what keeps a file that appears meanwhile.
   if (fs.FileExists(path) || fs.DirectoryExists(path)) throw RuntimeError(kErrFileExists);
-  WriteThenRename(fs, path, bytes);
+  WriteThenRename(fs, path, bytes, Existing::kKeep);
 }
 
 }  // namespace lirvo
