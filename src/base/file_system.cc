@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "base/clock.h"
+#include "base/read_whole.h"
 
 namespace lirvo {
 namespace {
@@ -61,34 +62,17 @@ class DiskFileSystem final : public FileSystem {
       ::close(fd);
       ThrowErrno(EISDIR);
     }
-    // Read the size the file has now, then probe for more with a small
-    // buffer: a file that grew meanwhile (or reports size 0, like procfs) is
-    // read whole without doubling the big buffer on every file.
-    std::string data;
-    data.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    char probe[4096];
-    while (true) {
-      const bool into_data = got < data.size();
-      char* dest = into_data ? data.data() + got : probe;
-      const size_t room = into_data ? data.size() - got : sizeof probe;
-      ssize_t r = ::read(fd, dest, room);
-      if (r < 0) {
+    std::string data = ReadWhole(static_cast<size_t>(st.st_size), [fd](char* dest, size_t room) {
+      while (true) {
+        const ssize_t r = ::read(fd, dest, room);
+        if (r >= 0) return static_cast<size_t>(r);
         if (errno == EINTR) continue;
-        int err = errno;
+        const int err = errno;
         ::close(fd);
         ThrowErrno(err);
       }
-      if (r == 0) break;
-      if (into_data) {
-        got += static_cast<size_t>(r);
-      } else {
-        data.append(probe, static_cast<size_t>(r));
-        got = data.size();
-      }
-    }
+    });
     ::close(fd);
-    data.resize(got);
     return data;
   }
 

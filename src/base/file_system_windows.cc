@@ -7,6 +7,7 @@
 
 #include "base/clock.h"
 #include "base/file_system.h"
+#include "base/read_whole.h"
 #include "base/runtime_error.h"
 
 namespace lirvo {
@@ -141,28 +142,14 @@ class DiskFileSystem final : public FileSystem {
     }
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file.get(), &size)) ThrowLastError();
-    // Read the size the file has now, then go on until the end: a file that
-    // grew meanwhile is read whole.
-    std::string data(static_cast<size_t>(size.QuadPart), '\0');
-    size_t got = 0;
-    char probe[4096];
-    while (true) {
-      const bool into_data = got < data.size();
-      char* dest = into_data ? data.data() + got : probe;
-      const size_t room = into_data ? data.size() - got : sizeof probe;
+    return ReadWhole(static_cast<size_t>(size.QuadPart), [&file](char* dest, size_t room) {
       DWORD read = 0;
-      const DWORD want = room < kChunk ? static_cast<DWORD>(room) : kChunk;
-      if (!::ReadFile(file.get(), dest, want, &read, nullptr)) ThrowLastError();
-      if (read == 0) break;
-      if (into_data) {
-        got += read;
-      } else {
-        data.append(probe, read);
-        got = data.size();
+      if (!::ReadFile(file.get(), dest, room < kChunk ? static_cast<DWORD>(room) : kChunk, &read,
+                      nullptr)) {
+        ThrowLastError();
       }
-    }
-    data.resize(got);
-    return data;
+      return static_cast<size_t>(read);
+    });
   }
 
   void WriteFile(const std::string& path, std::string_view data) override {
