@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/clock.h"
+#include "base/file_error.h"
 #include "base/file_system.h"
 #include "base/read_whole.h"
 #include "base/runtime_error.h"
@@ -13,41 +14,52 @@
 namespace lirvo {
 namespace {
 
-[[noreturn]] void ThrowWin32(DWORD err) {
+// The FileError for the system's error `err` on `path`, with the numbers
+// the runtime gives on Windows.
+[[noreturn]] void ThrowWin32(DWORD err, const std::string& path) {
   switch (err) {
     case ERROR_FILE_NOT_FOUND:
-      throw RuntimeError(kErrFileNotFound);
+      throw FileError(kErrFileNotFound, PathProblem::kNotFound, path);
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:
-      throw RuntimeError(kErrPathNotFound);
+      throw FileError(kErrPathNotFound, PathProblem::kNotFound, path);
+    case ERROR_DIRECTORY:
+      throw FileError(kErrPathNotFound, PathProblem::kNotAFolder, path);
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
-      throw RuntimeError(kErrBadFileName);
+      throw FileError(kErrBadFileName, PathProblem::kOther, path, "not a valid file name");
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
+      throw FileError(kErrPermissionDenied, PathProblem::kNoPermission, path);
     case ERROR_WRITE_PROTECT:
-      throw RuntimeError(kErrPermissionDenied);
+      throw FileError(kErrPermissionDenied, PathProblem::kReadOnly, path);
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-      throw RuntimeError(kErrFileExists);
+      throw FileError(kErrFileExists, PathProblem::kExists, path);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      throw FileError(kErrPathFileAccess, PathProblem::kDiskFull, path);
+    case ERROR_FILE_TOO_LARGE:
+      throw FileError(kErrPathFileAccess, PathProblem::kTooLarge, path);
     default:
-      throw RuntimeError(kErrPathFileAccess);
+      throw FileError(kErrPathFileAccess, PathProblem::kOther, path,
+                      "system error " + std::to_string(err));
   }
 }
 
-[[noreturn]] void ThrowLastError() { ThrowWin32(::GetLastError()); }
+[[noreturn]] void ThrowLastError(const std::string& path) { ThrowWin32(::GetLastError(), path); }
 
 // UTF-8 to UTF-16; a name that is not UTF-8 is a bad file name.
 std::wstring Wide(const std::string& path) {
   if (path.empty()) return {};
   if (path.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
-    throw RuntimeError(kErrBadFileName);
+    ThrowWin32(ERROR_INVALID_NAME, path);
   }
   const int size = static_cast<int>(path.size());
   const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), size, nullptr, 0);
-  if (n <= 0) throw RuntimeError(kErrBadFileName);
+  if (n <= 0) ThrowWin32(ERROR_INVALID_NAME, path);
   std::wstring out(static_cast<size_t>(n), L'\0');
   ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), size, out.data(), n);
   return out;
@@ -137,16 +149,18 @@ class DiskFileSystem final : public FileSystem {
     if (file.get() == INVALID_HANDLE_VALUE) {
       const DWORD err = ::GetLastError();
       // A folder cannot be opened as a file: the same error as elsewhere.
-      if (IsFolder(Attributes(path))) throw RuntimeError(kErrPathFileAccess);
-      ThrowWin32(err);
+      if (IsFolder(Attributes(path))) {
+        throw FileError(kErrPathFileAccess, PathProblem::kIsFolder, path);
+      }
+      ThrowWin32(err, path);
     }
     LARGE_INTEGER size;
-    if (!::GetFileSizeEx(file.get(), &size)) ThrowLastError();
-    return ReadWhole(static_cast<size_t>(size.QuadPart), [&file](char* dest, size_t room) {
+    if (!::GetFileSizeEx(file.get(), &size)) ThrowLastError(path);
+    return ReadWhole(static_cast<size_t>(size.QuadPart), [&](char* dest, size_t room) {
       DWORD read = 0;
       if (!::ReadFile(file.get(), dest, room < kChunk ? static_cast<DWORD>(room) : kChunk, &read,
                       nullptr)) {
-        ThrowLastError();
+        ThrowLastError(path);
       }
       return static_cast<size_t>(read);
     });
@@ -155,19 +169,19 @@ class DiskFileSystem final : public FileSystem {
   void WriteFile(const std::string& path, std::string_view data) override {
     Handle file(::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) ThrowLastError();
+    if (file.get() == INVALID_HANDLE_VALUE) ThrowLastError(path);
     size_t done = 0;
     while (done < data.size()) {
       const size_t left = data.size() - done;
       DWORD written = 0;
       if (!::WriteFile(file.get(), data.data() + done,
                        left < kChunk ? static_cast<DWORD>(left) : kChunk, &written, nullptr)) {
-        ThrowLastError();
+        ThrowLastError(path);
       }
       done += written;
     }
-    if (!::FlushFileBuffers(file.get())) ThrowLastError();
-    if (!file.Close()) ThrowLastError();
+    if (!::FlushFileBuffers(file.get())) ThrowLastError(path);
+    if (!file.Close()) ThrowLastError(path);
   }
 
   void RenameFile(const std::string& from, const std::string& to) override {
@@ -175,7 +189,7 @@ class DiskFileSystem final : public FileSystem {
     MakeWritable(target);
     if (!::MoveFileExW(Wide(from).c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      ThrowLastError();
+      ThrowLastError(to);
     }
   }
 
@@ -183,26 +197,28 @@ class DiskFileSystem final : public FileSystem {
     // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists, in
     // the same step that would have created it.
     if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
-      ThrowLastError();
+      ThrowLastError(to);
     }
   }
 
   void RemoveFile(const std::string& path) override {
     const std::wstring name = Wide(path);
-    if (IsFolder(::GetFileAttributesW(name.c_str()))) throw RuntimeError(kErrPathFileAccess);
+    if (IsFolder(::GetFileAttributesW(name.c_str()))) {
+      throw FileError(kErrPathFileAccess, PathProblem::kIsFolder, path);
+    }
     MakeWritable(name);
-    if (!::DeleteFileW(name.c_str())) ThrowLastError();
+    if (!::DeleteFileW(name.c_str())) ThrowLastError(path);
   }
 
   void MakeDirectory(const std::string& path) override {
-    if (!::CreateDirectoryW(Wide(path).c_str(), nullptr)) ThrowLastError();
+    if (!::CreateDirectoryW(Wide(path).c_str(), nullptr)) ThrowLastError(path);
   }
 
   std::vector<DirEntry> ListDirectory(const std::string& path) override {
     WIN32_FIND_DATAW found;
     HANDLE find = ::FindFirstFileExW(Wide(JoinPath(path, "*")).c_str(), FindExInfoBasic, &found,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) ThrowLastError();
+    if (find == INVALID_HANDLE_VALUE) ThrowLastError(path);
     std::vector<DirEntry> entries;
     do {
       const std::string name = Narrow(found.cFileName);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/cp1252.h"
+#include "base/file_error.h"
 #include "base/files.h"
 #include "base/utf8.h"
 #include "crypto/base64.h"
@@ -238,27 +239,45 @@ std::string clsAES::DecryptStr(std::string_view text) const {
   return TryDecryptStr(text).value_or("");
 }
 
+clsAES::FileOutcome clsAES::CheckInput(const std::string& in_file) const {
+  const PathKind kind = fs_->KindOf(in_file);
+  if (kind == PathKind::kAbsent) return FileOutcome::kNoInput;
+  if (IsReadableKind(kind)) return FileOutcome::kDone;
+  failure_ = in_file + ": " + DescribePathKind(kind);
+  return FileOutcome::kBadInput;
+}
+
+clsAES::FileOutcome clsAES::Failed(const std::exception* e) const {
+  const auto* f = dynamic_cast<const FileError*>(e);
+  failure_ = f ? f->Path() + ": " + f->Explanation() : "";
+  return FileOutcome::kFailed;
+}
+
 clsAES::FileOutcome clsAES::EncryptFileWithOutcome(const std::string& in_file,
                                                    const std::string& out_file,
                                                    bool overwrite) const {
   try {
-    if (!fs_->FileSize(in_file)) return FileOutcome::kNoInput;
-    if (!overwrite && fs_->FileSize(out_file)) return FileOutcome::kOutputExists;
+    if (const FileOutcome input = CheckInput(in_file); input != FileOutcome::kDone) return input;
+    if (!overwrite && fs_->KindOf(out_file) == PathKind::kFile) return FileOutcome::kOutputExists;
+    // Two container bytes per input byte: refuse before reading what cannot fit.
+    if (fs_->FileSize(in_file).value_or(0) > kMaxPlain / 2) return FileOutcome::kTooLarge;
     std::string container = Cp1252Container(fs_->ReadFile(in_file));
-    if (container.empty()) return FileOutcome::kFailed;
+    if (container.empty()) return FileOutcome::kTooLarge;
     EncipherContainer(container);
     ReplaceFileContent(*fs_, out_file, container);
     return FileOutcome::kDone;
+  } catch (const std::exception& e) {
+    return Failed(&e);
   } catch (...) {
-    return FileOutcome::kFailed;
+    return Failed(nullptr);
   }
 }
 
 clsAES::FileOutcome clsAES::DecryptFileImpl(const std::string& in_file, const std::string& out_file,
                                             bool overwrite, bool write_non_ciphertext) const {
   try {
-    if (!fs_->FileSize(in_file)) return FileOutcome::kNoInput;
-    if (!overwrite && fs_->FileSize(out_file)) return FileOutcome::kOutputExists;
+    if (const FileOutcome input = CheckInput(in_file); input != FileOutcome::kDone) return input;
+    if (!overwrite && fs_->KindOf(out_file) == PathKind::kFile) return FileOutcome::kOutputExists;
     std::string data = fs_->ReadFile(in_file);
     if (!DecipherContainer(data)) {
       if (!write_non_ciphertext && !data.empty()) return FileOutcome::kNotCiphertext;
@@ -266,8 +285,10 @@ clsAES::FileOutcome clsAES::DecryptFileImpl(const std::string& in_file, const st
     }
     ReplaceFileContent(*fs_, out_file, Utf16LeToCp1252(data));
     return FileOutcome::kDone;
+  } catch (const std::exception& e) {
+    return Failed(&e);
   } catch (...) {
-    return FileOutcome::kFailed;
+    return Failed(nullptr);
   }
 }
 
@@ -289,13 +310,15 @@ bool clsAES::DecryptFile(const std::string& in_file, const std::string& out_file
 
 clsAES::FileOutcome clsAES::DecryptFileToText(const std::string& in_file, std::string& text) const {
   try {
-    if (!fs_->FileSize(in_file)) return FileOutcome::kNoInput;
+    if (const FileOutcome input = CheckInput(in_file); input != FileOutcome::kDone) return input;
     std::string data = fs_->ReadFile(in_file);
     if (!DecipherContainer(data) && !data.empty()) return FileOutcome::kNotCiphertext;
     text = Utf16LeToUtf8(data);
     return FileOutcome::kDone;
+  } catch (const std::exception& e) {
+    return Failed(&e);
   } catch (...) {
-    return FileOutcome::kFailed;
+    return Failed(nullptr);
   }
 }
 
