@@ -2,9 +2,15 @@
 // and scripts can fix the time.
 #pragma once
 
+#include <cstdint>
+
 #include "base/dates.h"
 
 namespace lirvo {
+
+// The machine's local date and time at a moment given in seconds since
+// 1 January 1970 UTC (a file's modification time, the current time).
+DateTime LocalTimeAt(int64_t utc_seconds);
 
 class Clock {
  public:

@@ -55,7 +55,9 @@ void ThrowFileError(int err, const std::string& path) {
     case EISDIR:
       throw FileError(kErrPathFileAccess, PathProblem::kIsFolder, path);
     case ENOSPC:
+#ifdef EDQUOT  // no quotas in the Windows C runtime
     case EDQUOT:
+#endif
       throw FileError(kErrPathFileAccess, PathProblem::kDiskFull, path);
     case EFBIG:
       throw FileError(kErrPathFileAccess, PathProblem::kTooLarge, path);

@@ -1,5 +1,12 @@
 #include "base/file_system.h"
 
+#include "base/file_error.h"
+#include "base/runtime_error.h"
+
+// The disk file system of POSIX systems; Windows has its own in
+// file_system_windows.cc. The fault injector and the path helpers below the
+// disk file system are shared.
+#ifndef _WIN32
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,11 +14,11 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
-#include "base/file_error.h"
-#include "base/runtime_error.h"
+#include "base/clock.h"
+#include "base/read_whole.h"
 
 namespace lirvo {
 namespace {
@@ -64,13 +71,6 @@ void RequireReplaceable(const std::string& path) {
   ThrowNotReplaceable(dangling ? PathKind::kDanglingLink : PathKind::kUnknown, path);
 }
 
-DateTime LocalTime(time_t t) {
-  std::tm local{};
-  localtime_r(&t, &local);
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-          local.tm_hour,        local.tm_min,     local.tm_sec};
-}
-
 class DiskFileSystem final : public FileSystem {
  public:
   bool FileExists(const std::string& path) override {
@@ -87,39 +87,26 @@ class DiskFileSystem final : public FileSystem {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) ThrowErrno(errno, path);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-      int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    if (::fstat(fd, &st) != 0) {
+      const int err = errno;
       ::close(fd);
       ThrowErrno(err, path);
     }
-    // Read the size the file has now, then probe for more with a small
-    // buffer: a file that grew meanwhile (or reports size 0, like procfs) is
-    // read whole without doubling the big buffer on every file.
-    std::string data;
-    data.resize(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    char probe[4096];
-    while (true) {
-      const bool into_data = got < data.size();
-      char* dest = into_data ? data.data() + got : probe;
-      const size_t room = into_data ? data.size() - got : sizeof probe;
-      ssize_t r = ::read(fd, dest, room);
-      if (r < 0) {
+    if (S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      ThrowErrno(EISDIR, path);
+    }
+    std::string data = ReadWhole(static_cast<size_t>(st.st_size), [&](char* dest, size_t room) {
+      while (true) {
+        const ssize_t r = ::read(fd, dest, room);
+        if (r >= 0) return static_cast<size_t>(r);
         if (errno == EINTR) continue;
-        int err = errno;
+        const int err = errno;
         ::close(fd);
         ThrowErrno(err, path);
       }
-      if (r == 0) break;
-      if (into_data) {
-        got += static_cast<size_t>(r);
-      } else {
-        data.append(probe, static_cast<size_t>(r));
-        got = data.size();
-      }
-    }
+    });
     ::close(fd);
-    data.resize(got);
     return data;
   }
 
@@ -150,6 +137,19 @@ class DiskFileSystem final : public FileSystem {
     SyncFolder(std::string(FolderOf(to)));
   }
 
+  void RenameNoReplace(const std::string& from, const std::string& to) override {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+      if (errno != EINVAL && errno != ENOSYS) ThrowErrno(errno, to);
+      // The file system cannot rename without replacing: a hard link fails
+      // just as atomically when the name is taken, and the old name goes
+      // after. Where hard links are not possible either, the link's error
+      // stands and nothing was moved.
+      if (::link(from.c_str(), to.c_str()) != 0) ThrowErrno(errno, to);
+      ::unlink(from.c_str());
+    }
+    SyncFolder(std::string(FolderOf(to)));
+  }
+
   void RemoveFile(const std::string& path) override {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) ThrowErrno(errno, path);
@@ -171,7 +171,7 @@ class DiskFileSystem final : public FileSystem {
       struct stat st;
       if (::stat(JoinPath(path, name).c_str(), &st) != 0) continue;  // vanished meanwhile
       entries.push_back(
-          {name, S_ISDIR(st.st_mode), static_cast<uint64_t>(st.st_size), LocalTime(st.st_mtime)});
+          {name, S_ISDIR(st.st_mode), static_cast<uint64_t>(st.st_size), LocalTimeAt(st.st_mtime)});
     }
     ::closedir(dir);
     return entries;
@@ -256,6 +256,11 @@ FileSystem& RealFileSystem() {
   return fs;
 }
 
+}  // namespace lirvo
+#endif  // _WIN32
+
+namespace lirvo {
+
 void FaultyFileSystem::FailOn(FsOp op, std::string path_part, int error_number, int skip,
                               int times) {
   rules_.push_back({op, std::move(path_part), error_number, skip, times});
@@ -312,6 +317,11 @@ void FaultyFileSystem::RenameFile(const std::string& from, const std::string& to
   target_.RenameFile(from, to);
 }
 
+void FaultyFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+  Check(FsOp::kRename, to);
+  target_.RenameNoReplace(from, to);
+}
+
 void FaultyFileSystem::RemoveFile(const std::string& path) {
   Check(FsOp::kDelete, path);
   target_.RemoveFile(path);
@@ -344,22 +354,38 @@ PathKind FileSystem::KindOf(const std::string& path) {
 
 std::string FileSystem::WriteTarget(const std::string& path) { return path; }
 
+namespace {
+
+size_t LastSeparator(std::string_view path) {
+  for (size_t i = path.size(); i > 0; --i) {
+    if (IsPathSeparator(path[i - 1])) return i - 1;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
 std::string JoinPath(std::string_view folder, std::string_view name) {
   std::string out(folder);
-  if (!out.empty() && out.back() != kPathSeparator) out.push_back(kPathSeparator);
+  if (!out.empty() && !IsPathSeparator(out.back())) out.push_back(kPathSeparator);
   out.append(name);
   return out;
 }
 
 std::string_view FileNameOf(std::string_view path) {
-  size_t slash = path.rfind(kPathSeparator);
+  size_t slash = LastSeparator(path);
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 std::string_view FolderOf(std::string_view path) {
-  size_t slash = path.rfind(kPathSeparator);
+  size_t slash = LastSeparator(path);
   if (slash == std::string_view::npos) return {};
-  if (slash == 0) return path.substr(0, 1);
+  // A root keeps its separator: "/", and "C:\" on Windows.
+  size_t root = 1;
+#ifdef _WIN32
+  if (path.size() > 2 && path[1] == ':') root = 3;
+#endif
+  if (slash < root) return path.substr(0, root);
   return path.substr(0, slash);
 }
 

@@ -24,7 +24,16 @@
 
 namespace lirvo {
 
+// One separator rule for every path the program builds or takes apart. New
+// paths are joined with kPathSeparator; on Windows a folder name ends at a
+// backslash or a slash, as the system itself reads them, elsewhere only at a
+// slash.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
 inline constexpr char kPathSeparator = '/';
+#endif
+constexpr bool IsPathSeparator(char c) { return c == kPathSeparator || c == '/'; }
 
 struct DirEntry {
   std::string name;  // file name without the folder
@@ -74,6 +83,11 @@ class FileSystem {
   // permission bits.
   virtual void RenameFile(const std::string& from, const std::string& to) = 0;
 
+  // Renames `from` to `to` only when nothing is at `to`, failing with 58
+  // otherwise. Check and rename are one step: a file that appears at `to`
+  // meanwhile is never replaced.
+  virtual void RenameNoReplace(const std::string& from, const std::string& to) = 0;
+
   // Deletes a file whatever its permission bits.
   virtual void RemoveFile(const std::string& path) = 0;
 
@@ -121,6 +135,7 @@ class FaultyFileSystem final : public FileSystem {
   std::string ReadFile(const std::string& path) override;
   void WriteFile(const std::string& path, std::string_view data) override;
   void RenameFile(const std::string& from, const std::string& to) override;
+  void RenameNoReplace(const std::string& from, const std::string& to) override;
   void RemoveFile(const std::string& path) override;
   void MakeDirectory(const std::string& path) override;
   std::vector<DirEntry> ListDirectory(const std::string& path) override;
@@ -144,7 +159,7 @@ class FaultyFileSystem final : public FileSystem {
   std::vector<std::pair<FsOp, int>> calls_;
 };
 
-// Path helpers on '/'-separated paths.
+// Path helpers following the separator rule above.
 std::string JoinPath(std::string_view folder, std::string_view name);
 std::string_view FileNameOf(std::string_view path);
 std::string_view FolderOf(std::string_view path);  // without the trailing separator

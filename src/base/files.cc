@@ -1,7 +1,12 @@
 #include "base/files.h"
 
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
 #include <signal.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <cerrno>
@@ -19,11 +24,19 @@ namespace {
 
 constexpr std::string_view kTemporaryMark = ".~lirvo";
 
+long ProcessId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return ::getpid();
+#endif
+}
+
 // TARGET.~lirvoPID-N: the id of the writing process is in the name, so a
 // later process can tell the leftovers of a killed one.
 std::string TemporaryNameFor(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  return path + std::string(kTemporaryMark) + std::to_string(::getpid()) + "-" +
+  return path + std::string(kTemporaryMark) + std::to_string(ProcessId()) + "-" +
          std::to_string(++counter);
 }
 
@@ -35,16 +48,23 @@ void RemoveQuietly(FileSystem& fs, const std::string& path) {
   }
 }
 
+enum class Existing { kReplace, kKeep };
+
 // Writes `bytes` to a temporary file next to `target` (a regular file or
-// nothing) and renames it over `target`. Errors name `shown`, the path the
-// caller asked for, not the temporary file.
+// nothing) and renames it over `target`, or only to where nothing is
+// (kKeep). Errors name `shown`, the path the caller asked for, not the
+// temporary file.
 void WriteThenRename(FileSystem& fs, const std::string& target, const std::string& shown,
-                     std::string_view bytes) {
+                     std::string_view bytes, Existing existing) {
   RemoveStaleTemporaries(fs, std::string(FolderOf(target)));
   const std::string temp = TemporaryNameFor(target);
   try {
     fs.WriteFile(temp, bytes);
-    fs.RenameFile(temp, target);
+    if (existing == Existing::kReplace) {
+      fs.RenameFile(temp, target);
+    } else {
+      fs.RenameNoReplace(temp, target);
+    }
   } catch (const FileError& e) {
     RemoveQuietly(fs, temp);
     throw FileError(
@@ -78,9 +98,18 @@ void RequireNothingAt(FileSystem& fs, const std::string& path) {
   }
 }
 
+// True unless the process is known to have ended.
 bool ProcessIsAlive(long pid) {
-  if (pid <= 0 || pid == static_cast<long>(::getpid())) return true;
+  if (pid <= 0 || pid == ProcessId()) return true;
+#ifdef _WIN32
+  HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+  if (process == nullptr) return ::GetLastError() != ERROR_INVALID_PARAMETER;  // no such id
+  const bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  ::CloseHandle(process);
+  return running;
+#else
   return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH;
+#endif
 }
 
 }  // namespace
@@ -147,7 +176,8 @@ std::string DescribePathKind(PathKind kind) {
   return "cannot be examined (permission denied?)";
 }
 
-std::string ReadTextFile(FileSystem& fs, const std::string& path) {
+std::string ReadTextFile(FileSystem& fs, const std::string& path, BusyPointer* screen) {
+  PointerGuard hourglass(screen);
   try {
     if (!fs.FileExists(path)) return "";
     return Cp1252ToUtf8(fs.ReadFile(path));
@@ -156,9 +186,11 @@ std::string ReadTextFile(FileSystem& fs, const std::string& path) {
   }
 }
 
-bool WriteTextFile(FileSystem& fs, const std::string& path, std::string_view text) {
+bool WriteTextFile(FileSystem& fs, const std::string& path, std::string_view text,
+                   BusyPointer* screen) {
+  PointerGuard hourglass(screen);
   try {
-    ReplaceFile(fs, path, Utf8ToCp1252(text));
+    ReplaceFileContent(fs, path, Utf8ToCp1252(text));
     return fs.FileExists(path);
   } catch (...) {
     return false;
@@ -190,13 +222,16 @@ bool EnsureFolder(FileSystem& fs, const std::string& path) {
   }
 }
 
-void ReplaceFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
-  WriteThenRename(fs, fs.WriteTarget(path), path, bytes);
+void ReplaceFileContent(FileSystem& fs, const std::string& path, std::string_view bytes) {
+  WriteThenRename(fs, fs.WriteTarget(path), path, bytes, Existing::kReplace);
 }
 
 void CreateNewFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
+  // The check spares writing a temporary file in vain and says what is in
+  // the way; the rename that never replaces is what keeps a file that
+  // appears meanwhile.
   RequireNothingAt(fs, path);
-  WriteThenRename(fs, path, path, bytes);
+  WriteThenRename(fs, path, path, bytes, Existing::kKeep);
 }
 
 }  // namespace lirvo

@@ -16,19 +16,25 @@
 #include <string>
 #include <string_view>
 
+#include "base/busy_pointer.h"
 #include "base/file_system.h"
 
 namespace lirvo {
 
+// ReadTextFile and WriteTextFile show the hourglass on `screen` (the
+// caller's Ui) while they work and put the previous pointer back on every
+// path, failures included; given no screen, they leave the pointer alone.
+
 // The content of a Windows-1252 file as UTF-8; "" when the file does not
 // exist or cannot be read.
-std::string ReadTextFile(FileSystem& fs, const std::string& path);
+std::string ReadTextFile(FileSystem& fs, const std::string& path, BusyPointer* screen = nullptr);
 
 // Writes `text` (UTF-8) as Windows-1252, unchanged otherwise (no line break
 // added), replacing the file atomically whatever its permission bits. True
 // when the file exists afterwards with the new content; false on any error,
 // with the old content (or no file) left as it was.
-bool WriteTextFile(FileSystem& fs, const std::string& path, std::string_view text);
+bool WriteTextFile(FileSystem& fs, const std::string& path, std::string_view text,
+                   BusyPointer* screen = nullptr);
 
 // Deletes the file whatever its permission bits; reports nothing.
 void DeleteFileForced(FileSystem& fs, const std::string& path);
@@ -44,11 +50,12 @@ bool EnsureFolder(FileSystem& fs, const std::string& path);
 // same folder. Throws RuntimeError (a FileError naming `path` for the disk's
 // failures); on failure the old file is untouched and the temporary file is
 // removed.
-void ReplaceFile(FileSystem& fs, const std::string& path, std::string_view bytes);
+void ReplaceFileContent(FileSystem& fs, const std::string& path, std::string_view bytes);
 
 // Creates `path` with `bytes` through a temporary file, failing with error 58
 // when anything is at `path` (a symbolic link to nothing included): never
-// replaces a file it did not mean to.
+// replaces a file it did not mean to, not even one that appears while the
+// temporary file is written.
 void CreateNewFile(FileSystem& fs, const std::string& path, std::string_view bytes);
 
 // True for what an input file may be: a regular file, a FIFO (a pipe such

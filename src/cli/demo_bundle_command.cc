@@ -26,7 +26,7 @@ void RunDemoBundle(const DemoBundleArgs& a, Context& ctx) {
   options.reports = a.reports;
   options.seed = a.seed;
   try {
-    ReplaceFile(RealFileSystem(), a.out, Utf8ToCp1252(demo::MakeDemoBundle(options)));
+    ReplaceFileContent(RealFileSystem(), a.out, Utf8ToCp1252(demo::MakeDemoBundle(options)));
   } catch (const std::exception& e) {
     ctx.err << "lirvo demo-bundle: " << DescribeFileFailure(e, a.out) << '\n';
     ctx.exit_code = kExitFailure;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/busy_pointer.h"
+
 namespace lirvo::ui {
 
 // Message-box styles (buttons plus icon) and answers, as the host's runtime
@@ -23,24 +25,22 @@ inline constexpr int kAnswerOk = 1;
 inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
 
-// Mouse pointers.
-inline constexpr int kPointerDefault = 0;
-inline constexpr int kPointerHourglass = 11;
+// Mouse pointers, and the guard that shows one while it lives.
+using ::lirvo::kPointerDefault;
+using ::lirvo::kPointerHourglass;
+using ::lirvo::PointerGuard;
 
 // The title of every message box of the plug-in but the start-up failure.
 inline constexpr const char* kMsgTitle = "Clinora - Referti Lirvo";
 
 class ModalForm;
 
-class Ui {
+// The mouse pointer (MousePointer, SetMousePointer) comes from BusyPointer,
+// so the Ui can be handed to the whole-file routines of the base layer.
+class Ui : public BusyPointer {
  public:
-  virtual ~Ui() = default;
-
   // Shows a message box; returns the answer (kAnswerOk, kAnswerYes, ...).
   virtual int MsgBox(const std::string& text, int style, const std::string& title) = 0;
-
-  virtual int MousePointer() const = 0;
-  virtual void SetMousePointer(int pointer) = 0;
 
   // The system beep.
   virtual void Beep() = 0;
@@ -80,23 +80,6 @@ class ModalForm {
   // form that does not track it is always closed with Close() after its
   // actions.
   virtual bool IsOpen() const;
-};
-
-// Sets the pointer for the lifetime of the guard and restores the previous
-// one on every exit path.
-class PointerGuard {
- public:
-  explicit PointerGuard(Ui& ui, int pointer = kPointerHourglass)
-      : ui_(ui), saved_(ui.MousePointer()) {
-    ui_.SetMousePointer(pointer);
-  }
-  ~PointerGuard() { ui_.SetMousePointer(saved_); }
-  PointerGuard(const PointerGuard&) = delete;
-  PointerGuard& operator=(const PointerGuard&) = delete;
-
- private:
-  Ui& ui_;
-  int saved_;
 };
 
 }  // namespace lirvo::ui

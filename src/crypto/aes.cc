@@ -264,7 +264,7 @@ clsAES::FileOutcome clsAES::EncryptFileWithOutcome(const std::string& in_file,
     std::string container = Cp1252Container(fs_->ReadFile(in_file));
     if (container.empty()) return FileOutcome::kTooLarge;
     EncipherContainer(container);
-    ReplaceFile(*fs_, out_file, container);
+    ReplaceFileContent(*fs_, out_file, container);
     return FileOutcome::kDone;
   } catch (const std::exception& e) {
     return Failed(&e);
@@ -283,7 +283,7 @@ clsAES::FileOutcome clsAES::DecryptFileImpl(const std::string& in_file, const st
       if (!write_non_ciphertext && !data.empty()) return FileOutcome::kNotCiphertext;
       data.clear();
     }
-    ReplaceFile(*fs_, out_file, Utf16LeToCp1252(data));
+    ReplaceFileContent(*fs_, out_file, Utf16LeToCp1252(data));
     return FileOutcome::kDone;
   } catch (const std::exception& e) {
     return Failed(&e);

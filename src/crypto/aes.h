@@ -34,6 +34,18 @@
 
 #include "base/file_system.h"
 
+// <windows.h> turns EncryptFile and DecryptFile into EncryptFileA/W and
+// DecryptFileA/W. The methods below keep their names in every translation
+// unit: a file that includes <windows.h> first gets them back here, and one
+// that includes it after this header fails to compile instead of calling a
+// method that does not exist.
+#ifdef EncryptFile
+#undef EncryptFile
+#endif
+#ifdef DecryptFile
+#undef DecryptFile
+#endif
+
 namespace lirvo::crypto {
 
 class clsAES {

@@ -57,7 +57,7 @@ DemoContent InstallDemoContent(FileSystem& fs, const Installation& inst, SqliteA
     demo::DemoBundleOptions options;
     options.seed = b.seed;
     options.reports = b.reports;
-    ReplaceFile(fs, path, Utf8ToCp1252(demo::MakeDemoBundle(options)));
+    ReplaceFileContent(fs, path, Utf8ToCp1252(demo::MakeDemoBundle(options)));
     done.bundles.push_back(b.name);
   }
   return done;

@@ -60,7 +60,7 @@ static_assert(std::size(kIconColours) == std::size(kIconNames));
 void WriteIfWanted(FileSystem& fs, const std::string& path, const std::string& bytes,
                    bool replace) {
   if (replace) {
-    ReplaceFile(fs, path, bytes);
+    ReplaceFileContent(fs, path, bytes);
   } else if (!fs.FileExists(path)) {
     CreateNewFile(fs, path, bytes);
   }

@@ -238,7 +238,7 @@ void PugiXmlDocument::SaveFile(const std::string& path) {
   }
   const std::string folder(FolderOf(path));
   if (!folder.empty() && !fs_.DirectoryExists(folder)) throw RuntimeError(kErrPathNotFound);
-  ReplaceFile(fs_, path, ToText());
+  ReplaceFileContent(fs_, path, ToText());
 }
 
 }  // namespace lirvo::standin

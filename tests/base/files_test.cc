@@ -4,12 +4,66 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "base/runtime_error.h"
+#include "support/runtime_error_matchers.h"
 #include "support/temp_dir.h"
 
 namespace lirvo {
 namespace {
+
+using test_support::ThrowsRuntimeError;
+
+// Records every pointer it is given.
+class RecordingPointer final : public BusyPointer {
+ public:
+  explicit RecordingPointer(int pointer) : pointer_(pointer) {}
+  int MousePointer() const override { return pointer_; }
+  void SetMousePointer(int pointer) override {
+    pointer_ = pointer;
+    set.push_back(pointer);
+  }
+  std::vector<int> set;
+
+ private:
+  int pointer_;
+};
+
+// The disk, where a file appears at `path` just after the first write of a
+// file whose name starts with `path` (a temporary file beside it): another
+// program creating the same file while ours writes.
+class RacingFileSystem final : public FileSystem {
+ public:
+  explicit RacingFileSystem(std::string path) : path_(std::move(path)) {}
+  bool FileExists(const std::string& p) override { return disk_.FileExists(p); }
+  bool DirectoryExists(const std::string& p) override { return disk_.DirectoryExists(p); }
+  std::string ReadFile(const std::string& p) override { return disk_.ReadFile(p); }
+  void WriteFile(const std::string& p, std::string_view data) override {
+    disk_.WriteFile(p, data);
+    if (p != path_ && p.starts_with(path_) && !raced_) {
+      raced_ = true;
+      disk_.WriteFile(path_, "theirs");
+    }
+  }
+  void RenameFile(const std::string& from, const std::string& to) override {
+    disk_.RenameFile(from, to);
+  }
+  void RenameNoReplace(const std::string& from, const std::string& to) override {
+    disk_.RenameNoReplace(from, to);
+  }
+  void RemoveFile(const std::string& p) override { disk_.RemoveFile(p); }
+  void MakeDirectory(const std::string& p) override { disk_.MakeDirectory(p); }
+  std::vector<DirEntry> ListDirectory(const std::string& p) override {
+    return disk_.ListDirectory(p);
+  }
+  std::optional<uint64_t> FileSize(const std::string& p) override { return disk_.FileSize(p); }
+
+ private:
+  FileSystem& disk_ = RealFileSystem();
+  std::string path_;
+  bool raced_ = false;
+};
 
 class FilesTest : public ::testing::Test {
  protected:
@@ -34,12 +88,34 @@ TEST_F(FilesTest, TextFilesAreWindows1252OnDiskAndUtf8InMemory) {
 TEST_F(FilesTest, ReadingAMissingFileGivesEmptyText) {
   EXPECT_EQ(ReadTextFile(fs_, dir_.File("nope.dat")), "");
   EXPECT_EQ(ReadTextFile(fs_, dir_.path()), "");  // a folder is no file
-  try {
-    fs_.ReadFile(dir_.File("nope.dat"));
-    ADD_FAILURE() << "no error for a missing file";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.Number(), kErrFileNotFound);
-    EXPECT_EQ(e.Description(), "Impossibile trovare il file");
+  EXPECT_THAT([&] { fs_.ReadFile(dir_.File("nope.dat")); }, ThrowsRuntimeError(kErrFileNotFound));
+  EXPECT_STREQ(RuntimeError(kErrFileNotFound).what(), "53 - Impossibile trovare il file");
+  EXPECT_THAT([&] { fs_.ReadFile(dir_.path()); }, ThrowsRuntimeError(kErrPathFileAccess));
+}
+
+TEST_F(FilesTest, TextRoutinesShowTheHourglassAndRestoreThePointerOnEveryPath) {
+  const std::string path = dir_.File("referto.dat");
+  FaultyFileSystem broken(fs_);
+  broken.FailOn(FsOp::kWrite, "");
+  broken.FailOn(FsOp::kRead, "");
+  const struct {
+    const char* what;
+    std::function<bool(BusyPointer*)> run;  // true when the routine did its work
+    bool works;
+  } routines[] = {
+      {"write", [&](BusyPointer* p) { return WriteTextFile(fs_, path, "testo", p); }, true},
+      {"read", [&](BusyPointer* p) { return ReadTextFile(fs_, path, p) == "testo"; }, true},
+      {"failed write", [&](BusyPointer* p) { return WriteTextFile(broken, path, "x", p); }, false},
+      {"failed read", [&](BusyPointer* p) { return ReadTextFile(broken, path, p) == "testo"; },
+       false},
+  };
+  const int callers_pointer = 3;
+  for (const auto& r : routines) {
+    SCOPED_TRACE(r.what);
+    RecordingPointer pointer(callers_pointer);
+    EXPECT_EQ(r.run(&pointer), r.works);
+    EXPECT_EQ(pointer.set, (std::vector<int>{kPointerHourglass, callers_pointer}));
+    EXPECT_EQ(r.run(nullptr), r.works);  // no screen, same work
   }
 }
 
@@ -73,13 +149,28 @@ TEST_F(FilesTest, AFailureAtAnyStepOfAWriteKeepsTheOldContentOrLeavesNoFile) {
 TEST_F(FilesTest, CreateNewFileNeverReplaces) {
   const std::string path = dir_.File("imported.dat");
   CreateNewFile(fs_, path, "first");
-  try {
-    CreateNewFile(fs_, path, "second");
-    ADD_FAILURE() << "replaced an existing file";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.Number(), kErrFileExists);
-  }
+  EXPECT_THAT([&] { CreateNewFile(fs_, path, "second"); }, ThrowsRuntimeError(kErrFileExists));
   EXPECT_EQ(fs_.ReadFile(path), "first");
+  EXPECT_EQ(Names(), std::vector<std::string>{"imported.dat"});
+}
+
+TEST_F(FilesTest, CreateNewFileKeepsAFileThatAppearsWhileItWrites) {
+  const std::string path = dir_.File("imported.dat");
+  RacingFileSystem racing(path);
+  EXPECT_THAT([&] { CreateNewFile(racing, path, "ours"); }, ThrowsRuntimeError(kErrFileExists));
+  EXPECT_EQ(fs_.ReadFile(path), "theirs");
+  EXPECT_EQ(Names(), std::vector<std::string>{"imported.dat"});  // no temporary left
+
+  // The same rule one level down, for a folder too.
+  fs_.WriteFile(dir_.File("new.tmp"), "x");
+  fs_.MakeDirectory(dir_.File("sub"));
+  for (const char* taken : {"imported.dat", "sub"}) {
+    EXPECT_THAT([&] { fs_.RenameNoReplace(dir_.File("new.tmp"), dir_.File(taken)); },
+                ThrowsRuntimeError(kErrFileExists))
+        << taken;
+  }
+  fs_.RenameNoReplace(dir_.File("new.tmp"), dir_.File("free.dat"));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"free.dat", "imported.dat", "sub"}));
 }
 
 TEST_F(FilesTest, DeleteFileForcedReportsNothing) {

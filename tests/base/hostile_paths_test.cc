@@ -68,7 +68,7 @@ TEST_F(HostilePathsTest, WritesRefuseWhatIsNotARegularFileAndLeaveItAsItWas) {
     const std::string path = c.make();
     ASSERT_EQ(fs_.KindOf(path), c.kind);
     for (const auto& write : std::vector<std::function<void()>>{
-             [&] { ReplaceFile(fs_, path, "data"); },
+             [&] { ReplaceFileContent(fs_, path, "data"); },
              [&] { fs_.WriteFile(path, "data"); },
              [&] { fs_.RenameFile(Plain("src", "data"), path); },
              [&] { CreateNewFile(fs_, path, "data"); },
@@ -91,7 +91,7 @@ TEST_F(HostilePathsTest, ALinkToARegularFileHasThatFileReplacedAndStaysALink) {
   const std::string target = dir_.File("real/config.xml");
   RealFileSystem().WriteFile(target, "old");
   const std::string link = Link("config.xml", target);
-  ReplaceFile(fs_, link, "new");
+  ReplaceFileContent(fs_, link, "new");
   EXPECT_TRUE(fsys::is_symlink(link));
   EXPECT_EQ(fs_.ReadFile(target), "new");
   EXPECT_EQ(std::distance(fsys::directory_iterator(dir_.File("real")), {}), 1);  // no temporary
@@ -133,7 +133,7 @@ TEST_F(HostilePathsTest, AFullDiskNamesTheTargetAndKeepsItsOldContent) {
   FaultyFileSystem faulty(fs_);
   faulty.FailWithOsError(FsOp::kWrite, ".~lirvo", ENOSPC);
   try {
-    ReplaceFile(faulty, path, "new");
+    ReplaceFileContent(faulty, path, "new");
     ADD_FAILURE() << "written";
   } catch (const FileError& e) {
     EXPECT_EQ(e.Problem(), PathProblem::kDiskFull);
@@ -160,7 +160,7 @@ TEST_F(HostilePathsTest, TemporaryFilesOfEndedProcessesGoAtTheNextWriteIntoTheir
   EXPECT_EQ(TemporaryFileOwner(dead), child);
   for (const auto& name : kept) Plain(name, "x");
   Plain(dead, "620 MB, once");
-  ReplaceFile(fs_, dir_.File("new.dat"), "data");
+  ReplaceFileContent(fs_, dir_.File("new.dat"), "data");
   EXPECT_FALSE(fsys::exists(dir_.File(dead)));
   for (const auto& name : kept) EXPECT_TRUE(fsys::exists(dir_.File(name))) << name;
 }

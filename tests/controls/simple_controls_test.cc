@@ -6,17 +6,19 @@
 #include <nlohmann/json.hpp>
 
 #include "base/runtime_error.h"
+#include "support/runtime_error_matchers.h"
 
 namespace lirvo::controls {
 namespace {
+
+using test_support::ThrowsRuntimeError;
 
 TEST(ControlTest, NegativeSizesRaiseAndChangeNothing) {
   Panel panel{"Picture1", {0, 4515, 7440, 765}};
   int changes = 0;
   panel.AddListener([&](const Control&) { ++changes; });
-  EXPECT_THAT([&] { panel.SetWidth(-1); }, ::testing::Throws<RuntimeError>(::testing::Property(
-                                               &RuntimeError::Number, kErrInvalidPropertyValue)));
-  EXPECT_THROW(panel.SetHeight(-15), RuntimeError);
+  EXPECT_THAT([&] { panel.SetWidth(-1); }, ThrowsRuntimeError(kErrInvalidPropertyValue));
+  EXPECT_THAT([&] { panel.SetHeight(-15); }, ThrowsRuntimeError(kErrInvalidPropertyValue));
   EXPECT_EQ(panel.GetBounds(), (Bounds{0, 4515, 7440, 765}));
   EXPECT_EQ(changes, 0);
   panel.SetWidth(0);
@@ -49,8 +51,8 @@ TEST(ControlTest, ShownOnlyWhenEveryContainerIsVisible) {
   outer.SetVisible(false);
   EXPECT_FALSE(button.IsShown());
   EXPECT_TRUE(button.Visible());
-  EXPECT_THROW(outer.SetContainer(&button), RuntimeError);
-  EXPECT_THROW(outer.SetContainer(&outer), RuntimeError);
+  EXPECT_THAT([&] { outer.SetContainer(&button); }, ThrowsRuntimeError(kErrInvalidCall));
+  EXPECT_THAT([&] { outer.SetContainer(&outer); }, ThrowsRuntimeError(kErrInvalidCall));
 }
 
 TEST(TextBoxTest, ChangeHandlerRunsOnEveryNewText) {
@@ -84,9 +86,9 @@ TEST(ProgressBarTest, ValueStaysWithinMaxAndChangesAreReported) {
   bar.SetMax(3);
   bar.SetValue(3);
   bar.SetText("1 di 3");
-  EXPECT_THROW(bar.SetValue(4), RuntimeError);
-  EXPECT_THROW(bar.SetValue(-1), RuntimeError);
-  EXPECT_THROW(bar.SetMax(-1), RuntimeError);
+  EXPECT_THAT([&] { bar.SetValue(4); }, ThrowsRuntimeError(kErrInvalidPropertyValue));
+  EXPECT_THAT([&] { bar.SetValue(-1); }, ThrowsRuntimeError(kErrInvalidPropertyValue));
+  EXPECT_THAT([&] { bar.SetMax(-1); }, ThrowsRuntimeError(kErrInvalidPropertyValue));
   bar.SetMax(1);
   EXPECT_EQ(bar.Value(), 1);
   ASSERT_EQ(events.size(), 5u);

@@ -2,21 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "base/runtime_error.h"
+#include "support/runtime_error_matchers.h"
 
 namespace lirvo::host {
 namespace {
 
-int ErrorOf(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using test_support::ThrowsRuntimeError;
 
 TEST(VariantTest, ToLongConvertsLikeTheRuntime) {
   EXPECT_EQ(ToLong(Variant{int64_t{1005}}), 1005);
@@ -28,12 +20,13 @@ TEST(VariantTest, ToLongConvertsLikeTheRuntime) {
   EXPECT_EQ(ToLong(Variant{-2.5}), -2);
   EXPECT_EQ(ToLong(Variant{true}), -1);
   EXPECT_EQ(ToLong(Variant{Empty{}}), 0);
-  EXPECT_EQ(ErrorOf([] { ToLong(Variant{std::string("abc")}); }), kErrTypeMismatch);
-  EXPECT_EQ(ErrorOf([] { ToLong(Variant{std::string("")}); }), kErrTypeMismatch);
-  EXPECT_EQ(ErrorOf([] { ToLong(Variant{int64_t{3000000000}}); }), kErrOverflow);
-  EXPECT_EQ(ErrorOf([] { ToLong(Variant{1e12}); }), kErrOverflow);
-  EXPECT_EQ(ErrorOf([] { ToLong(Variant{Null{}}); }), kErrInvalidUseOfNull);
-  EXPECT_EQ(ErrorOf([] { ToLong(Variant{std::shared_ptr<Dispatch>()}); }), kErrTypeMismatch);
+  EXPECT_THAT([] { ToLong(Variant{std::string("abc")}); }, ThrowsRuntimeError(kErrTypeMismatch));
+  EXPECT_THAT([] { ToLong(Variant{std::string("")}); }, ThrowsRuntimeError(kErrTypeMismatch));
+  EXPECT_THAT([] { ToLong(Variant{int64_t{3000000000}}); }, ThrowsRuntimeError(kErrOverflow));
+  EXPECT_THAT([] { ToLong(Variant{1e12}); }, ThrowsRuntimeError(kErrOverflow));
+  EXPECT_THAT([] { ToLong(Variant{Null{}}); }, ThrowsRuntimeError(kErrInvalidUseOfNull));
+  EXPECT_THAT([] { ToLong(Variant{std::shared_ptr<Dispatch>()}); },
+              ThrowsRuntimeError(kErrTypeMismatch));
 }
 
 TEST(VariantTest, ToTextAndToBoolean) {
@@ -41,14 +34,15 @@ TEST(VariantTest, ToTextAndToBoolean) {
   EXPECT_EQ(ToText(Variant{12.5}), "12,5");
   EXPECT_EQ(ToText(Variant{false}), "False");
   EXPECT_EQ(ToText(Variant{Empty{}}), "");
-  EXPECT_EQ(ErrorOf([] { ToText(Variant{Null{}}); }), kErrInvalidUseOfNull);
+  EXPECT_THAT([] { ToText(Variant{Null{}}); }, ThrowsRuntimeError(kErrInvalidUseOfNull));
   EXPECT_TRUE(ToBoolean(Variant{true}));
   EXPECT_FALSE(ToBoolean(Variant{Null{}}));  // a Null save result reads as False
   EXPECT_FALSE(ToBoolean(Variant{Empty{}}));
   EXPECT_TRUE(ToBoolean(Variant{int64_t{-1}}));
   EXPECT_TRUE(ToBoolean(Variant{std::string("true")}));
-  EXPECT_EQ(ErrorOf([] { ToBoolean(Variant{std::string("forse")}); }), kErrTypeMismatch);
-  EXPECT_EQ(ErrorOf([] { ToObject(Variant{int64_t{1}}); }), kErrObjectNotSet);
+  EXPECT_THAT([] { ToBoolean(Variant{std::string("forse")}); },
+              ThrowsRuntimeError(kErrTypeMismatch));
+  EXPECT_THAT([] { ToObject(Variant{int64_t{1}}); }, ThrowsRuntimeError(kErrObjectNotSet));
 }
 
 TEST(VariantTest, OnlyAOneDimensionalArrayWithIndexZeroHasParamZero) {

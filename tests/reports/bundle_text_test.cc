@@ -9,11 +9,13 @@
 #include "base/file_system.h"
 #include "base/runtime_error.h"
 #include "demo/demo_data.h"
+#include "support/runtime_error_matchers.h"
 #include "support/temp_dir.h"
 
 namespace lirvo::reports {
 namespace {
 
+using test_support::ThrowsRuntimeError;
 using ::testing::PrintToString;
 
 // The definition itself: four whole-text replaces, in this order.
@@ -142,16 +144,9 @@ TEST(LoadBundleText, DecodesWindows1252NormalisesAndTellsMissingFromEmpty) {
     int want;
   } failures[] = {{RealFileSystem(), dir.File("missing.dat"), kErrFileNotFound},
                   {faulty, empty, kErrPermissionDenied},
-                  {RealFileSystem(), dir.path(), 0}};  // a folder is not a bundle
+                  {RealFileSystem(), dir.path(), kErrPathFileAccess}};  // a folder is no bundle
   for (const auto& f : failures) {
-    try {
-      LoadBundleText(f.fs, f.path);
-      ADD_FAILURE() << "no error for " << f.path;
-    } catch (const RuntimeError& e) {
-      if (f.want != 0) {
-        EXPECT_EQ(e.Number(), f.want) << f.path;
-      }
-    }
+    EXPECT_THAT([&] { LoadBundleText(f.fs, f.path); }, ThrowsRuntimeError(f.want)) << f.path;
   }
 }
 
@@ -165,7 +160,8 @@ TEST(BundleText, HoldsTheNormalisedTextAndItsPieces) {
   RealFileSystem().WriteFile(dir.File("b.dat"), "#01#\xe8\r#01#");
   const BundleText file(RealFileSystem(), dir.File("b.dat"));
   EXPECT_EQ(file.Pieces(), (std::vector<std::string_view>{"", "\xc3\xa8\r\n", ""}));
-  EXPECT_THROW(BundleText(RealFileSystem(), dir.File("none.dat")), RuntimeError);
+  EXPECT_THAT([&] { BundleText(RealFileSystem(), dir.File("none.dat")); },
+              ThrowsRuntimeError(kErrFileNotFound));
 }
 
 }  // namespace

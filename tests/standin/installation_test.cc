@@ -140,8 +140,8 @@ TEST(InstallationTest, ExistingFilesAreKeptUnlessForced) {
   FileSystem& fs = RealFileSystem();
   LayOutInstallation(fs, inst, false);
   SqliteArchive::Open(inst.ArchiveFile())->AddPatient({0, "ROSSI", "MARIO", "01/02/1950", "", "1"});
-  ReplaceFile(fs, inst.ConfigFile(), "<mine/>");
-  ReplaceFile(fs, inst.DocumentsFolder() + "b.dat", "bundle");
+  ReplaceFileContent(fs, inst.ConfigFile(), "<mine/>");
+  ReplaceFileContent(fs, inst.DocumentsFolder() + "b.dat", "bundle");
 
   LayOutInstallation(fs, inst, false);
   EXPECT_EQ(fs.ReadFile(inst.ConfigFile()), "<mine/>");

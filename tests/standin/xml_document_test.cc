@@ -26,7 +26,7 @@ constexpr const char* kConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
 class XmlDocumentTest : public ::testing::Test {
  protected:
   void Write(const std::string& name, std::string_view bytes) {
-    ReplaceFile(RealFileSystem(), dir_.File(name), bytes);
+    ReplaceFileContent(RealFileSystem(), dir_.File(name), bytes);
   }
   test_support::TempDir dir_;
   PugiXmlDocument doc_{RealFileSystem()};
