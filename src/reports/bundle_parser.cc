@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -9,6 +10,7 @@
 
 #include "base/dates.h"
 #include "base/text.h"
+#include "reports/listed_text.h"
 #include "reports/scan.h"
 
 namespace lirvo::reports {
@@ -178,20 +180,60 @@ void ReadHeaderDate(std::string_view field, std::string& out) {
       .append(lirvo::Mid(field, 5, 4));
 }
 
-void AddExamLine(std::string_view line, bool ascii, ReportRecord& r) {
+// The fields of a "#04#" line: columns 5-12 and 13 on, trimmed.
+struct ExamLine {
+  std::string_view code, label;
+};
+
+ExamLine ReadExamLine(std::string_view line, bool ascii) {
   const Columns cols(line, ascii);
-  const std::string_view code = TrimBlanks(cols.Mid(5, 8));
-  const std::string_view label = TrimBlanks(cols.From(13));
-  if (r.ExamCodes.find(code) == std::string::npos) {
-    if (!r.ExamCodes.empty()) r.ExamCodes.append(", ");
-    r.ExamCodes.append(code);
-  }
-  if (r.ExamDescriptions.find(label) == std::string::npos) {
-    if (!r.ExamDescriptions.empty()) r.ExamDescriptions.append(", ");
-    if (IsNomenclatureCode(code)) r.ExamDescriptions.append(code).append(" ");
-    r.ExamDescriptions.append(label);
+  return {TrimBlanks(cols.Mid(5, 8)), TrimBlanks(cols.From(13))};
+}
+
+// The codes and labels of the "#04#" lines of `piece` from byte `from` (the
+// start of a line) to the end.
+void ComingExams(std::string_view piece, size_t from, std::vector<std::string_view>& codes,
+                 std::vector<std::string_view>& labels) {
+  for (size_t begin = from;;) {
+    bool high = false;
+    const size_t end = scan::FindCrLfNotingHigh(piece, begin, high);
+    const std::string_view line =
+        piece.substr(begin, (end == scan::kNotFound ? piece.size() : end) - begin);
+    if (scan::StartsWith4(line, "#04#")) {
+      const ExamLine exam = ReadExamLine(line, !high);
+      codes.push_back(exam.code);
+      labels.push_back(exam.label);
+    }
+    if (end == scan::kNotFound) return;
+    begin = end + kCrLf.size();
   }
 }
+
+// ExamCodes and ExamDescriptions as they grow: an entry is added unless it
+// already occurs in its list.
+class ExamLists {
+ public:
+  explicit ExamLists(ReportRecord& r) : codes_(r.ExamCodes), labels_(r.ExamDescriptions) {}
+
+  // Adds the exam line that starts at byte `at` of `piece`.
+  void Add(std::string_view piece, size_t at, const ExamLine& exam) {
+    if (codes_.WantsForecast(exam.code) || labels_.WantsForecast(exam.label)) {
+      // A report with many exam lines: the lists index themselves for the
+      // entries still to come.
+      std::vector<std::string_view> codes, labels;
+      ComingExams(piece, at, codes, labels);
+      codes_.Expect(codes);
+      labels_.Expect(labels);
+    }
+    if (!codes_.Contains(exam.code)) codes_.Add(exam.code);
+    if (!labels_.Contains(exam.label)) {
+      labels_.Add(exam.label, IsNomenclatureCode(exam.code) ? exam.code : std::string_view());
+    }
+  }
+
+ private:
+  ListedText codes_, labels_;
+};
 
 void ClearParsedFields(ReportRecord& r) {
   r.PatientCode.clear();
@@ -214,6 +256,7 @@ bool ParsePiece(std::string_view piece, Layout layout, ReportRecord& r, int& lab
   ReadHeaderDate(header.Mid(39, 8), r.ReportDate);
   ReadHeaderDate(header.Mid(57, 8), r.CheckInDate);
 
+  ExamLists exams(r);
   bool lab = false;
   size_t lines = 1;
   bool high = false;
@@ -226,7 +269,7 @@ bool ParsePiece(std::string_view piece, Layout layout, ReportRecord& r, int& lab
     const std::string_view line =
         piece.substr(begin, (pos == scan::kNotFound ? piece.size() : pos) - begin);
     if (scan::StartsWith4(line, "#04#")) {
-      AddExamLine(line, !high, r);
+      exams.Add(piece, begin, ReadExamLine(line, !high));
     } else if (scan::StartsWith4(line, "#05#")) {
       if (!lab) r.Kind.assign("L");
       lab = true;

@@ -1,0 +1,128 @@
+// A list joined with ", " that only grows at its end, and the test "does this
+// entry occur in it already" (a report's exam codes and exam labels). Internal
+// to the reports library.
+//
+// The test answers as the runtime's InStr does on the joined text, byte for
+// byte: an empty list contains nothing (not even ""), an empty entry occurs
+// in any other list, and an entry counts as listed wherever it occurs, inside
+// a longer entry or across the ", " between two entries. A plain search of
+// the whole text per entry makes a report of n distinct entries cost n
+// squared; ListedText keeps the same answers at a cost linear in the report:
+//
+//  - while the lists are small it searches the text directly;
+//  - once that grows costly it is told the entries still to come (Expect),
+//    rolls a hash over every new byte of the text for each length those
+//    entries have, and marks an entry as seen when a window equal to it
+//    (compared byte by byte) goes by;
+//  - when the entries to come have too many different lengths, or the hash
+//    keeps meeting equal values of different texts, it builds a suffix
+//    automaton over the text instead, which answers for any entry in time
+//    proportional to its length.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lirvo::reports {
+
+// The suffix automaton of a text that grows at its end: Contains(x) tells
+// whether x is a substring of everything given to Extend so far, in time
+// proportional to x's length. About two states and three edges per byte;
+// edges are kept in one pool as short lists, the start state's in a table.
+class SuffixAutomaton {
+ public:
+  SuffixAutomaton();
+  void Extend(std::string_view more);
+  bool Contains(std::string_view s) const;  // "" is always contained
+
+ private:
+  static constexpr uint32_t kNone = UINT32_MAX;
+  uint32_t Next(uint32_t state, unsigned char c) const;
+  void SetEdge(uint32_t state, unsigned char c, uint32_t to);  // adds or redirects
+  uint32_t NewState(uint32_t length, uint32_t link);
+  void Add(unsigned char c);
+
+  std::vector<uint32_t> length_, link_, first_edge_;
+  std::vector<uint32_t> edge_to_, edge_next_;
+  std::vector<unsigned char> edge_byte_;
+  std::array<uint32_t, 256> start_edges_;
+  uint32_t last_ = 0;
+};
+
+// Watches a growing text for a set of strings known beforehand, with one
+// rolling hash per distinct length among them.
+class PatternWatch {
+ public:
+  explicit PatternWatch(const std::vector<std::string_view>& patterns);
+  // Reads text[from, text.size()); text[0, from) must be what came before.
+  void Feed(std::string_view text, size_t from);
+  // 1 when `s` has occurred in what was fed, 0 when it has not, -1 when `s`
+  // is not among the patterns.
+  int Seen(std::string_view s) const;
+  size_t Lengths() const { return lengths_.size(); }
+  // Windows whose hash matched a pattern of another text.
+  size_t Misses() const { return misses_; }
+
+ private:
+  struct Pattern {
+    std::string_view text;
+    uint64_t key;
+    bool seen = false;
+  };
+  struct Rolling {
+    size_t length;
+    uint64_t top;       // the base to the power length (to drop the oldest byte)
+    uint64_t hash = 0;  // of the last `length` bytes fed
+  };
+  static uint64_t Key(uint64_t hash, size_t length);
+  const Pattern* Find(std::string_view s) const;
+  void Check(uint64_t key, std::string_view window);
+
+  std::vector<Pattern> patterns_;
+  // Both indexed by the top bits of a key.
+  std::vector<uint32_t> table_;   // open addressing: pattern index + 1, 0 when free
+  std::vector<uint64_t> filter_;  // a clear bit: no pattern has a key there
+  size_t table_mask_ = 0;
+  unsigned table_shift_ = 63, filter_shift_ = 63;
+  std::vector<Rolling> lengths_;
+  size_t misses_ = 0;
+};
+
+class ListedText {
+ public:
+  // `joined` is the list (the record's field), empty to begin with; it is
+  // only to grow through Add.
+  explicit ListedText(std::string& joined);
+  ~ListedText();
+
+  // True when `entry` occurs in the list as InStr finds it.
+  bool Contains(std::string_view entry);
+  // Appends ", " (unless the list is empty), then `code` and a blank when
+  // `code` is given, then `entry`.
+  void Add(std::string_view entry, std::string_view code = {});
+
+  // True while the list searches its text directly and searching for `entry`
+  // would push the work of doing so past what a small report ever needs.
+  bool WantsForecast(std::string_view entry) const;
+  // The entries Contains will be asked about from now on (repeats and other
+  // entries allowed); switches to an index. The views must stay valid.
+  void Expect(const std::vector<std::string_view>& entries);
+
+ private:
+  void UseAutomaton();
+  void UseWatch();
+
+  std::string& joined_;
+  size_t direct_work_ = 0;
+  size_t fed_ = 0;  // bytes of joined_ the index has read
+  std::vector<std::string_view> expected_;
+  std::unique_ptr<PatternWatch> watch_;
+  std::unique_ptr<SuffixAutomaton> automaton_;
+};
+
+}  // namespace lirvo::reports

@@ -1,0 +1,129 @@
+#include "reports/listed_text.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+
+namespace lirvo::reports {
+namespace {
+
+// What the runtime answers: InStr(1, text, entry) > 0, where an empty text
+// contains nothing.
+bool Reference(const std::string& text, std::string_view entry) {
+  return !text.empty() && InStr(text, entry) > 0;
+}
+
+std::string RandomText(std::mt19937& rng, std::string_view alphabet, size_t max_length) {
+  std::string s(rng() % (max_length + 1), ' ');
+  for (char& c : s) c = alphabet[rng() % alphabet.size()];
+  return s;
+}
+
+// Entries from an alphabet of two letters, the comma and the blank, so that
+// matches across the ", " between entries and inside longer entries are
+// common. Each list is asked and grown as the parser does, searching
+// directly, watching the entries announced at some step (sometimes only some
+// of them), or with so many entry lengths announced that it takes the
+// automaton; every answer and every list must be the reference's.
+TEST(ListedText, SameAnswersAsInStrOnTheJoinedText) {
+  enum Way { kDirect, kWatch, kPartialWatch, kAutomaton };
+  std::mt19937 rng(11);
+  for (int round = 0; round < 600; ++round) {
+    const size_t count = 1 + rng() % 120;
+    const size_t max_length = 1 + rng() % 9;
+    std::vector<std::string> entries, codes;
+    for (size_t i = 0; i < count; ++i) {
+      entries.push_back(RandomText(rng, "ab, ", max_length));
+      codes.push_back(rng() % 4 == 0 ? RandomText(rng, "ab,", 3) : "");
+    }
+    const Way way = static_cast<Way>(round % 4);
+    const size_t announce_at = rng() % count;
+    std::vector<std::string> extra;  // announced but never asked
+    if (way == kAutomaton) {
+      for (size_t n = 20; n < 60; ++n) extra.push_back(std::string(n, 'a'));
+    }
+
+    std::string joined, reference;
+    ListedText list(joined);
+    for (size_t i = 0; i < count; ++i) {
+      if (way != kDirect && i == announce_at) {
+        std::vector<std::string_view> coming(extra.begin(), extra.end());
+        for (size_t j = i; j < count; ++j) {
+          if (way != kPartialWatch || j % 2 == 0) coming.push_back(entries[j]);
+        }
+        list.Expect(coming);
+      }
+      const bool want = Reference(reference, entries[i]);
+      ASSERT_EQ(list.Contains(entries[i]), want) << "round " << round << " entry " << i << " ["
+                                                 << entries[i] << "] in [" << reference << "]";
+      if (!want) {
+        list.Add(entries[i], codes[i]);
+        if (!reference.empty()) reference += ", ";
+        if (!codes[i].empty()) reference += codes[i] + " ";
+        reference += entries[i];
+      }
+      ASSERT_EQ(joined, reference) << "round " << round;
+    }
+  }
+}
+
+TEST(ListedText, EmptyTextAndEmptyEntry) {
+  std::string joined;
+  ListedText list(joined);
+  EXPECT_FALSE(list.Contains(""));  // InStr(1, "", "") = 0
+  list.Add("", "90.27");
+  EXPECT_EQ(joined, "90.27 ");
+  EXPECT_TRUE(list.Contains(""));  // InStr(1, "x", "") = 1
+  EXPECT_TRUE(list.Contains("27 "));
+  list.Add("X");
+  EXPECT_TRUE(list.Contains(" , X"));
+  EXPECT_FALSE(list.Contains(",  X"));
+}
+
+// The Thue-Morse word of length 2048 and its complement have the same
+// polynomial hash modulo 2^64 for every odd base: the watch must compare the
+// bytes and not take one for the other.
+TEST(PatternWatch, EqualHashOfDifferentTextsIsNoMatch) {
+  std::string word = "a";
+  while (word.size() < 2048) {
+    std::string complement = word;
+    for (char& c : complement) c = c == 'a' ? 'b' : 'a';
+    word += complement;
+  }
+  std::string complement = word;
+  for (char& c : complement) c = c == 'a' ? 'b' : 'a';
+
+  PatternWatch watch({complement, "ab"});
+  watch.Feed(word, 0);
+  EXPECT_EQ(watch.Misses(), 1u);
+  EXPECT_EQ(watch.Seen(complement), 0);
+  EXPECT_EQ(watch.Seen("ab"), 1);
+  EXPECT_EQ(watch.Seen("ba"), -1);  // not a pattern
+  const std::string both = word + complement;
+  watch.Feed(both, word.size());
+  EXPECT_EQ(watch.Seen(complement), 1);
+}
+
+TEST(SuffixAutomaton, EverySubstringAndNothingElse) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 50; ++round) {
+    SuffixAutomaton automaton;
+    std::string text;
+    for (int step = 0; step < 20; ++step) {
+      const std::string more = RandomText(rng, "abc\xff", 12);
+      automaton.Extend(more);
+      text += more;
+      for (int probe = 0; probe < 40; ++probe) {
+        const std::string s = RandomText(rng, "abc\xff", 6);
+        ASSERT_EQ(automaton.Contains(s), text.find(s) != std::string::npos) << s << " in " << text;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace lirvo::reports
