@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -194,6 +195,11 @@ ExamLine ReadExamLine(std::string_view line, bool ascii) {
 // start of a line) to the end.
 void ComingExams(std::string_view piece, size_t from, std::vector<std::string_view>& codes,
                  std::vector<std::string_view>& labels) {
+  // An exam line takes at least six bytes with its line break; pages
+  // reserved and not used cost nothing.
+  const size_t most = std::min((piece.size() - from) / 6 + 1, kMaxReportLines);
+  codes.reserve(most);
+  labels.reserve(most);
   for (size_t begin = from;;) {
     bool high = false;
     const size_t end = scan::FindCrLfNotingHigh(piece, begin, high);
@@ -222,8 +228,8 @@ class ExamLists {
       // entries still to come.
       std::vector<std::string_view> codes, labels;
       ComingExams(piece, at, codes, labels);
-      codes_.Expect(codes);
-      labels_.Expect(labels);
+      codes_.Expect(std::move(codes));
+      labels_.Expect(std::move(labels));
     }
     if (!codes_.Contains(exam.code)) codes_.Add(exam.code);
     if (!labels_.Contains(exam.label)) {
@@ -320,6 +326,10 @@ bool ParseLabLine(std::string_view rest, LabValue& value) {
 }
 
 bool IsNomenclatureCode(std::string_view code) {
+  // No number begins with a letter (the common case of a code of letters).
+  if (!code.empty() && ((code[0] >= 'A' && code[0] <= 'Z') || (code[0] >= 'a' && code[0] <= 'z'))) {
+    return false;
+  }
   if (CharCount(code) <= 3) return false;
   std::string head;
   for (char c : Left(code, 3)) {

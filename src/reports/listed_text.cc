@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace lirvo::reports {
 namespace {
@@ -17,7 +18,9 @@ constexpr size_t kMaxRollingLengths = 16;
 // the rolling hashes take over again, whatever the number of lengths.
 constexpr size_t kAutomatonLimit = size_t{16} << 20;
 
-constexpr uint64_t kBase = 0x100000001B3ULL;  // odd: every byte counts
+// Odd, so every byte counts, and with its bits spread, so that entries that
+// differ only in their last characters land far apart in the table.
+constexpr uint64_t kBase = 0xD6E8FEB86659FD93ULL;
 constexpr uint64_t kMix = 0x9E3779B97F4A7C15ULL;
 constexpr uint64_t kLengthSalt = 0xC2B2AE3D27D4EB4FULL;
 
@@ -29,9 +32,21 @@ uint64_t Power(uint64_t base, size_t exponent) {
   return result;
 }
 
+constexpr uint64_t kBase2 = kBase * kBase;
+constexpr uint64_t kBase3 = kBase2 * kBase;
+constexpr uint64_t kBase4 = kBase2 * kBase2;
+
+// The sum of byte k times kBase to the power (size - 1 - k), four bytes a
+// step so that the multiplications overlap.
 uint64_t HashOf(std::string_view s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const size_t n = s.size();
   uint64_t h = 0;
-  for (char c : s) h = h * kBase + static_cast<unsigned char>(c);
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    h = h * kBase4 + (p[i] * kBase3 + p[i + 1] * kBase2) + (p[i + 2] * kBase + p[i + 3]);
+  }
+  for (; i < n; ++i) h = h * kBase + p[i];
   return h;
 }
 
@@ -128,48 +143,80 @@ uint64_t PatternWatch::Key(uint64_t hash, size_t length) {
   return (hash + length * kLengthSalt) * kMix;
 }
 
-PatternWatch::PatternWatch(const std::vector<std::string_view>& patterns) {
+uint64_t PatternWatch::Key(std::string_view s) { return Key(HashOf(s), s.size()); }
+
+PatternWatch::PatternWatch(const std::vector<std::string_view>& patterns) : asked_(patterns) {
   const unsigned table_bits = Log2Ceil(2 * patterns.size() + 2);
-  const unsigned filter_bits = std::clamp(Log2Ceil(32 * patterns.size()), 12u, 24u);
-  table_.assign(size_t{1} << table_bits, 0);
+  const unsigned filter_bits = std::clamp(Log2Ceil(16 * patterns.size()), 12u, 24u);
+  table_.assign(size_t{1} << table_bits, Slot{});
   table_mask_ = table_.size() - 1;
   table_shift_ = 64 - table_bits;
   filter_.assign((size_t{1} << filter_bits) / 64, 0);
   filter_shift_ = 64 - filter_bits;
+  distinct_.assign(patterns.size(), kNone);
   patterns_.reserve(patterns.size());
-  for (std::string_view s : patterns) {
-    if (s.empty() || Find(s) != nullptr) continue;
-    const uint64_t key = Key(HashOf(s), s.size());
+  std::vector<uint64_t> keys(patterns.size());
+  for (size_t i = 0; i < patterns.size(); ++i) keys[i] = Key(patterns[i]);
+  size_t last_length = 0;
+  constexpr size_t kAhead = 16;  // the table is bigger than the caches for many patterns
+  for (size_t i = 0; i < patterns.size(); ++i) {
+    if (i + kAhead < patterns.size()) {
+      __builtin_prefetch(&table_[keys[i + kAhead] >> table_shift_]);
+      __builtin_prefetch(&filter_[(keys[i + kAhead] >> filter_shift_) / 64]);
+    }
+    const std::string_view s = patterns[i];
+    if (s.empty()) continue;  // never asked: the list answers for ""
+    if (s.front() == ' ' || s.find(',') != std::string_view::npos) inside_entries_ = false;
+    const uint64_t key = keys[i];
     size_t slot = key >> table_shift_;
-    while (table_[slot] != 0) slot = (slot + 1) & table_mask_;
+    for (; table_[slot].index != 0; slot = (slot + 1) & table_mask_) {
+      if (table_[slot].low_key != static_cast<uint32_t>(key)) continue;
+      const Pattern& p = patterns_[table_[slot].index - 1];
+      if (p.key == key && p.text == s) {
+        distinct_[i] = table_[slot].index - 1;
+        break;
+      }
+    }
+    if (distinct_[i] != kNone) continue;
     patterns_.push_back({s, key});
-    table_[slot] = static_cast<uint32_t>(patterns_.size());
+    table_[slot] = {static_cast<uint32_t>(patterns_.size()), static_cast<uint32_t>(key)};
+    distinct_[i] = static_cast<uint32_t>(patterns_.size() - 1);
     const uint64_t bit = key >> filter_shift_;
     filter_[bit / 64] |= uint64_t{1} << (bit % 64);
-    if (std::none_of(lengths_.begin(), lengths_.end(),
+    if (s.size() != last_length &&
+        std::none_of(lengths_.begin(), lengths_.end(),
                      [&](const Rolling& r) { return r.length == s.size(); })) {
       lengths_.push_back({s.size(), Power(kBase, s.size())});
     }
+    last_length = s.size();
   }
 }
 
-const PatternWatch::Pattern* PatternWatch::Find(std::string_view s) const {
-  const uint64_t key = Key(HashOf(s), s.size());
-  for (size_t slot = key >> table_shift_; table_[slot] != 0; slot = (slot + 1) & table_mask_) {
-    const Pattern& p = patterns_[table_[slot] - 1];
-    if (p.key == key && p.text == s) return &p;
+uint32_t PatternWatch::Find(std::string_view s, uint64_t key) const {
+  for (size_t slot = key >> table_shift_; table_[slot].index != 0;
+       slot = (slot + 1) & table_mask_) {
+    if (table_[slot].low_key != static_cast<uint32_t>(key)) continue;
+    const Pattern& p = patterns_[table_[slot].index - 1];
+    if (p.key == key && p.text == s) return table_[slot].index - 1;
   }
-  return nullptr;
+  return kNone;
 }
 
-int PatternWatch::Seen(std::string_view s) const {
-  const Pattern* p = Find(s);
-  return p == nullptr ? -1 : (p->seen ? 1 : 0);
+int PatternWatch::Seen(std::string_view s, size_t at) const {
+  uint32_t index = kNone;
+  if (at < asked_.size() && asked_[at].data() == s.data() && asked_[at].size() == s.size()) {
+    index = distinct_[at];
+  } else if (!s.empty()) {
+    index = Find(s, Key(s));
+  }
+  return index == kNone ? -1 : (patterns_[index].seen ? 1 : 0);
 }
 
 void PatternWatch::Check(uint64_t key, std::string_view window) {
-  for (size_t slot = key >> table_shift_; table_[slot] != 0; slot = (slot + 1) & table_mask_) {
-    Pattern& p = patterns_[table_[slot] - 1];
+  for (size_t slot = key >> table_shift_; table_[slot].index != 0;
+       slot = (slot + 1) & table_mask_) {
+    if (table_[slot].low_key != static_cast<uint32_t>(key)) continue;
+    Pattern& p = patterns_[table_[slot].index - 1];
     if (p.key != key || p.seen) continue;
     if (p.text == window) {
       p.seen = true;
@@ -179,12 +226,12 @@ void PatternWatch::Check(uint64_t key, std::string_view window) {
   }
 }
 
-void PatternWatch::Feed(std::string_view text, size_t from) {
+void PatternWatch::Feed(std::string_view text) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   for (Rolling& r : lengths_) {
     const size_t length = r.length;
     uint64_t h = r.hash;
-    for (size_t i = from; i < text.size(); ++i) {
+    for (size_t i = fed_; i < text.size(); ++i) {
       h = h * kBase + bytes[i];
       if (i >= length) h -= bytes[i - length] * r.top;
       if (i + 1 < length) continue;
@@ -194,6 +241,39 @@ void PatternWatch::Feed(std::string_view text, size_t from) {
     }
     r.hash = h;
   }
+  fed_ = text.size();
+}
+
+void PatternWatch::FeedEntry(std::string_view text, size_t from, size_t asked) {
+  // The window the entry ends with is the pattern it was asked as.
+  size_t known = text.size() - from + 1;  // an offset no window has
+  if (asked < asked_.size() && distinct_[asked] != kNone) {
+    patterns_[distinct_[asked]].seen = true;
+    known = text.size() - from - asked_[asked].size();
+  }
+  if (!inside_entries_) {
+    Feed(text);
+    return;
+  }
+  const std::string_view entry = text.substr(from);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(entry.data());
+  for (const Rolling& r : lengths_) {
+    const size_t length = r.length;
+    if (length > entry.size()) continue;
+    if (known == 0 && length == entry.size()) continue;  // the one window is known
+    uint64_t h = 0;
+    for (size_t i = 0; i < entry.size(); ++i) {
+      h = h * kBase + bytes[i];
+      if (i >= length) h -= bytes[i - length] * r.top;
+      if (i + 1 < length) continue;
+      const size_t start = i + 1 - length;
+      if (start == known && length == entry.size() - known) continue;
+      const uint64_t key = Key(h, length);
+      const uint64_t bit = key >> filter_shift_;
+      if ((filter_[bit / 64] >> (bit % 64)) & 1) Check(key, entry.substr(start, length));
+    }
+  }
+  fed_ = text.size();
 }
 
 // --- ListedText ---
@@ -205,10 +285,11 @@ bool ListedText::WantsForecast(std::string_view entry) const {
   return !watch_ && !automaton_ && direct_work_ + joined_.size() * entry.size() > kDirectBudget;
 }
 
-void ListedText::Expect(const std::vector<std::string_view>& entries) {
-  expected_ = entries;
+void ListedText::Expect(std::vector<std::string_view> entries) {
+  expected_ = std::move(entries);
+  next_ = 0;
   std::vector<size_t> lengths;
-  for (std::string_view e : entries) {
+  for (std::string_view e : expected_) {
     if (lengths.size() > kMaxRollingLengths) break;
     if (std::find(lengths.begin(), lengths.end(), e.size()) == lengths.end()) {
       lengths.push_back(e.size());
@@ -224,7 +305,7 @@ void ListedText::Expect(const std::vector<std::string_view>& entries) {
 void ListedText::UseWatch() {
   automaton_.reset();
   watch_ = std::make_unique<PatternWatch>(expected_);
-  fed_ = 0;
+  watch_->Feed(joined_);
 }
 
 void ListedText::UseAutomaton() {
@@ -234,15 +315,20 @@ void ListedText::UseAutomaton() {
 }
 
 bool ListedText::Contains(std::string_view entry) {
+  // The expected entry this question is, when it is one.
+  asked_ = next_ < expected_.size() && expected_[next_].data() == entry.data() &&
+                   expected_[next_].size() == entry.size()
+               ? next_
+               : PatternWatch::kNoPattern;
+  ++next_;
   if (joined_.empty()) return false;  // InStr finds nothing in an empty text
   if (entry.empty()) return true;     // and "" at the start of any other
   if (automaton_ && joined_.size() > kAutomatonLimit) UseWatch();
-  if (watch_) {
-    watch_->Feed(joined_, fed_);
-    fed_ = joined_.size();
-    // Equal hashes of different texts are rare by chance; many mean a text
-    // made to collide: the automaton is not fooled by it.
-    if (watch_->Misses() > 1024 + fed_ / 16 && joined_.size() <= kAutomatonLimit) UseAutomaton();
+  // Equal hashes of different texts are rare by chance; many mean a text
+  // made to collide: the automaton is not fooled by it.
+  if (watch_ && watch_->Misses() > 1024 + joined_.size() / 16 &&
+      joined_.size() <= kAutomatonLimit) {
+    UseAutomaton();
   }
   if (automaton_) {
     automaton_->Extend(std::string_view(joined_).substr(fed_));
@@ -250,7 +336,7 @@ bool ListedText::Contains(std::string_view entry) {
     return automaton_->Contains(entry);
   }
   if (watch_) {
-    const int seen = watch_->Seen(entry);
+    const int seen = watch_->Seen(entry, asked_);
     if (seen >= 0) return seen == 1;
   } else {
     direct_work_ += joined_.size() * entry.size();
@@ -260,8 +346,14 @@ bool ListedText::Contains(std::string_view entry) {
 
 void ListedText::Add(std::string_view entry, std::string_view code) {
   if (!joined_.empty()) joined_.append(", ");
+  const size_t from = joined_.size();
   if (!code.empty()) joined_.append(code).append(" ");
   joined_.append(entry);
+  if (watch_) {
+    const bool was_asked =
+        asked_ != PatternWatch::kNoPattern && expected_[asked_].data() == entry.data();
+    watch_->FeedEntry(joined_, from, was_asked ? asked_ : PatternWatch::kNoPattern);
+  }
 }
 
 }  // namespace lirvo::reports

@@ -54,21 +54,39 @@ class SuffixAutomaton {
   uint32_t last_ = 0;
 };
 
-// Watches a growing text for a set of strings known beforehand, with one
-// rolling hash per distinct length among them.
+// Watches a list joined with ", " as it grows for the entries that will be
+// asked about, known beforehand ("patterns", in the order they will be
+// asked), with one rolling hash per distinct length among them. A window
+// whose hash is a pattern's is compared byte by byte before the pattern
+// counts as seen.
+//
+// When no pattern holds a "," or begins with a blank, a pattern can only
+// occur inside one entry of the list (a window that reaches into a ", "
+// holds its comma or begins with its blank), so only the windows inside each
+// new entry are read; and the pattern that the new entry ends with is seen
+// without any hashing.
 class PatternWatch {
  public:
+  static constexpr size_t kNoPattern = static_cast<size_t>(-1);
+
+  // The views must stay valid, and `patterns` with them.
   explicit PatternWatch(const std::vector<std::string_view>& patterns);
-  // Reads text[from, text.size()); text[0, from) must be what came before.
-  void Feed(std::string_view text, size_t from);
+  // Reads text[Fed(), text.size()) with windows anywhere: text[0, Fed()) must
+  // be what came before.
+  void Feed(std::string_view text);
+  // Reads the entry just added at text[from, text.size()) (after its ", "),
+  // which ends with pattern number `asked` (kNoPattern when it does not).
+  void FeedEntry(std::string_view text, size_t from, size_t asked);
+  size_t Fed() const { return fed_; }
   // 1 when `s` has occurred in what was fed, 0 when it has not, -1 when `s`
-  // is not among the patterns.
-  int Seen(std::string_view s) const;
-  size_t Lengths() const { return lengths_.size(); }
+  // is not among the patterns. `at`: the number of the pattern `s` is, when
+  // known (a shortcut), else kNoPattern.
+  int Seen(std::string_view s, size_t at = kNoPattern) const;
   // Windows whose hash matched a pattern of another text.
   size_t Misses() const { return misses_; }
 
  private:
+  static constexpr uint32_t kNone = UINT32_MAX;
   struct Pattern {
     std::string_view text;
     uint64_t key;
@@ -79,17 +97,26 @@ class PatternWatch {
     uint64_t top;       // the base to the power length (to drop the oldest byte)
     uint64_t hash = 0;  // of the last `length` bytes fed
   };
+  static uint64_t Key(std::string_view s);
   static uint64_t Key(uint64_t hash, size_t length);
-  const Pattern* Find(std::string_view s) const;
+  uint32_t Find(std::string_view s, uint64_t key) const;
   void Check(uint64_t key, std::string_view window);
 
-  std::vector<Pattern> patterns_;
+  const std::vector<std::string_view>& asked_;  // the patterns in order
+  std::vector<uint32_t> distinct_;              // of each of asked_: its index in patterns_
+  std::vector<Pattern> patterns_;               // one per distinct text
   // Both indexed by the top bits of a key.
-  std::vector<uint32_t> table_;   // open addressing: pattern index + 1, 0 when free
+  struct Slot {
+    uint32_t index = 0;  // in patterns_, plus 1; 0 when free
+    uint32_t low_key = 0;
+  };
+  std::vector<Slot> table_;       // open addressing
   std::vector<uint64_t> filter_;  // a clear bit: no pattern has a key there
   size_t table_mask_ = 0;
   unsigned table_shift_ = 63, filter_shift_ = 63;
   std::vector<Rolling> lengths_;
+  bool inside_entries_ = true;  // no pattern can straddle a ", "
+  size_t fed_ = 0;
   size_t misses_ = 0;
 };
 
@@ -111,7 +138,7 @@ class ListedText {
   bool WantsForecast(std::string_view entry) const;
   // The entries Contains will be asked about from now on (repeats and other
   // entries allowed); switches to an index. The views must stay valid.
-  void Expect(const std::vector<std::string_view>& entries);
+  void Expect(std::vector<std::string_view> entries);
 
  private:
   void UseAutomaton();
@@ -119,7 +146,9 @@ class ListedText {
 
   std::string& joined_;
   size_t direct_work_ = 0;
-  size_t fed_ = 0;  // bytes of joined_ the index has read
+  size_t fed_ = 0;   // bytes of joined_ the automaton has read
+  size_t next_ = 0;  // the number of the expected entry Contains should be asked next
+  size_t asked_ = PatternWatch::kNoPattern;  // the one it was last asked, if it was
   std::vector<std::string_view> expected_;
   std::unique_ptr<PatternWatch> watch_;
   std::unique_ptr<SuffixAutomaton> automaton_;

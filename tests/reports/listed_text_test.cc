@@ -25,19 +25,21 @@ std::string RandomText(std::mt19937& rng, std::string_view alphabet, size_t max_
 
 // Entries from an alphabet of two letters, the comma and the blank, so that
 // matches across the ", " between entries and inside longer entries are
-// common. Each list is asked and grown as the parser does, searching
-// directly, watching the entries announced at some step (sometimes only some
-// of them), or with so many entry lengths announced that it takes the
-// automaton; every answer and every list must be the reference's.
+// common; or without the comma, when only matches inside one entry are
+// possible and the list reads only the entries. Each list is asked and grown as the parser does,
+// searching directly, watching the entries announced at some step (sometimes only some of them), or
+// with so many entry lengths announced that it takes the automaton; every answer and every list
+// must be the reference's.
 TEST(ListedText, SameAnswersAsInStrOnTheJoinedText) {
   enum Way { kDirect, kWatch, kPartialWatch, kAutomaton };
   std::mt19937 rng(11);
   for (int round = 0; round < 600; ++round) {
     const size_t count = 1 + rng() % 120;
     const size_t max_length = 1 + rng() % 9;
+    const std::string_view alphabet = round / 4 % 2 == 0 ? "ab, " : "a b";
     std::vector<std::string> entries, codes;
     for (size_t i = 0; i < count; ++i) {
-      entries.push_back(RandomText(rng, "ab, ", max_length));
+      entries.emplace_back(Trim(RandomText(rng, alphabet, max_length)));
       codes.push_back(rng() % 4 == 0 ? RandomText(rng, "ab,", 3) : "");
     }
     const Way way = static_cast<Way>(round % 4);
@@ -97,14 +99,15 @@ TEST(PatternWatch, EqualHashOfDifferentTextsIsNoMatch) {
   std::string complement = word;
   for (char& c : complement) c = c == 'a' ? 'b' : 'a';
 
-  PatternWatch watch({complement, "ab"});
-  watch.Feed(word, 0);
+  const std::vector<std::string_view> patterns = {complement, "ab"};
+  PatternWatch watch(patterns);
+  watch.Feed(word);
   EXPECT_EQ(watch.Misses(), 1u);
   EXPECT_EQ(watch.Seen(complement), 0);
   EXPECT_EQ(watch.Seen("ab"), 1);
   EXPECT_EQ(watch.Seen("ba"), -1);  // not a pattern
   const std::string both = word + complement;
-  watch.Feed(both, word.size());
+  watch.Feed(both);
   EXPECT_EQ(watch.Seen(complement), 1);
 }
 
