@@ -11,43 +11,21 @@ namespace {
 // summed over the searches, stay below this: far above any real report, far
 // below a second of work.
 constexpr size_t kDirectBudget = size_t{1} << 20;
-// More distinct entry lengths than this and rolling one hash per length costs
-// more than the automaton.
-constexpr size_t kMaxRollingLengths = 16;
+// More distinct entry lengths than this and reading the windows of every
+// length costs more than the automaton.
+constexpr size_t kMaxWatchedLengths = 16;
 // The automaton takes some forty bytes per byte of text; past this much text
-// the rolling hashes take over again, whatever the number of lengths.
+// the watch takes over again, whatever the number of lengths.
 constexpr size_t kAutomatonLimit = size_t{16} << 20;
 
-// Odd, so every byte counts, and with its bits spread, so that entries that
-// differ only in their last characters land far apart in the table.
-constexpr uint64_t kBase = 0xD6E8FEB86659FD93ULL;
-constexpr uint64_t kMix = 0x9E3779B97F4A7C15ULL;
-constexpr uint64_t kLengthSalt = 0xC2B2AE3D27D4EB4FULL;
+constexpr uint64_t kMix1 = 0x9E3779B97F4A7C15ULL;
+constexpr uint64_t kMix2 = 0xC2B2AE3D27D4EB4FULL;
+constexpr uint64_t kMix3 = 0xD6E8FEB86659FD93ULL;
 
-uint64_t Power(uint64_t base, size_t exponent) {
-  uint64_t result = 1;
-  for (; exponent != 0; exponent >>= 1, base *= base) {
-    if (exponent & 1) result *= base;
-  }
-  return result;
-}
-
-constexpr uint64_t kBase2 = kBase * kBase;
-constexpr uint64_t kBase3 = kBase2 * kBase;
-constexpr uint64_t kBase4 = kBase2 * kBase2;
-
-// The sum of byte k times kBase to the power (size - 1 - k), four bytes a
-// step so that the multiplications overlap.
-uint64_t HashOf(std::string_view s) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  const size_t n = s.size();
-  uint64_t h = 0;
-  size_t i = 0;
-  for (; i + 4 <= n; i += 4) {
-    h = h * kBase4 + (p[i] * kBase3 + p[i + 1] * kBase2) + (p[i + 2] * kBase + p[i + 3]);
-  }
-  for (; i < n; ++i) h = h * kBase + p[i];
-  return h;
+uint64_t Load8(const char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
 }
 
 unsigned Log2Ceil(size_t n) {
@@ -139,11 +117,25 @@ bool SuffixAutomaton::Contains(std::string_view s) const {
 
 // --- PatternWatch ---
 
-uint64_t PatternWatch::Key(uint64_t hash, size_t length) {
-  return (hash + length * kLengthSalt) * kMix;
+uint64_t PatternWatch::Key(std::string_view s) {
+  const size_t n = s.size();
+  uint64_t first = 0, middle = 0, last = 0;
+  if (n >= 8) {
+    first = Load8(s.data());
+    middle = Load8(s.data() + (n - 8) / 2);
+    last = Load8(s.data() + n - 8);
+  } else {
+    std::memcpy(&first, s.data(), n);
+  }
+  uint64_t h = (first ^ n) * kMix1;
+  h = (h ^ (h >> 29) ^ middle) * kMix2;
+  h = (h ^ (h >> 31) ^ last) * kMix3;
+  return h ^ (h >> 32);
 }
 
-uint64_t PatternWatch::Key(std::string_view s) { return Key(HashOf(s), s.size()); }
+bool PatternWatch::TooManyMisses(size_t read) const {
+  return !complete_ || misses_ > 1024 + read / 16;
+}
 
 PatternWatch::PatternWatch(const std::vector<std::string_view>& patterns) : asked_(patterns) {
   const unsigned table_bits = Log2Ceil(2 * patterns.size() + 2);
@@ -160,6 +152,10 @@ PatternWatch::PatternWatch(const std::vector<std::string_view>& patterns) : aske
   size_t last_length = 0;
   constexpr size_t kAhead = 16;  // the table is bigger than the caches for many patterns
   for (size_t i = 0; i < patterns.size(); ++i) {
+    if (misses_ > 1024 + i) {  // keys made to collide: give up
+      complete_ = false;
+      return;
+    }
     if (i + kAhead < patterns.size()) {
       __builtin_prefetch(&table_[keys[i + kAhead] >> table_shift_]);
       __builtin_prefetch(&filter_[(keys[i + kAhead] >> filter_shift_) / 64]);
@@ -172,10 +168,12 @@ PatternWatch::PatternWatch(const std::vector<std::string_view>& patterns) : aske
     for (; table_[slot].index != 0; slot = (slot + 1) & table_mask_) {
       if (table_[slot].low_key != static_cast<uint32_t>(key)) continue;
       const Pattern& p = patterns_[table_[slot].index - 1];
-      if (p.key == key && p.text == s) {
+      if (p.key != key) continue;
+      if (p.text == s) {
         distinct_[i] = table_[slot].index - 1;
         break;
       }
+      ++misses_;
     }
     if (distinct_[i] != kNone) continue;
     patterns_.push_back({s, key});
@@ -184,9 +182,8 @@ PatternWatch::PatternWatch(const std::vector<std::string_view>& patterns) : aske
     const uint64_t bit = key >> filter_shift_;
     filter_[bit / 64] |= uint64_t{1} << (bit % 64);
     if (s.size() != last_length &&
-        std::none_of(lengths_.begin(), lengths_.end(),
-                     [&](const Rolling& r) { return r.length == s.size(); })) {
-      lengths_.push_back({s.size(), Power(kBase, s.size())});
+        std::find(lengths_.begin(), lengths_.end(), s.size()) == lengths_.end()) {
+      lengths_.push_back(s.size());
     }
     last_length = s.size();
   }
@@ -226,52 +223,39 @@ void PatternWatch::Check(uint64_t key, std::string_view window) {
   }
 }
 
+void PatternWatch::CheckWindows(std::string_view text, size_t from, size_t length, size_t skip) {
+  for (size_t start = from; start + length <= text.size(); ++start) {
+    if (start == skip) continue;
+    const std::string_view window = text.substr(start, length);
+    const uint64_t key = Key(window);
+    const uint64_t bit = key >> filter_shift_;
+    if ((filter_[bit / 64] >> (bit % 64)) & 1) Check(key, window);
+  }
+}
+
 void PatternWatch::Feed(std::string_view text) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  for (Rolling& r : lengths_) {
-    const size_t length = r.length;
-    uint64_t h = r.hash;
-    for (size_t i = fed_; i < text.size(); ++i) {
-      h = h * kBase + bytes[i];
-      if (i >= length) h -= bytes[i - length] * r.top;
-      if (i + 1 < length) continue;
-      const uint64_t key = Key(h, length);
-      const uint64_t bit = key >> filter_shift_;
-      if ((filter_[bit / 64] >> (bit % 64)) & 1) Check(key, text.substr(i + 1 - length, length));
-    }
-    r.hash = h;
+  for (size_t length : lengths_) {
+    // The windows that end in the new bytes.
+    const size_t from = fed_ >= length ? fed_ - length + 1 : 0;
+    CheckWindows(text, from, length, text.size());
   }
   fed_ = text.size();
 }
 
 void PatternWatch::FeedEntry(std::string_view text, size_t from, size_t asked) {
   // The window the entry ends with is the pattern it was asked as.
-  size_t known = text.size() - from + 1;  // an offset no window has
+  size_t known = text.size();  // where that window starts; no window starts at the end
   if (asked < asked_.size() && distinct_[asked] != kNone) {
     patterns_[distinct_[asked]].seen = true;
-    known = text.size() - from - asked_[asked].size();
+    known = text.size() - asked_[asked].size();
   }
   if (!inside_entries_) {
     Feed(text);
     return;
   }
-  const std::string_view entry = text.substr(from);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(entry.data());
-  for (const Rolling& r : lengths_) {
-    const size_t length = r.length;
-    if (length > entry.size()) continue;
-    if (known == 0 && length == entry.size()) continue;  // the one window is known
-    uint64_t h = 0;
-    for (size_t i = 0; i < entry.size(); ++i) {
-      h = h * kBase + bytes[i];
-      if (i >= length) h -= bytes[i - length] * r.top;
-      if (i + 1 < length) continue;
-      const size_t start = i + 1 - length;
-      if (start == known && length == entry.size() - known) continue;
-      const uint64_t key = Key(h, length);
-      const uint64_t bit = key >> filter_shift_;
-      if ((filter_[bit / 64] >> (bit % 64)) & 1) Check(key, entry.substr(start, length));
-    }
+  for (size_t length : lengths_) {
+    const bool known_length = known < text.size() && length == text.size() - known;
+    CheckWindows(text, from, length, known_length ? known : text.size());
   }
   fed_ = text.size();
 }
@@ -290,12 +274,12 @@ void ListedText::Expect(std::vector<std::string_view> entries) {
   next_ = 0;
   std::vector<size_t> lengths;
   for (std::string_view e : expected_) {
-    if (lengths.size() > kMaxRollingLengths) break;
+    if (lengths.size() > kMaxWatchedLengths) break;
     if (std::find(lengths.begin(), lengths.end(), e.size()) == lengths.end()) {
       lengths.push_back(e.size());
     }
   }
-  if (lengths.size() > kMaxRollingLengths && joined_.size() <= kAutomatonLimit) {
+  if (lengths.size() > kMaxWatchedLengths && joined_.size() <= kAutomatonLimit) {
     UseAutomaton();
   } else {
     UseWatch();
@@ -326,8 +310,7 @@ bool ListedText::Contains(std::string_view entry) {
   if (automaton_ && joined_.size() > kAutomatonLimit) UseWatch();
   // Equal hashes of different texts are rare by chance; many mean a text
   // made to collide: the automaton is not fooled by it.
-  if (watch_ && watch_->Misses() > 1024 + joined_.size() / 16 &&
-      joined_.size() <= kAutomatonLimit) {
+  if (watch_ && watch_->TooManyMisses(joined_.size()) && joined_.size() <= kAutomatonLimit) {
     UseAutomaton();
   }
   if (automaton_) {

@@ -56,15 +56,18 @@ class SuffixAutomaton {
 
 // Watches a list joined with ", " as it grows for the entries that will be
 // asked about, known beforehand ("patterns", in the order they will be
-// asked), with one rolling hash per distinct length among them. A window
-// whose hash is a pattern's is compared byte by byte before the pattern
-// counts as seen.
+// asked). Each window of the new text as long as some pattern gets a key made
+// of its length and three eight-byte samples (its whole text up to sixteen
+// bytes); a window whose key is a pattern's is compared byte by byte before
+// the pattern counts as seen. Equal keys of different texts ("misses") cost
+// a comparison each; many of them mean text made to collide, and the list
+// then turns to the automaton.
 //
 // When no pattern holds a "," or begins with a blank, a pattern can only
 // occur inside one entry of the list (a window that reaches into a ", "
 // holds its comma or begins with its blank), so only the windows inside each
 // new entry are read; and the pattern that the new entry ends with is seen
-// without any hashing.
+// without reading it.
 class PatternWatch {
  public:
   static constexpr size_t kNoPattern = static_cast<size_t>(-1);
@@ -82,8 +85,10 @@ class PatternWatch {
   // is not among the patterns. `at`: the number of the pattern `s` is, when
   // known (a shortcut), else kNoPattern.
   int Seen(std::string_view s, size_t at = kNoPattern) const;
-  // Windows whose hash matched a pattern of another text.
-  size_t Misses() const { return misses_; }
+  // True when equal keys of different texts have cost too much for a text of
+  // `read` bytes, or so much while the patterns were taken that the watch
+  // gave up; then it is not to be asked any more.
+  bool TooManyMisses(size_t read) const;
 
  private:
   static constexpr uint32_t kNone = UINT32_MAX;
@@ -92,15 +97,12 @@ class PatternWatch {
     uint64_t key;
     bool seen = false;
   };
-  struct Rolling {
-    size_t length;
-    uint64_t top;       // the base to the power length (to drop the oldest byte)
-    uint64_t hash = 0;  // of the last `length` bytes fed
-  };
   static uint64_t Key(std::string_view s);
-  static uint64_t Key(uint64_t hash, size_t length);
   uint32_t Find(std::string_view s, uint64_t key) const;
   void Check(uint64_t key, std::string_view window);
+  // Checks the windows of `length` bytes that start from `from` on, but the
+  // one that starts at `skip`.
+  void CheckWindows(std::string_view text, size_t from, size_t length, size_t skip);
 
   const std::vector<std::string_view>& asked_;  // the patterns in order
   std::vector<uint32_t> distinct_;              // of each of asked_: its index in patterns_
@@ -114,8 +116,9 @@ class PatternWatch {
   std::vector<uint64_t> filter_;  // a clear bit: no pattern has a key there
   size_t table_mask_ = 0;
   unsigned table_shift_ = 63, filter_shift_ = 63;
-  std::vector<Rolling> lengths_;
-  bool inside_entries_ = true;  // no pattern can straddle a ", "
+  std::vector<size_t> lengths_;  // of the patterns, each once
+  bool complete_ = true;         // every pattern is in the table
+  bool inside_entries_ = true;   // no pattern can straddle a ", "
   size_t fed_ = 0;
   size_t misses_ = 0;
 };
