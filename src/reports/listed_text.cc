@@ -14,9 +14,6 @@ constexpr size_t kDirectBudget = size_t{1} << 20;
 // More distinct entry lengths than this and reading the windows of every
 // length costs more than the automaton.
 constexpr size_t kMaxWatchedLengths = 16;
-// The automaton takes some forty bytes per byte of text; past this much text
-// the watch takes over again, whatever the number of lengths.
-constexpr size_t kAutomatonLimit = size_t{16} << 20;
 
 constexpr uint64_t kMix1 = 0x9E3779B97F4A7C15ULL;
 constexpr uint64_t kMix2 = 0xC2B2AE3D27D4EB4FULL;
@@ -262,7 +259,8 @@ void PatternWatch::FeedEntry(std::string_view text, size_t from, size_t asked) {
 
 // --- ListedText ---
 
-ListedText::ListedText(std::string& joined) : joined_(joined) {}
+ListedText::ListedText(std::string& joined, size_t automaton_limit)
+    : joined_(joined), automaton_limit_(automaton_limit) {}
 ListedText::~ListedText() = default;
 
 bool ListedText::WantsForecast(std::string_view entry) const {
@@ -279,7 +277,7 @@ void ListedText::Expect(std::vector<std::string_view> entries) {
       lengths.push_back(e.size());
     }
   }
-  if (lengths.size() > kMaxWatchedLengths && joined_.size() <= kAutomatonLimit) {
+  if (lengths.size() > kMaxWatchedLengths && joined_.size() <= automaton_limit_) {
     UseAutomaton();
   } else {
     UseWatch();
@@ -307,10 +305,10 @@ bool ListedText::Contains(std::string_view entry) {
   ++next_;
   if (joined_.empty()) return false;  // InStr finds nothing in an empty text
   if (entry.empty()) return true;     // and "" at the start of any other
-  if (automaton_ && joined_.size() > kAutomatonLimit) UseWatch();
+  if (automaton_ && joined_.size() > automaton_limit_) UseWatch();
   // Equal hashes of different texts are rare by chance; many mean a text
   // made to collide: the automaton is not fooled by it.
-  if (watch_ && watch_->TooManyMisses(joined_.size()) && joined_.size() <= kAutomatonLimit) {
+  if (watch_ && watch_->TooManyMisses(joined_.size()) && joined_.size() <= automaton_limit_) {
     UseAutomaton();
   }
   if (automaton_) {

@@ -10,14 +10,15 @@
 // squared; ListedText keeps the same answers at a cost linear in the report:
 //
 //  - while the lists are small it searches the text directly;
-//  - once that grows costly it is told the entries still to come (Expect),
-//    rolls a hash over every new byte of the text for each length those
-//    entries have, and marks an entry as seen when a window equal to it
-//    (compared byte by byte) goes by;
-//  - when the entries to come have too many different lengths, or the hash
-//    keeps meeting equal values of different texts, it builds a suffix
-//    automaton over the text instead, which answers for any entry in time
-//    proportional to its length.
+//  - once that grows costly it is told the entries still to come (Expect)
+//    and watches the new text for them (PatternWatch): each window of the
+//    text as long as one of them is looked up by a key, and an entry counts
+//    as seen when a window equal to it (compared byte by byte) goes by;
+//  - when the entries to come have too many different lengths, or keys keep
+//    matching different texts, it builds a suffix automaton over the text
+//    instead, which answers for any entry in time proportional to its
+//    length; past kAutomatonLimit bytes of text it goes back to the watch,
+//    to keep memory in bounds.
 #pragma once
 
 #include <array>
@@ -125,9 +126,14 @@ class PatternWatch {
 
 class ListedText {
  public:
+  // The automaton takes some thirty bytes per byte of text; past this much
+  // text the watch takes over again, whatever the number of lengths (slower
+  // then, but in little memory).
+  static constexpr size_t kAutomatonLimit = size_t{4} << 20;
+
   // `joined` is the list (the record's field), empty to begin with; it is
   // only to grow through Add.
-  explicit ListedText(std::string& joined);
+  explicit ListedText(std::string& joined, size_t automaton_limit = kAutomatonLimit);
   ~ListedText();
 
   // True when `entry` occurs in the list as InStr finds it.
@@ -148,6 +154,7 @@ class ListedText {
   void UseWatch();
 
   std::string& joined_;
+  const size_t automaton_limit_;
   size_t direct_work_ = 0;
   size_t fed_ = 0;   // bytes of joined_ the automaton has read
   size_t next_ = 0;  // the number of the expected entry Contains should be asked next

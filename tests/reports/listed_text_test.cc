@@ -26,10 +26,11 @@ std::string RandomText(std::mt19937& rng, std::string_view alphabet, size_t max_
 // Entries from an alphabet of two letters, the comma and the blank, so that
 // matches across the ", " between entries and inside longer entries are
 // common; or without the comma, when only matches inside one entry are
-// possible and the list reads only the entries. Each list is asked and grown as the parser does,
-// searching directly, watching the entries announced at some step (sometimes only some of them), or
-// with so many entry lengths announced that it takes the automaton; every answer and every list
-// must be the reference's.
+// possible and the list reads only the entries. Each list is asked and grown
+// as the parser does: searching directly, watching the entries announced at
+// some step (sometimes only some of them), or with so many entry lengths
+// announced that it takes the automaton (and, past a limit, the watch
+// again). Every answer and every list must be the reference's.
 TEST(ListedText, SameAnswersAsInStrOnTheJoinedText) {
   enum Way { kDirect, kWatch, kPartialWatch, kAutomaton };
   std::mt19937 rng(11);
@@ -50,7 +51,9 @@ TEST(ListedText, SameAnswersAsInStrOnTheJoinedText) {
     }
 
     std::string joined, reference;
-    ListedText list(joined);
+    // Some of the lists that take the automaton outgrow it and go back to
+    // the watch.
+    ListedText list(joined, round % 8 == 3 ? 150 : ListedText::kAutomatonLimit);
     for (size_t i = 0; i < count; ++i) {
       if (way != kDirect && i == announce_at) {
         std::vector<std::string_view> coming(extra.begin(), extra.end());
