@@ -192,7 +192,7 @@ ExamLine ReadExamLine(std::string_view line, bool ascii) {
 }
 
 // The codes and labels of the "#04#" lines of `piece` from byte `from` (the
-// start of a line) to the end.
+// start of a line) on.
 void ComingExams(std::string_view piece, size_t from, std::vector<std::string_view>& codes,
                  std::vector<std::string_view>& labels) {
   // An exam line takes at least six bytes with its line break; pages
@@ -200,7 +200,9 @@ void ComingExams(std::string_view piece, size_t from, std::vector<std::string_vi
   const size_t most = std::min((piece.size() - from) / 6 + 1, kMaxReportLines);
   codes.reserve(most);
   labels.reserve(most);
-  for (size_t begin = from;;) {
+  // A report of more lines than kMaxReportLines is no report: no need to
+  // look further.
+  for (size_t begin = from, lines = 0; lines < kMaxReportLines; ++lines) {
     bool high = false;
     const size_t end = scan::FindCrLfNotingHigh(piece, begin, high);
     const std::string_view line =

@@ -76,19 +76,6 @@ TEST(ListedText, SameAnswersAsInStrOnTheJoinedText) {
   }
 }
 
-TEST(ListedText, EmptyTextAndEmptyEntry) {
-  std::string joined;
-  ListedText list(joined);
-  EXPECT_FALSE(list.Contains(""));  // InStr(1, "", "") = 0
-  list.Add("", "90.27");
-  EXPECT_EQ(joined, "90.27 ");
-  EXPECT_TRUE(list.Contains(""));  // InStr(1, "x", "") = 1
-  EXPECT_TRUE(list.Contains("27 "));
-  list.Add("X");
-  EXPECT_TRUE(list.Contains(" , X"));
-  EXPECT_FALSE(list.Contains(",  X"));
-}
-
 // Keys sample a long text: texts that differ only between the samples get
 // the same key. The watch must compare the bytes and not take one for the
 // other; and a list asked about many such texts gives the same answers.
