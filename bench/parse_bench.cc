@@ -3,6 +3,11 @@
 // markers of the same text. Bundles of 1, 10 and 100 MB of demo reports
 // (CR LF) show that the cost grows linearly; the ratios to the baseline are
 // printed at the end.
+//
+// A single long report of distinct "#04#" exam lines is weighed against a
+// report of the same size made of text lines: the test "is this code or label
+// already listed" must not make the exam lines cost more than a few times the
+// text.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -58,6 +63,33 @@ void ParseAll(benchmark::State& state, Layout layout) {
 void BM_ParseInline(benchmark::State& state) { ParseAll(state, Layout::Inline); }
 void BM_ParseLines(benchmark::State& state) { ParseAll(state, Layout::Lines); }
 
+// One report: a header, then `lines` body lines, each the same length. Exam
+// lines carry distinct codes and labels; with `exams` false the same lines
+// carry the "#03#" marker instead, which makes them text lines.
+std::string LongReport(int64_t lines, bool exams) {
+  std::string piece(64, ' ');
+  char line[64];
+  for (int64_t i = 0; i < lines; ++i) {
+    std::snprintf(line, sizeof line, "\r\n%sC%07lld ESAME DI LABORATORIO NUMERO %07lld",
+                  exams ? "#04#" : "#03#", static_cast<long long>(i), static_cast<long long>(i));
+    piece += line;
+  }
+  return piece;
+}
+
+void ParseLongReport(benchmark::State& state, bool exams) {
+  const std::string piece = LongReport(state.range(0), exams);
+  lirvo::reports::ReportRecord record;
+  for (auto _ : state) {
+    const bool ok = lirvo::reports::ParseReport(piece, Layout::Inline, record);
+    benchmark::DoNotOptimize(ok);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(piece.size()));
+}
+
+void BM_ExamLines(benchmark::State& state) { ParseLongReport(state, true); }
+void BM_TextLines(benchmark::State& state) { ParseLongReport(state, false); }
+
 void BM_CountMarkers(benchmark::State& state) {
   const std::string& text = Bundle(state.range(0));
   const std::string_view view = text;
@@ -81,11 +113,20 @@ BENCHMARK(BM_CountMarkers)
     ->Arg(100)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5);
+BENCHMARK(BM_ExamLines)
+    ->Arg(8000)
+    ->Arg(16000)
+    ->Arg(32000)
+    ->Arg(32765)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5);
+BENCHMARK(BM_TextLines)->Arg(32000)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // Prints the usual table, then each parse's time over the baseline's at the
 // same size, and each parse's cost per byte at 100 MB against 10 MB. Both use
 // the fastest of the repetitions in CPU time, steadier than wall time on a
-// shared machine.
+// shared machine. Last, the long report of exam lines over the one of text
+// lines.
 class RatioReporter : public lirvo::bench::FastestReporter {
  public:
   void PrintRatios() const override {
@@ -106,6 +147,10 @@ class RatioReporter : public lirvo::bench::FastestReporter {
         std::printf("%s: cost per byte at 100 MB / at 10 MB = %.2f\n", name,
                     (t100 / bytes100) / (t10 / bytes10));
       }
+    }
+    const double text = Fastest("BM_TextLines/32000");
+    if (text > 0) {
+      std::printf("32000 lines: exam lines/text lines %.2f\n", Fastest("BM_ExamLines/32000") / text);
     }
   }
 };

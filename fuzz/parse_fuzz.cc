@@ -19,6 +19,28 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
+// The exam lists as adding each "#04#" code and label unless InStr finds it
+// in the list joined so far (an empty list holding nothing) gives them.
+void CheckExamLists(std::string_view piece, const lirvo::reports::ReportRecord& record) {
+  std::string codes, labels;
+  const auto lines = lirvo::Split(piece, "\r\n");
+  for (size_t i = 1; i < lines.size(); ++i) {
+    if (lines[i].substr(0, 4) != "#04#") continue;
+    const std::string_view code = lirvo::Trim(lirvo::Mid(lines[i], 5, 8));
+    const std::string_view label = lirvo::Trim(lirvo::Mid(lines[i], 13));
+    if (codes.empty() || lirvo::InStr(codes, code) == 0) {
+      if (!codes.empty()) codes += ", ";
+      codes += code;
+    }
+    if (labels.empty() || lirvo::InStr(labels, label) == 0) {
+      if (!labels.empty()) labels += ", ";
+      if (lirvo::reports::IsNomenclatureCode(code)) labels.append(code).append(" ");
+      labels += label;
+    }
+  }
+  Check(record.ExamCodes == codes && record.ExamDescriptions == labels);
+}
+
 void ParseBoth(std::string_view piece) {
   using lirvo::reports::Layout;
   lirvo::reports::ReportRecord record;
@@ -26,6 +48,7 @@ void ParseBoth(std::string_view piece) {
     const bool ok = lirvo::reports::ParseReport(piece, layout, record);
     if (!ok) Check(record.Body.empty() && record.PatientCode.empty());
     if (ok) Check(record.Kind == "S" || record.Kind == "L");
+    if (ok) CheckExamLists(piece, record);
   }
 }
 

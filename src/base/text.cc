@@ -89,6 +89,8 @@ std::string_view Trim(std::string_view s) { return RTrim(LTrim(s)); }
 
 size_t InStr(std::string_view haystack, std::string_view needle, size_t start) {
   if (start == 0) start = 1;
+  // An empty text contains nothing, not even the empty text.
+  if (haystack.empty()) return 0;
   size_t from = Advance(haystack, 0, start - 1);
   if (CharCount(haystack.substr(0, from)) < start - 1) return 0;
   if (needle.empty()) return start;

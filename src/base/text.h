@@ -35,7 +35,8 @@ std::string_view LTrim(std::string_view s);
 std::string_view RTrim(std::string_view s);
 
 // 1-based character position of the first `needle` at or after character
-// `start`, or 0. An empty needle is found at `start` (when start <= len + 1).
+// `start`, or 0. An empty needle is found at `start` (when start <= len + 1);
+// an empty haystack contains nothing.
 size_t InStr(std::string_view haystack, std::string_view needle, size_t start = 1);
 // The same without regard to letter case.
 size_t InStrText(std::string_view haystack, std::string_view needle, size_t start = 1);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -9,6 +11,7 @@
 
 #include "base/dates.h"
 #include "base/text.h"
+#include "reports/listed_text.h"
 #include "reports/scan.h"
 
 namespace lirvo::reports {
@@ -178,20 +181,67 @@ void ReadHeaderDate(std::string_view field, std::string& out) {
       .append(lirvo::Mid(field, 5, 4));
 }
 
-void AddExamLine(std::string_view line, bool ascii, ReportRecord& r) {
+// The fields of a "#04#" line: columns 5-12 and 13 on, trimmed.
+struct ExamLine {
+  std::string_view code, label;
+};
+
+ExamLine ReadExamLine(std::string_view line, bool ascii) {
   const Columns cols(line, ascii);
-  const std::string_view code = TrimBlanks(cols.Mid(5, 8));
-  const std::string_view label = TrimBlanks(cols.From(13));
-  if (r.ExamCodes.find(code) == std::string::npos) {
-    if (!r.ExamCodes.empty()) r.ExamCodes.append(", ");
-    r.ExamCodes.append(code);
-  }
-  if (r.ExamDescriptions.find(label) == std::string::npos) {
-    if (!r.ExamDescriptions.empty()) r.ExamDescriptions.append(", ");
-    if (IsNomenclatureCode(code)) r.ExamDescriptions.append(code).append(" ");
-    r.ExamDescriptions.append(label);
+  return {TrimBlanks(cols.Mid(5, 8)), TrimBlanks(cols.From(13))};
+}
+
+// The codes and labels of the "#04#" lines of `piece` from byte `from` (the
+// start of a line) on.
+void ComingExams(std::string_view piece, size_t from, std::vector<std::string_view>& codes,
+                 std::vector<std::string_view>& labels) {
+  // An exam line takes at least six bytes with its line break; pages
+  // reserved and not used cost nothing.
+  const size_t most = std::min((piece.size() - from) / 6 + 1, kMaxReportLines);
+  codes.reserve(most);
+  labels.reserve(most);
+  // A report of more lines than kMaxReportLines is no report: no need to
+  // look further.
+  for (size_t begin = from, lines = 0; lines < kMaxReportLines; ++lines) {
+    bool high = false;
+    const size_t end = scan::FindCrLfNotingHigh(piece, begin, high);
+    const std::string_view line =
+        piece.substr(begin, (end == scan::kNotFound ? piece.size() : end) - begin);
+    if (scan::StartsWith4(line, "#04#")) {
+      const ExamLine exam = ReadExamLine(line, !high);
+      codes.push_back(exam.code);
+      labels.push_back(exam.label);
+    }
+    if (end == scan::kNotFound) return;
+    begin = end + kCrLf.size();
   }
 }
+
+// ExamCodes and ExamDescriptions as they grow: an entry is added unless it
+// already occurs in its list.
+class ExamLists {
+ public:
+  explicit ExamLists(ReportRecord& r) : codes_(r.ExamCodes), labels_(r.ExamDescriptions) {}
+
+  // Adds the exam line that starts at byte `at` of `piece`.
+  void Add(std::string_view piece, size_t at, const ExamLine& exam) {
+    if (codes_.WantsForecast(exam.code) || labels_.WantsForecast(exam.label)) {
+      // A report with many exam lines: the lists index themselves for the
+      // entries still to come.
+      std::vector<std::string_view> codes, labels;
+      ComingExams(piece, at, codes, labels);
+      codes_.Expect(std::move(codes));
+      labels_.Expect(std::move(labels));
+    }
+    if (!codes_.Contains(exam.code)) codes_.Add(exam.code);
+    if (!labels_.Contains(exam.label)) {
+      labels_.Add(exam.label, IsNomenclatureCode(exam.code) ? exam.code : std::string_view());
+    }
+  }
+
+ private:
+  ListedText codes_, labels_;
+};
 
 void ClearParsedFields(ReportRecord& r) {
   r.PatientCode.clear();
@@ -214,6 +264,7 @@ bool ParsePiece(std::string_view piece, Layout layout, ReportRecord& r, int& lab
   ReadHeaderDate(header.Mid(39, 8), r.ReportDate);
   ReadHeaderDate(header.Mid(57, 8), r.CheckInDate);
 
+  ExamLists exams(r);
   bool lab = false;
   size_t lines = 1;
   bool high = false;
@@ -226,7 +277,7 @@ bool ParsePiece(std::string_view piece, Layout layout, ReportRecord& r, int& lab
     const std::string_view line =
         piece.substr(begin, (pos == scan::kNotFound ? piece.size() : pos) - begin);
     if (scan::StartsWith4(line, "#04#")) {
-      AddExamLine(line, !high, r);
+      exams.Add(piece, begin, ReadExamLine(line, !high));
     } else if (scan::StartsWith4(line, "#05#")) {
       if (!lab) r.Kind.assign("L");
       lab = true;
@@ -277,6 +328,10 @@ bool ParseLabLine(std::string_view rest, LabValue& value) {
 }
 
 bool IsNomenclatureCode(std::string_view code) {
+  // No number begins with a letter (the common case of a code of letters).
+  if (!code.empty() && ((code[0] >= 'A' && code[0] <= 'Z') || (code[0] >= 'a' && code[0] <= 'z'))) {
+    return false;
+  }
   if (CharCount(code) <= 3) return false;
   std::string head;
   for (char c : Left(code, 3)) {

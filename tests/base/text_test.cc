@@ -45,6 +45,8 @@ TEST(TextTest, InStrGivesOneBasedCharacterPositions) {
   EXPECT_EQ(InStr("abc", ""), 1u);
   EXPECT_EQ(InStr("abc", "", 4), 4u);
   EXPECT_EQ(InStr("abc", "", 5), 0u);
+  EXPECT_EQ(InStr("", ""), 0u);
+  EXPECT_EQ(InStr("", "a"), 0u);
   EXPECT_EQ(InStrText("Città di ROMA", "roma"), 10u);
   EXPECT_EQ(InStrText("PERCHÉ", "ché"), 4u);
 }

@@ -179,6 +179,70 @@ TEST(ParseReport, ExamCodesAndLabelsAreKeptOnceBySubstring) {
   EXPECT_EQ(r.Body, "");
 }
 
+TEST(ParseReport, ExamEntriesAlreadyListedAnywhereInTheJoinedText) {
+  const struct {
+    std::string lines, codes, labels;
+  } cases[] = {
+      // A code straddling the ", " between two listed codes, one inside a
+      // longer code, one inside a code and the separator.
+      {"#04#A       UNO\r\n#04#B       DUE\r\n#04#A, B    TRE\r\n#04#B, C\r\n#04#, B", "A, B, B, C",
+       "UNO, DUE, TRE"},
+      // A label found across the separator and after the code in front of it.
+      {"#04#88.73.5 ECO\r\n#04#X       ECO, 88\r\n#04#Y       5 ECO\r\n#04#Z       ECO, E",
+       "88.73.5, X, Y, Z", "88.73.5 ECO, ECO, 88"},
+      // A blank label is added to an empty list (with its code in front for
+      // a nomenclature code), and never to a list that holds something.
+      {"#04#88.73.5\r\n#04#90.27   GLUCOSIO\r\n#04#ECOADD", "88.73.5, 90.27, ECOADD",
+       "88.73.5 , 90.27 GLUCOSIO"},
+      {"#04#ECOADD\r\n#04#90.27   GLUCOSIO\r\n#04#90.16", "ECOADD, 90.27, 90.16", "90.27 GLUCOSIO"},
+      // A blank code at the start adds nothing visible, and the next code
+      // comes without a separator.
+      {"#04#        SENZA CODICE\r\n#04#90.27   GLUCOSIO", "90.27", "SENZA CODICE, 90.27 GLUCOSIO"},
+  };
+  for (const auto& c : cases) {
+    const ReportRecord r = Parse(Header("X") + "\r\n" + c.lines, Layout::Inline);
+    EXPECT_EQ(r.ExamCodes, c.codes) << c.lines;
+    EXPECT_EQ(r.ExamDescriptions, c.labels) << c.lines;
+  }
+}
+
+// Reports of hundreds of exam lines with codes and labels of a few
+// characters, so that entries often occur inside or across listed ones, in
+// rounds with few label lengths and with many: both lists must be what adding
+// each entry unless InStr finds it in the joined list gives.
+TEST(ParseReport, ManyExamLinesListedAsInStrFindsThem) {
+  std::mt19937 rng(3);
+  auto random_text = [&](std::string_view alphabet, size_t length) {
+    std::string s(length, ' ');
+    for (char& ch : s) ch = alphabet[rng() % alphabet.size()];
+    return s;
+  };
+  for (int round = 0; round < 24; ++round) {
+    const bool few_lengths = round % 2 == 0;
+    std::string piece = Header("X");
+    std::string codes, labels;
+    const size_t lines = 150 + rng() % 300;
+    for (size_t i = 0; i < lines; ++i) {
+      const std::string raw_code = random_text("9.1, ", rng() % 9);
+      const std::string raw_label = few_lengths ? random_text("ab;", rng() % 2 == 0 ? 12 : 20)
+                                                : random_text("ab ,", rng() % 40);
+      piece += "\r\n#04#" + Pad(raw_code, 8) + raw_label;
+      const std::string code(Trim(raw_code)), label(Trim(raw_label));
+      if (codes.empty() || InStr(codes, code) == 0) {
+        codes += (codes.empty() ? "" : ", ") + code;
+      }
+      if (labels.empty() || InStr(labels, label) == 0) {
+        if (!labels.empty()) labels += ", ";
+        if (IsNomenclatureCode(code)) labels += code + " ";
+        labels += label;
+      }
+    }
+    const ReportRecord r = Parse(piece, Layout::Lines);
+    ASSERT_EQ(r.ExamCodes, codes) << "round " << round;
+    ASSERT_EQ(r.ExamDescriptions, labels) << "round " << round;
+  }
+}
+
 TEST(ParseReport, LabLinesMakeTheKindEvenWhenRejected) {
   const struct {
     std::string line;
