@@ -6,6 +6,7 @@
 
 #include "base/cp1252.h"
 #include "base/runtime_error.h"
+#include "base/trap.h"
 
 namespace lirvo {
 namespace {
@@ -25,6 +26,7 @@ void WriteThenRename(FileSystem& fs, const std::string& path, std::string_view b
       if (fs.FileExists(temp)) fs.RemoveFile(temp);
     } catch (...) {
       // The temporary file stays behind; the target is intact either way.
+      ReportTrap("ReplaceFile");
     }
     throw;
   }
@@ -37,6 +39,7 @@ std::string ReadTextFile(FileSystem& fs, const std::string& path) {
     if (!fs.FileExists(path)) return "";
     return Cp1252ToUtf8(fs.ReadFile(path));
   } catch (...) {
+    ReportTrap("ReadTextFile");
     return "";
   }
 }
@@ -46,6 +49,7 @@ bool WriteTextFile(FileSystem& fs, const std::string& path, std::string_view tex
     ReplaceFile(fs, path, Utf8ToCp1252(text));
     return fs.FileExists(path);
   } catch (...) {
+    ReportTrap("WriteTextFile");
     return false;
   }
 }
@@ -54,7 +58,8 @@ void DeleteFileForced(FileSystem& fs, const std::string& path) {
   try {
     fs.RemoveFile(path);
   } catch (...) {
-    // Reports nothing, by design.
+    // Nothing for the caller, by design.
+    ReportTrap("DeleteFileForced");
   }
 }
 
@@ -62,6 +67,7 @@ bool FileExists(FileSystem& fs, const std::string& path) {
   try {
     return fs.FileExists(path);
   } catch (...) {
+    ReportTrap("FileExists");
     return false;
   }
 }
@@ -71,6 +77,7 @@ bool EnsureFolder(FileSystem& fs, const std::string& path) {
     if (!fs.DirectoryExists(path)) fs.MakeDirectory(path);
     return fs.DirectoryExists(path);
   } catch (...) {
+    ReportTrap("EnsureFolder");
     return false;
   }
 }

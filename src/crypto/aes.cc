@@ -8,6 +8,7 @@
 
 #include "base/cp1252.h"
 #include "base/files.h"
+#include "base/trap.h"
 #include "base/utf8.h"
 #include "crypto/base64.h"
 #include "crypto/rijndael.h"
@@ -214,6 +215,7 @@ std::optional<std::string> clsAES::TryDecryptData(std::string cipher) const {
     if (!DecipherContainer(cipher)) return std::nullopt;
     return cipher;
   } catch (...) {
+    ReportTrap("clsAES.TryDecryptData");
     return std::nullopt;
   }
 }
@@ -250,6 +252,7 @@ clsAES::FileOutcome clsAES::EncryptFileWithOutcome(const std::string& in_file,
     ReplaceFile(*fs_, out_file, container);
     return FileOutcome::kDone;
   } catch (...) {
+    ReportTrap("clsAES.EncryptFile");
     return FileOutcome::kFailed;
   }
 }
@@ -267,6 +270,7 @@ clsAES::FileOutcome clsAES::DecryptFileImpl(const std::string& in_file, const st
     ReplaceFile(*fs_, out_file, Utf16LeToCp1252(data));
     return FileOutcome::kDone;
   } catch (...) {
+    ReportTrap("clsAES.DecryptFile");
     return FileOutcome::kFailed;
   }
 }
@@ -295,6 +299,7 @@ clsAES::FileOutcome clsAES::DecryptFileToText(const std::string& in_file, std::s
     text = Utf16LeToUtf8(data);
     return FileOutcome::kDone;
   } catch (...) {
+    ReportTrap("clsAES.DecryptFileToText");
     return FileOutcome::kFailed;
   }
 }
@@ -316,6 +321,7 @@ std::string clsAES::Base64DecoderStringMIME(std::string_view data_in) const {
   try {
     return Cp1252ToUtf8(DecodeMimeBody(Utf8ToCp1252(data_in)));
   } catch (...) {
+    ReportTrap("clsAES.Base64DecoderStringMIME");
     return "";
   }
 }

@@ -9,6 +9,7 @@
 
 #include "base/dates.h"
 #include "base/text.h"
+#include "base/trap.h"
 #include "reports/scan.h"
 
 namespace lirvo::reports {
@@ -254,6 +255,7 @@ bool ParseReport(std::string_view piece, Layout layout, ReportRecord& record, in
   try {
     ok = ParsePiece(piece, layout, record, count);
   } catch (...) {  // out of memory, or anything else: the piece is skipped
+    ReportTrap("ParseReport");
     ok = false;
   }
   if (!ok) {

@@ -13,6 +13,7 @@
 #include "cli/script_runner.h"
 #include "controls/scripted_ui.h"
 #include "forms/frm_referti_lirvo.h"
+#include "plugin/module_state.h"
 #include "standin/standin_host.h"
 #include "support/temp_dir.h"
 
@@ -160,17 +161,18 @@ class MainWindowDriverTest : public ::testing::Test {
   MainWindowDriverTest()
       : ui_([this](const nlohmann::json& e) { events_.push_back(e.dump()); }),
         host_(std::make_shared<standin::StandinHost>(dir_.path(), ui_, RealFileSystem(), true)),
-        state_(plugin::Services{&ui_, &RealFileSystem(), nullptr, dir_.File("plugin")}),
-        driver_(state_) {
-    state_.HostApp = host_;
+        state_(plugin::ModuleState::Create(
+            plugin::Services{&ui_, &RealFileSystem(), nullptr, dir_.File("plugin")})),
+        driver_(state_->Windows()) {
+    state_->SetHostApp(host_);
     host_->Framework().SetCallHook([this](const std::string& call, std::vector<host::Variant>) {
       events_.push_back("host " + call);
     });
     driver_.SetProgressSink(
         [this](const nlohmann::ordered_json& j) { events_.push_back(j.dump()); });
-    window_ = std::make_shared<forms::frmRefertiLirvo>(state_);
-    state_.loaded_forms.push_back(window_);
-    window_->Form_Load();
+    state_->Windows().OpenMainWindow();
+    window_ = state_->Windows().MainReportsWindow();
+    events_.clear();
     const int64_t id = host_->Archive().AddPatient(
         {0, "ROSSI", "MARIO", "01/02/1950", "RSSMRA50B01H501X", "12345"});
     patient_id_ = std::to_string(id);
@@ -194,7 +196,7 @@ class MainWindowDriverTest : public ::testing::Test {
   std::vector<std::string> events_;
   ui::ScriptedUi ui_;
   std::shared_ptr<standin::StandinHost> host_;
-  plugin::ModuleState state_;
+  std::shared_ptr<plugin::ModuleState> state_;
   MainWindowDriver driver_;
   std::shared_ptr<forms::frmRefertiLirvo> window_;
   std::string patient_id_;
