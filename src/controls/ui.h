@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/product.h"
+
 namespace lirvo::ui {
 
 // Message-box styles (buttons plus icon) and answers, as the host's runtime
@@ -28,7 +30,7 @@ inline constexpr int kPointerDefault = 0;
 inline constexpr int kPointerHourglass = 11;
 
 // The title of every message box of the plug-in but the start-up failure.
-inline constexpr const char* kMsgTitle = "Clinora - Referti Lirvo";
+inline constexpr const char* kMsgTitle = kProductName;
 
 class ModalForm;
 

@@ -111,6 +111,20 @@ TEST_F(RunCommandTest, LinesThatCannotRunStopTheScript) {
   }
 }
 
+TEST_F(RunCommandTest, ATrappedErrorBecomesATranscriptObject) {
+  // A parameter without its name: Init traps error 91 and start-up fails.
+  std::ofstream(Install() + "/plugin/Config.xml")
+      << "<c name=\"P\"><parameters><parameter>/x</parameter></parameters></c>";
+  const Result r = Run("event registrazione 0\n");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out,
+            "{\"type\":\"trap\",\"where\":\"clsConfig.Init\",\"number\":91,\"description\":"
+            "\"Variabile oggetto o variabile del blocco With non impostata\"}\n"
+            "{\"type\":\"msgbox\",\"style\":16,\"title\":\"P\",\"text\":\"91 - Variabile oggetto o "
+            "variabile del blocco With non impostata\",\"answer\":1}\n");
+  EXPECT_EQ(r.err, "");
+}
+
 TEST_F(RunCommandTest, BadArgumentsAreUsageErrors) {
   Result missing = Lirvo({"run", "--install", Install(), dir_.File("nothing.lirvo")});
   EXPECT_EQ(missing.code, 2);

@@ -8,6 +8,7 @@
 #include "plugin/cls_config.h"
 #include "plugin/plugin_fixture.h"
 #include "standin/host_form.h"
+#include "support/runtime_error_matchers.h"
 #include "support/trap_recorder.h"
 
 namespace lirvo::plugin {
@@ -216,6 +217,17 @@ TEST_F(PluginTest, AWindowTheHostKeepsAfterFineIsInert) {
   EXPECT_EQ(window->Icon(), "");
   EXPECT_TRUE(host_->framework.calls.empty());
   EXPECT_EQ(ui_.beeps, 0);
+}
+
+TEST(ModuleStateTest, WhatIsMissingRaisesObjectNotSet) {
+  using test_support::ThrowsRuntimeError;
+  auto state = ModuleState::Create(Services{});
+  EXPECT_THAT([&] { state->UserInterface(); }, ThrowsRuntimeError(kErrObjectNotSet));
+  EXPECT_THAT([&] { state->Fs(); }, ThrowsRuntimeError(kErrObjectNotSet));
+  EXPECT_THAT([&] { state->GetClock(); }, ThrowsRuntimeError(kErrObjectNotSet));
+  EXPECT_THAT([&] { state->HostFramework(); }, ThrowsRuntimeError(kErrObjectNotSet));
+  EXPECT_THAT([&] { state->DocumentsFolder(); }, ThrowsRuntimeError(kErrObjectNotSet));
+  EXPECT_THAT([&] { state->SetDocumentsFolder("/x/"); }, ThrowsRuntimeError(kErrObjectNotSet));
 }
 
 // A host whose every member fails, with something other than a runtime error.
