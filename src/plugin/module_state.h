@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "base/clock.h"
 #include "base/file_system.h"
