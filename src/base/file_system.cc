@@ -6,28 +6,62 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <ctime>
 
+#include "base/file_error.h"
 #include "base/runtime_error.h"
 
 namespace lirvo {
 namespace {
 
-[[noreturn]] void ThrowErrno(int err) {
-  switch (err) {
-    case ENOENT:
-      throw RuntimeError(kErrFileNotFound);
-    case ENOTDIR:
-      throw RuntimeError(kErrPathNotFound);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      throw RuntimeError(kErrPermissionDenied);
-    case EEXIST:
-      throw RuntimeError(kErrFileExists);
+[[noreturn]] void ThrowErrno(int err, const std::string& path) { ThrowFileError(err, path); }
+
+// The kind of the file `st` describes.
+PathKind KindOfMode(mode_t mode) {
+  if (S_ISREG(mode)) return PathKind::kFile;
+  if (S_ISDIR(mode)) return PathKind::kFolder;
+  if (S_ISFIFO(mode)) return PathKind::kFifo;
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return PathKind::kDevice;
+  if (S_ISSOCK(mode)) return PathKind::kSocket;
+  return PathKind::kUnknown;
+}
+
+// Throws the FileError that says why a path of kind `kind` is no regular
+// file to replace.
+[[noreturn]] void ThrowNotReplaceable(PathKind kind, const std::string& path) {
+  switch (kind) {
+    case PathKind::kFolder:
+      throw FileError(kErrPathFileAccess, PathProblem::kIsFolder, path);
+    case PathKind::kFifo:
+      throw FileError(kErrPathFileAccess, PathProblem::kNotRegular, path, "a FIFO");
+    case PathKind::kDevice:
+      throw FileError(kErrPathFileAccess, PathProblem::kNotRegular, path, "a device");
+    case PathKind::kSocket:
+      throw FileError(kErrPathFileAccess, PathProblem::kNotRegular, path, "a socket");
+    case PathKind::kDanglingLink:
+      throw FileError(kErrPathFileAccess, PathProblem::kDanglingLink, path);
+    case PathKind::kUnderAFile:
+      throw FileError(kErrPathNotFound, PathProblem::kUnderAFile, path);
     default:
-      throw RuntimeError(kErrPathFileAccess);
+      throw FileError(kErrPathFileAccess, PathProblem::kNotRegular, path, "a symbolic link");
   }
+}
+
+// Refuses a path that holds something other than a regular file (symbolic
+// links included: the caller resolves them first).
+void RequireReplaceable(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT) return;
+    ThrowErrno(errno, path);
+  }
+  if (S_ISREG(st.st_mode)) return;
+  if (!S_ISLNK(st.st_mode)) ThrowNotReplaceable(KindOfMode(st.st_mode), path);
+  struct stat target;
+  const bool dangling = ::stat(path.c_str(), &target) != 0 && errno == ENOENT;
+  ThrowNotReplaceable(dangling ? PathKind::kDanglingLink : PathKind::kUnknown, path);
 }
 
 DateTime LocalTime(time_t t) {
@@ -51,12 +85,12 @@ class DiskFileSystem final : public FileSystem {
 
   std::string ReadFile(const std::string& path) override {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) ThrowErrno(errno);
+    if (fd < 0) ThrowErrno(errno, path);
     struct stat st;
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
       int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
       ::close(fd);
-      ThrowErrno(err);
+      ThrowErrno(err, path);
     }
     // Read the size the file has now, then probe for more with a small
     // buffer: a file that grew meanwhile (or reports size 0, like procfs) is
@@ -74,7 +108,7 @@ class DiskFileSystem final : public FileSystem {
         if (errno == EINTR) continue;
         int err = errno;
         ::close(fd);
-        ThrowErrno(err);
+        ThrowErrno(err, path);
       }
       if (r == 0) break;
       if (into_data) {
@@ -90,8 +124,7 @@ class DiskFileSystem final : public FileSystem {
   }
 
   void WriteFile(const std::string& path, std::string_view data) override {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) ThrowErrno(errno);
+    int fd = OpenForWriting(path);
     size_t done = 0;
     while (done < data.size()) {
       ssize_t w = ::write(fd, data.data() + done, data.size() - done);
@@ -99,37 +132,38 @@ class DiskFileSystem final : public FileSystem {
         if (errno == EINTR) continue;
         int err = errno;
         ::close(fd);
-        ThrowErrno(err);
+        ThrowErrno(err, path);
       }
       done += static_cast<size_t>(w);
     }
     if (::fsync(fd) != 0) {
       int err = errno;
       ::close(fd);
-      ThrowErrno(err);
+      ThrowErrno(err, path);
     }
-    if (::close(fd) != 0) ThrowErrno(errno);
+    if (::close(fd) != 0) ThrowErrno(errno, path);
   }
 
   void RenameFile(const std::string& from, const std::string& to) override {
-    if (::rename(from.c_str(), to.c_str()) != 0) ThrowErrno(errno);
+    RequireReplaceable(to);
+    if (::rename(from.c_str(), to.c_str()) != 0) ThrowErrno(errno, to);
     SyncFolder(std::string(FolderOf(to)));
   }
 
   void RemoveFile(const std::string& path) override {
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) ThrowErrno(errno);
-    if (S_ISDIR(st.st_mode)) ThrowErrno(EISDIR);
-    if (::unlink(path.c_str()) != 0) ThrowErrno(errno);
+    if (::lstat(path.c_str(), &st) != 0) ThrowErrno(errno, path);
+    if (S_ISDIR(st.st_mode)) ThrowErrno(EISDIR, path);
+    if (::unlink(path.c_str()) != 0) ThrowErrno(errno, path);
   }
 
   void MakeDirectory(const std::string& path) override {
-    if (::mkdir(path.c_str(), 0755) != 0) ThrowErrno(errno);
+    if (::mkdir(path.c_str(), 0755) != 0) ThrowErrno(errno, path);
   }
 
   std::vector<DirEntry> ListDirectory(const std::string& path) override {
     DIR* dir = ::opendir(path.c_str());
-    if (dir == nullptr) ThrowErrno(errno);
+    if (dir == nullptr) ThrowErrno(errno, path);
     std::vector<DirEntry> entries;
     while (struct dirent* e = ::readdir(dir)) {
       std::string name = e->d_name;
@@ -149,7 +183,63 @@ class DiskFileSystem final : public FileSystem {
     return static_cast<uint64_t>(st.st_size);
   }
 
+  PathKind KindOf(const std::string& path) override {
+    struct stat st;
+    if (!path.empty() && ::stat(path.c_str(), &st) == 0) return KindOfMode(st.st_mode);
+    const int err = path.empty() ? ENOENT : errno;
+    if (err == ENOTDIR) return PathKind::kUnderAFile;
+    if (err != ENOENT) return PathKind::kUnknown;
+    return ::lstat(path.c_str(), &st) == 0 ? PathKind::kDanglingLink : PathKind::kAbsent;
+  }
+
+  std::string WriteTarget(const std::string& path) override {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) {
+      if (errno == ENOENT) return path;
+      ThrowErrno(errno, path);
+    }
+    if (S_ISREG(st.st_mode)) return path;
+    if (!S_ISLNK(st.st_mode)) ThrowNotReplaceable(KindOfMode(st.st_mode), path);
+    // A link: the file it leads to is replaced, in that file's own folder.
+    const PathKind kind = KindOf(path);
+    if (kind != PathKind::kFile) ThrowNotReplaceable(kind, path);
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) == nullptr) ThrowErrno(errno, path);
+    return resolved;
+  }
+
  private:
+  // Opens `path` to be written from its start: created when absent, emptied
+  // when a regular file, refused when anything else (a symbolic link is not
+  // followed; a FIFO without a reader does not block the open).
+  static int OpenForWriting(const std::string& path) {
+    RequireReplaceable(path);
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      if (errno == ELOOP) ThrowNotReplaceable(PathKind::kUnknown, path);
+      if (errno == ENXIO) ThrowNotReplaceable(PathKind::kFifo, path);
+      ThrowErrno(errno, path);
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+      const int err = errno;
+      ::close(fd);
+      ThrowErrno(err, path);
+    }
+    if (!S_ISREG(st.st_mode)) {
+      ::close(fd);
+      ThrowNotReplaceable(KindOfMode(st.st_mode), path);
+    }
+    if (::ftruncate(fd, 0) != 0) {
+      const int err = errno;
+      ::close(fd);
+      ThrowErrno(err, path);
+    }
+    // Writes to a regular file never return EAGAIN; back to blocking anyway.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+  }
+
   // Makes a rename durable: the folder entry must reach the disk too.
   static void SyncFolder(const std::string& folder) {
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -169,6 +259,10 @@ FileSystem& RealFileSystem() {
 void FaultyFileSystem::FailOn(FsOp op, std::string path_part, int error_number, int skip,
                               int times) {
   rules_.push_back({op, std::move(path_part), error_number, skip, times});
+}
+
+void FaultyFileSystem::FailWithOsError(FsOp op, std::string path_part, int os_error) {
+  rules_.push_back({op, std::move(path_part), kErrPathFileAccess, 0, 0, os_error});
 }
 
 int FaultyFileSystem::Calls(FsOp op) const {
@@ -192,6 +286,7 @@ void FaultyFileSystem::Check(FsOp op, const std::string& path) {
     }
     if (rule.times < 0) continue;  // used up
     if (rule.times > 0 && --rule.times == 0) rule.times = -1;
+    if (rule.os_error != 0) ThrowFileError(rule.os_error, path);
     throw RuntimeError(rule.error_number);
   }
 }
@@ -235,6 +330,19 @@ std::vector<DirEntry> FaultyFileSystem::ListDirectory(const std::string& path) {
 std::optional<uint64_t> FaultyFileSystem::FileSize(const std::string& path) {
   return target_.FileSize(path);
 }
+
+PathKind FaultyFileSystem::KindOf(const std::string& path) { return target_.KindOf(path); }
+
+std::string FaultyFileSystem::WriteTarget(const std::string& path) {
+  return target_.WriteTarget(path);
+}
+
+PathKind FileSystem::KindOf(const std::string& path) {
+  if (FileExists(path)) return PathKind::kFile;
+  return DirectoryExists(path) ? PathKind::kFolder : PathKind::kAbsent;
+}
+
+std::string FileSystem::WriteTarget(const std::string& path) { return path; }
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
   std::string out(folder);

@@ -3,9 +3,14 @@
 // fails chosen operations on chosen paths, so tests can break a write, a
 // rename or a delete at a named step and check that no data was lost.
 //
-// Failures are thrown as RuntimeError with the runtime's numbers: 53 file not
-// found, 76 path not found, 70 permission denied, 75 path/file access error,
-// 58 file already exists.
+// Failures are thrown as FileError (a RuntimeError) with the runtime's
+// numbers: 53 file not found, 76 path not found, 70 permission denied, 75
+// path/file access error, 58 file already exists; the FileError also says
+// what is wrong with the path (disk full, read-only, a folder ...).
+//
+// The disk's WriteFile and RenameFile replace only regular files: a target
+// that is a folder, a FIFO, a device, a socket or a symbolic link is refused,
+// never turned into a regular file and never followed.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +31,19 @@ struct DirEntry {
   bool is_directory = false;
   uint64_t size = 0;
   DateTime modified;  // local time
+};
+
+// What a path names, symbolic links followed.
+enum class PathKind {
+  kAbsent,        // nothing there (its folder may be missing too)
+  kFile,          // a regular file
+  kFolder,        // a folder
+  kFifo,          // a FIFO or a pipe
+  kDevice,        // a character or block device
+  kSocket,        // a socket
+  kDanglingLink,  // a symbolic link that leads nowhere
+  kUnderAFile,    // a part of the path is a regular file
+  kUnknown,       // cannot be told (no permission to look)
 };
 
 enum class FsOp {
@@ -67,6 +85,16 @@ class FileSystem {
 
   // Size of a file, nothing when it cannot be read.
   virtual std::optional<uint64_t> FileSize(const std::string& path) = 0;
+
+  // What `path` names. This default knows only files and folders.
+  virtual PathKind KindOf(const std::string& path);
+
+  // The regular file that a write replacing `path` must replace: `path`
+  // itself when nothing is there or when it is a regular file, the regular
+  // file a symbolic link leads to (the link stays a link). Throws FileError
+  // for anything else: a folder, a FIFO, a device, a socket, a link to
+  // nothing or to one of those. This default returns `path`.
+  virtual std::string WriteTarget(const std::string& path);
 };
 
 // The process's file system on the disk.
@@ -81,6 +109,9 @@ class FaultyFileSystem final : public FileSystem {
   explicit FaultyFileSystem(FileSystem& target) : target_(target) {}
 
   void FailOn(FsOp op, std::string path_part, int error_number = 75, int skip = 0, int times = 0);
+  // As FailOn, but fails as the disk does on the operating system's error
+  // `os_error` (ENOSPC, EROFS ...): a FileError naming the path.
+  void FailWithOsError(FsOp op, std::string path_part, int os_error);
   void ClearFaults() { rules_.clear(); }
   // How many calls of `op` reached this file system (failed ones included).
   int Calls(FsOp op) const;
@@ -94,6 +125,8 @@ class FaultyFileSystem final : public FileSystem {
   void MakeDirectory(const std::string& path) override;
   std::vector<DirEntry> ListDirectory(const std::string& path) override;
   std::optional<uint64_t> FileSize(const std::string& path) override;
+  PathKind KindOf(const std::string& path) override;
+  std::string WriteTarget(const std::string& path) override;
 
  private:
   struct Rule {
@@ -102,6 +135,7 @@ class FaultyFileSystem final : public FileSystem {
     int error_number;
     int skip;
     int times;
+    int os_error = 0;
   };
   void Check(FsOp op, const std::string& path);
 

@@ -27,13 +27,22 @@ int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
   // CLI11 wants the arguments last to first.
   std::vector<std::string> reversed(args.rbegin(), args.rend());
+  int code = kExitOk;
   try {
     app.parse(reversed);
+    code = ctx.exit_code;
   } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e, out, err);
-    return code == 0 ? kExitOk : kExitUsage;
+    code = app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
   }
-  return ctx.exit_code;
+  return CheckOutput(out, err, code);
+}
+
+int CheckOutput(std::ostream& out, std::ostream& err, int code) {
+  out.flush();
+  if (out.good()) return code;
+  err << "lirvo: write error\n";
+  err.flush();
+  return code == kExitOk ? kExitFailure : code;
 }
 
 }  // namespace lirvo::cli

@@ -24,8 +24,14 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;  // the operation reported failure
 inline constexpr int kExitUsage = 2;    // bad arguments, missing or unreadable input
 
-// Runs `lirvo` with `args` (without the program name).
+// Runs `lirvo` with `args` (without the program name). Output that could not
+// be written (a full disk, /dev/full, a closed pipe) is an error: "lirvo:
+// write error" on `err`, and exit status 1 unless the command had failed
+// already.
 int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// Flushes `out` and gives `code`, or reports a write error as RunLirvo does.
+int CheckOutput(std::ostream& out, std::ostream& err, int code);
 
 // Each subcommand adds itself to the application.
 void AddParseCommand(CLI::App& app, Context& ctx);

@@ -12,7 +12,9 @@
 #include <tuple>
 
 #include "base/cp1252.h"
+#include "base/file_error.h"
 #include "base/file_system.h"
+#include "base/files.h"
 #include "cli/cli.h"
 #include "crypto/aes.h"
 #include "crypto/base64.h"
@@ -47,8 +49,9 @@ void WriteBytes(Context& ctx, const CryptoOptions& o, const std::string& bytes) 
   Succeed(ctx, o.raw ? bytes : Cp1252ToUtf8(bytes));
 }
 
-// Reports a file outcome; true when the operation was done.
-bool Report(Context& ctx, const std::string& command, const CryptoOptions& o, FileOutcome outcome) {
+// Reports a file outcome of `aes`; true when the operation was done.
+bool Report(Context& ctx, const std::string& command, const CryptoOptions& o, const clsAES& aes,
+            FileOutcome outcome) {
   switch (outcome) {
     case FileOutcome::kDone:
       return true;
@@ -62,30 +65,46 @@ bool Report(Context& ctx, const std::string& command, const CryptoOptions& o, Fi
     case FileOutcome::kNotCiphertext:
       Fail(ctx, command, o.in_file + ": not an encrypted file", kExitFailure);
       break;
+    case FileOutcome::kBadInput:
+      Fail(ctx, command, aes.FailureDetail(), kExitFailure);
+      break;
+    case FileOutcome::kTooLarge:
+      Fail(ctx, command,
+           o.in_file +
+               ": too large to encrypt (at most 1073741823 bytes: the container's "
+               "length field is a signed 32-bit count of two bytes per input byte)",
+           kExitFailure);
+      break;
     case FileOutcome::kFailed:
-      Fail(ctx, command, "cannot read " + o.in_file + " or write " + o.out_file, kExitFailure);
+      Fail(ctx, command,
+           aes.FailureDetail().empty() ? "cannot read " + o.in_file + " or write " + o.out_file
+                                       : aes.FailureDetail(),
+           kExitFailure);
       break;
   }
   return false;
 }
 
 void EncryptFile(const CryptoOptions& o, Context& ctx) {
-  if (Report(ctx, "encrypt-file", o,
-             clsAES().EncryptFileWithOutcome(o.in_file, o.out_file, o.overwrite))) {
+  const clsAES aes;
+  if (Report(ctx, "encrypt-file", o, aes,
+             aes.EncryptFileWithOutcome(o.in_file, o.out_file, o.overwrite))) {
     Succeed(ctx, "");
   }
 }
 
 void DecryptFile(const CryptoOptions& o, Context& ctx) {
-  if (Report(ctx, "decrypt-file", o,
-             clsAES().DecryptFileWithOutcome(o.in_file, o.out_file, o.overwrite))) {
+  const clsAES aes;
+  if (Report(ctx, "decrypt-file", o, aes,
+             aes.DecryptFileWithOutcome(o.in_file, o.out_file, o.overwrite))) {
     Succeed(ctx, "");
   }
 }
 
 void DecryptFileStr(const CryptoOptions& o, Context& ctx) {
+  const clsAES aes;
   std::string text;
-  if (Report(ctx, "decrypt-file-str", o, clsAES().DecryptFileToText(o.in_file, text))) {
+  if (Report(ctx, "decrypt-file-str", o, aes, aes.DecryptFileToText(o.in_file, text))) {
     Succeed(ctx, text);
   }
 }
@@ -108,12 +127,13 @@ void Base64DecodeText(const CryptoOptions& o, Context& ctx) {
 void MimeDecode(const CryptoOptions& o, Context& ctx) {
   std::string message;
   try {
-    if (!RealFileSystem().FileSize(o.in_file)) {
-      return Fail(ctx, "mime-decode", o.in_file + ": file not found", kExitUsage);
+    const PathKind kind = RealFileSystem().KindOf(o.in_file);
+    if (!IsReadableKind(kind)) {
+      return Fail(ctx, "mime-decode", o.in_file + ": " + DescribePathKind(kind), kExitUsage);
     }
     message = RealFileSystem().ReadFile(o.in_file);
-  } catch (const std::exception&) {
-    return Fail(ctx, "mime-decode", o.in_file + ": cannot read the file", kExitUsage);
+  } catch (const std::exception& e) {
+    return Fail(ctx, "mime-decode", DescribeFileFailure(e, o.in_file), kExitUsage);
   }
   const std::string body = crypto::DecodeMimeBody(message);
   if (body.empty() && !message.empty()) {

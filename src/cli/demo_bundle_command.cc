@@ -5,6 +5,8 @@
 #include <ostream>
 #include <string>
 
+#include "base/cp1252.h"
+#include "base/file_error.h"
 #include "base/file_system.h"
 #include "base/files.h"
 #include "cli/cli.h"
@@ -23,9 +25,10 @@ void RunDemoBundle(const DemoBundleArgs& a, Context& ctx) {
   demo::DemoBundleOptions options;
   options.reports = a.reports;
   options.seed = a.seed;
-  const std::string text = demo::MakeDemoBundle(options);
-  if (!WriteTextFile(RealFileSystem(), a.out, text)) {
-    ctx.err << "lirvo demo-bundle: " << a.out << ": cannot write the file\n";
+  try {
+    ReplaceFile(RealFileSystem(), a.out, Utf8ToCp1252(demo::MakeDemoBundle(options)));
+  } catch (const std::exception& e) {
+    ctx.err << "lirvo demo-bundle: " << DescribeFileFailure(e, a.out) << '\n';
     ctx.exit_code = kExitFailure;
     return;
   }
@@ -39,7 +42,8 @@ void AddDemoBundleCommand(CLI::App& app, Context& ctx) {
   auto args = std::make_shared<DemoBundleArgs>();
   CLI::App* cmd =
       app.add_subcommand("demo-bundle", "Write a demo report bundle for the demo patients");
-  cmd->add_option("OUT", args->out, "The bundle file to write (replaced when it exists)")
+  cmd->add_option("OUT", args->out,
+                  "The bundle file to write (a regular file, replaced when it exists)")
       ->required();
   cmd->add_option("--reports", args->reports, "Number of reports (default 40)")
       ->check(CLI::Range(size_t{1}, size_t{1000000}));

@@ -5,9 +5,11 @@
 // codes.
 #include <CLI/CLI.hpp>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
+#include "base/file_error.h"
 #include "base/file_system.h"
 #include "base/runtime_error.h"
 #include "cli/cli.h"
@@ -34,23 +36,30 @@ void RunInit(const InitArgs& a, Context& ctx) {
     ctx.exit_code = kExitFailure;
     return;
   }
+  // A failure half-way (a full disk, a read-only folder) removes what this run
+  // made, so a second try is not refused as an existing installation.
+  standin::LayoutRollback rollback(
+      fs, inst, a.demo ? standin::DemoBundleFiles(inst) : std::vector<std::string>{});
   try {
     standin::LayOutInstallation(
         fs, inst, a.force,
         a.demo ? standin::DemoTranscoding() : std::vector<standin::TranscodingEntry>{});
-    ctx.out << "installation laid out in " << inst.Root() << '\n';
+    std::optional<standin::DemoContent> demo;
     if (a.demo) {
       auto archive = standin::SqliteArchive::Open(inst.ArchiveFile(),
                                                   standin::SqliteArchive::OpenMode::kMustExist);
-      const auto demo = standin::InstallDemoContent(fs, inst, *archive, a.force);
-      ctx.out << demo.patients << " demo patients, " << demo.bundles.size() << " demo bundles in "
+      demo = standin::InstallDemoContent(fs, inst, *archive, a.force);
+    }
+    ctx.out << "installation laid out in " << inst.Root() << '\n';
+    if (demo) {
+      ctx.out << demo->patients << " demo patients, " << demo->bundles.size() << " demo bundles in "
               << inst.DocumentsFolder() << ", " << standin::DemoTranscoding().size()
               << " transcoding entries\n";
     }
     ctx.exit_code = kExitOk;
-  } catch (const RuntimeError& e) {
-    ctx.err << "lirvo init: " << inst.Root() << ": " << e.Number() << " - " << e.Description()
-            << '\n';
+  } catch (const std::exception& e) {
+    rollback.Undo();
+    ctx.err << "lirvo init: " << DescribeFileFailure(e, inst.Root()) << '\n';
     ctx.exit_code = kExitFailure;
   }
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_error.h"
 #include "base/file_system.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
@@ -158,12 +159,7 @@ void RunParse(const ParseOptions& o, Context& ctx) {
   try {
     text = reports::LoadBundleText(RealFileSystem(), o.file);
   } catch (const RuntimeError& e) {
-    ctx.err << "lirvo parse: " << o.file << ": "
-            << (e.Number() == kErrFileNotFound
-                    ? "file not found"
-                    : "cannot read the file (" + std::to_string(e.Number()) + " " +
-                          e.Description() + ")")
-            << '\n';
+    ctx.err << "lirvo parse: " << DescribeFileFailure(e, o.file) << '\n';
     ctx.exit_code = kExitUsage;
     return;
   } catch (const std::exception& e) {  // a file too large for the memory

@@ -1,4 +1,6 @@
 // lirvo run: a stand-in Clinora without a screen, driven by a script.
+#include <sys/stat.h>
+
 #include <CLI/CLI.hpp>
 #include <fstream>
 #include <iostream>
@@ -7,6 +9,8 @@
 
 #include "base/clock.h"
 #include "base/dates.h"
+#include "base/file_system.h"
+#include "base/files.h"
 #include "base/runtime_error.h"
 #include "cli/cli.h"
 #include "cli/script_runner.h"
@@ -16,27 +20,44 @@ namespace {
 
 struct RunOptions {
   std::string install = ".";
-  std::string clock;
+  std::optional<std::string> clock;
   std::string script;
 };
 
+// Why the script cannot be read, "" when it can be tried.
+std::string ScriptProblem(const std::string& script) {
+  if (script == "-") {
+    struct stat st;
+    if (::fstat(0, &st) != 0) return "the standard input is closed";
+    return S_ISDIR(st.st_mode) ? "the standard input is a folder" : "";
+  }
+  const PathKind kind = RealFileSystem().KindOf(script);
+  return IsReadableKind(kind) ? "" : script + ": " + DescribePathKind(kind);
+}
+
 void RunScript(const RunOptions& o, Context& ctx) {
   DateTime now = SystemClock().Now();
-  if (!o.clock.empty()) {
-    auto t = ParseDateTime(o.clock);
+  if (o.clock) {
+    auto t = ParseClock(*o.clock);
     if (!t) {
-      ctx.err << "lirvo run: --clock must read \"dd/mm/yyyy HH:NN:SS\"\n";
+      ctx.err << "lirvo run: --clock must read \"dd/mm/yyyy HH:NN:SS\", not \"" << *o.clock
+              << "\"\n";
       ctx.exit_code = kExitUsage;
       return;
     }
     now = *t;
+  }
+  if (const std::string problem = ScriptProblem(o.script); !problem.empty()) {
+    ctx.err << "lirvo run: cannot read the script: " << problem << '\n';
+    ctx.exit_code = kExitUsage;
+    return;
   }
   std::ifstream file;
   std::istream* script = &std::cin;
   if (o.script != "-") {
     file.open(o.script, std::ios::binary);
     if (!file) {
-      ctx.err << "lirvo run: " << o.script << ": cannot read the script\n";
+      ctx.err << "lirvo run: cannot read the script: " << o.script << '\n';
       ctx.exit_code = kExitUsage;
       return;
     }
@@ -52,6 +73,10 @@ void RunScript(const RunOptions& o, Context& ctx) {
     return;
   }
   ctx.exit_code = runner->Run(*script) == 0 ? kExitOk : kExitUsage;
+  if (script->bad()) {
+    ctx.err << "lirvo run: " << (o.script == "-" ? "the standard input" : o.script)
+            << ": cannot read the script (read error)\n";
+  }
 }
 
 }  // namespace

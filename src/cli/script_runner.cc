@@ -29,6 +29,8 @@ namespace {
 using Json = nlohmann::ordered_json;
 using Words = std::vector<std::string>;
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 // A line the script cannot run; its message goes into the transcript.
 struct ScriptError {
   std::string message;
@@ -114,6 +116,14 @@ std::optional<std::vector<std::string>> SplitScriptLine(std::string_view line, s
   return words;
 }
 
+std::optional<DateTime> ParseClock(std::string_view text) {
+  const size_t space = Trim(text).find(' ');
+  if (space == std::string_view::npos) return std::nullopt;
+  const std::string_view time = Trim(text).substr(space);
+  if (std::count(time.begin(), time.end(), ':') != 2) return std::nullopt;
+  return ParseDateTime(text);
+}
+
 class ScriptRunner::Impl {
  public:
   Impl(const std::string& install_folder, DateTime now, std::ostream& out)
@@ -149,6 +159,8 @@ class ScriptRunner::Impl {
     out_ << j.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
     out_.flush();
   }
+
+  bool OutputGood() const { return out_.good(); }
 
   void Run(const Words& w);
 
@@ -370,7 +382,7 @@ void ScriptRunner::Impl::SetClock(const Words& w) {
     clock_.Advance(WholeOrFail(w[1], "the seconds"));
     return;
   }
-  auto t = ParseDateTime(w[1]);
+  auto t = ParseClock(w[1]);
   if (!t) Fail("the clock must read \"dd/mm/yyyy HH:NN:SS\" or +SECONDS");
   clock_.Set(*t);
 }
@@ -383,6 +395,7 @@ void ScriptRunner::Impl::Dump(const Words& w) {
     NeedWords(w, 3, 3, usage);
     const int64_t id = WholeOrFail(w[2], "the patient ID");
     auto& archive = host_->Archive();
+    if (!archive.FindPatient(id)) Fail("no patient " + std::to_string(id) + " in the archive");
     Print(standin::ChartToJson(id, archive.Exams(id), archive.Visits(id)));
     return;
   }
@@ -489,12 +502,57 @@ bool ScriptRunner::RunLine(int number, std::string_view line) {
   return false;
 }
 
+namespace {
+
+enum class LineRead { kLine, kEnd, kTooLong };
+
+// The next line of `in`, without its line break. A read error ends the
+// script with badbit set on `in`.
+LineRead ReadScriptLine(std::istream& in, std::string& line) {
+  line.clear();
+  std::streambuf* buf = in.rdbuf();
+  try {
+    while (true) {
+      const int c = buf->sbumpc();
+      if (c == std::char_traits<char>::eof()) {
+        if (!line.empty()) return LineRead::kLine;
+        in.setstate(std::ios::eofbit);
+        return LineRead::kEnd;
+      }
+      if (c == '\n') return LineRead::kLine;
+      if (line.size() >= kMaxScriptLine) return LineRead::kTooLong;
+      line.push_back(static_cast<char>(c));
+    }
+  } catch (...) {
+    in.setstate(std::ios::badbit);
+    return LineRead::kEnd;
+  }
+}
+
+}  // namespace
+
 int ScriptRunner::Run(std::istream& script) {
   std::string line;
   int number = 0;
-  while (std::getline(script, line)) {
+  while (true) {
+    const LineRead read = ReadScriptLine(script, line);
+    if (read == LineRead::kEnd) break;
     ++number;
+    if (read == LineRead::kTooLong) {
+      impl_->Print(
+          {{"type", "error"},
+           {"line", number},
+           {"message", "the line is longer than " + std::to_string(kMaxScriptLine) + " bytes"}});
+      return 2;
+    }
+    // A byte-order mark, as some editors save UTF-8, is no part of the script.
+    if (number == 1 && line.starts_with(kUtf8Bom)) line.erase(0, kUtf8Bom.size());
     if (!RunLine(number, line)) return 2;
+    if (!impl_->OutputGood()) return 0;  // nobody reads the transcript: the caller says so
+  }
+  if (script.bad()) {
+    impl_->Print({{"type", "error"}, {"line", number + 1}, {"message", "cannot read the script"}});
+    return 2;
   }
   impl_->ReportUnusedAnswers();
   return 0;

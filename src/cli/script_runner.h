@@ -22,6 +22,14 @@ namespace lirvo::cli {
 // set, for an unterminated quote.
 std::optional<std::vector<std::string>> SplitScriptLine(std::string_view line, std::string* error);
 
+// A clock setting, "dd/mm/yyyy HH:NN:SS" (blanks around it allowed); nothing
+// for anything else, a date without its time included.
+std::optional<DateTime> ParseClock(std::string_view text);
+
+// The longest script line read (a longer one is an error: a script that is
+// not text, such as /dev/zero, does not fill the memory).
+inline constexpr size_t kMaxScriptLine = 1 << 20;
+
 class ScriptRunner {
  public:
   // Opens the installation at `install_folder` (its archive must exist) with
@@ -32,9 +40,12 @@ class ScriptRunner {
   ScriptRunner(const ScriptRunner&) = delete;
   ScriptRunner& operator=(const ScriptRunner&) = delete;
 
-  // Runs every line of `script`. Stops at the first line it cannot run,
-  // after printing {"type":"error","line":N,"message":...}. Returns the exit
-  // status: 0, or 2 after an error line.
+  // Runs every line of `script` (a UTF-8 byte-order mark at its start is
+  // skipped). Stops at the first line it cannot run, at a line longer than
+  // kMaxScriptLine or at a read error, after printing
+  // {"type":"error","line":N,"message":...}; stops quietly when the
+  // transcript can no longer be written. Returns the exit status: 0, or 2
+  // after an error line.
   int Run(std::istream& script);
 
   // Runs one line (numbered `number` in the transcript). False when the line

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/cp1252.h"
+#include "base/file_error.h"
 #include "base/files.h"
 #include "base/trap.h"
 #include "base/utf8.h"
@@ -240,28 +241,46 @@ std::string clsAES::DecryptStr(std::string_view text) const {
   return TryDecryptStr(text).value_or("");
 }
 
+clsAES::FileOutcome clsAES::CheckInput(const std::string& in_file) const {
+  const PathKind kind = fs_->KindOf(in_file);
+  if (kind == PathKind::kAbsent) return FileOutcome::kNoInput;
+  if (IsReadableKind(kind)) return FileOutcome::kDone;
+  failure_ = in_file + ": " + DescribePathKind(kind);
+  return FileOutcome::kBadInput;
+}
+
+clsAES::FileOutcome clsAES::Failed(const char* where, const std::exception* e) const {
+  ReportTrap(where);
+  const auto* f = dynamic_cast<const FileError*>(e);
+  failure_ = f ? f->Path() + ": " + f->Explanation() : "";
+  return FileOutcome::kFailed;
+}
+
 clsAES::FileOutcome clsAES::EncryptFileWithOutcome(const std::string& in_file,
                                                    const std::string& out_file,
                                                    bool overwrite) const {
   try {
-    if (!fs_->FileSize(in_file)) return FileOutcome::kNoInput;
-    if (!overwrite && fs_->FileSize(out_file)) return FileOutcome::kOutputExists;
+    if (const FileOutcome input = CheckInput(in_file); input != FileOutcome::kDone) return input;
+    if (!overwrite && fs_->KindOf(out_file) == PathKind::kFile) return FileOutcome::kOutputExists;
+    // Two container bytes per input byte: refuse before reading what cannot fit.
+    if (fs_->FileSize(in_file).value_or(0) > kMaxPlain / 2) return FileOutcome::kTooLarge;
     std::string container = Cp1252Container(fs_->ReadFile(in_file));
-    if (container.empty()) return FileOutcome::kFailed;
+    if (container.empty()) return FileOutcome::kTooLarge;
     EncipherContainer(container);
     ReplaceFile(*fs_, out_file, container);
     return FileOutcome::kDone;
+  } catch (const std::exception& e) {
+    return Failed("clsAES.EncryptFile", &e);
   } catch (...) {
-    ReportTrap("clsAES.EncryptFile");
-    return FileOutcome::kFailed;
+    return Failed("clsAES.EncryptFile", nullptr);
   }
 }
 
 clsAES::FileOutcome clsAES::DecryptFileImpl(const std::string& in_file, const std::string& out_file,
                                             bool overwrite, bool write_non_ciphertext) const {
   try {
-    if (!fs_->FileSize(in_file)) return FileOutcome::kNoInput;
-    if (!overwrite && fs_->FileSize(out_file)) return FileOutcome::kOutputExists;
+    if (const FileOutcome input = CheckInput(in_file); input != FileOutcome::kDone) return input;
+    if (!overwrite && fs_->KindOf(out_file) == PathKind::kFile) return FileOutcome::kOutputExists;
     std::string data = fs_->ReadFile(in_file);
     if (!DecipherContainer(data)) {
       if (!write_non_ciphertext && !data.empty()) return FileOutcome::kNotCiphertext;
@@ -269,9 +288,10 @@ clsAES::FileOutcome clsAES::DecryptFileImpl(const std::string& in_file, const st
     }
     ReplaceFile(*fs_, out_file, Utf16LeToCp1252(data));
     return FileOutcome::kDone;
+  } catch (const std::exception& e) {
+    return Failed("clsAES.DecryptFile", &e);
   } catch (...) {
-    ReportTrap("clsAES.DecryptFile");
-    return FileOutcome::kFailed;
+    return Failed("clsAES.DecryptFile", nullptr);
   }
 }
 
@@ -293,14 +313,15 @@ bool clsAES::DecryptFile(const std::string& in_file, const std::string& out_file
 
 clsAES::FileOutcome clsAES::DecryptFileToText(const std::string& in_file, std::string& text) const {
   try {
-    if (!fs_->FileSize(in_file)) return FileOutcome::kNoInput;
+    if (const FileOutcome input = CheckInput(in_file); input != FileOutcome::kDone) return input;
     std::string data = fs_->ReadFile(in_file);
     if (!DecipherContainer(data) && !data.empty()) return FileOutcome::kNotCiphertext;
     text = Utf16LeToUtf8(data);
     return FileOutcome::kDone;
+  } catch (const std::exception& e) {
+    return Failed("clsAES.DecryptFileToText", &e);
   } catch (...) {
-    ReportTrap("clsAES.DecryptFileToText");
-    return FileOutcome::kFailed;
+    return Failed("clsAES.DecryptFileToText", nullptr);
   }
 }
 

@@ -20,11 +20,14 @@
 // character, the one with that code in Windows-1252; a character Windows-1252
 // cannot hold becomes "?".
 //
-// Files go through the FileSystem seam. A file exists when its size can be
-// read. An output file is replaced atomically: when writing fails the old one
-// stays as it was.
+// Files go through the FileSystem seam. An input is read when it is a regular
+// file, a FIFO or a device; a folder or a link to nothing is refused. An
+// output file is replaced atomically: when writing fails the old one stays as
+// it was; an output that is not a regular file (a folder, a FIFO, a device, a
+// link to nothing) is refused.
 #pragma once
 
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -100,8 +103,14 @@ class clsAES {
     kNoInput,        // the input file does not exist
     kOutputExists,   // the output file exists and overwriting was not asked
     kNotCiphertext,  // the input is not empty and no ciphertext (decryption only)
-    kFailed,         // reading or writing failed, or the input is too large
+    kBadInput,       // the input is no file to read (a folder, a link to nothing ...)
+    kTooLarge,       // the input is longer than the container's length field can say
+    kFailed,         // reading or writing failed
   };
+
+  // What went wrong in the last kBadInput or kFailed outcome, "PATH: reason";
+  // "" when the file system did not say.
+  const std::string& FailureDetail() const { return failure_; }
 
   // EncryptFile with the reason of a failure.
   FileOutcome EncryptFileWithOutcome(const std::string& in_file, const std::string& out_file,
@@ -125,9 +134,16 @@ class clsAES {
   void EncipherContainer(std::string& container) const;
   FileOutcome DecryptFileImpl(const std::string& in_file, const std::string& out_file,
                               bool overwrite, bool write_non_ciphertext) const;
+  // kDone when `in_file` can be read; kNoInput or kBadInput otherwise.
+  FileOutcome CheckInput(const std::string& in_file) const;
+  // kFailed, with the reason of `e` kept for FailureDetail; the exception
+  // being handled goes to ReportTrap as trapped by `where`. Call it inside a
+  // catch.
+  FileOutcome Failed(const char* where, const std::exception* e) const;
 
   std::string password_;
   FileSystem* fs_;
+  mutable std::string failure_;
 };
 
 }  // namespace lirvo::crypto

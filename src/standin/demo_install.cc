@@ -1,5 +1,6 @@
 #include "standin/demo_install.h"
 
+#include "base/cp1252.h"
 #include "base/files.h"
 #include "base/runtime_error.h"
 #include "demo/demo_data.h"
@@ -33,6 +34,12 @@ const std::vector<TranscodingEntry>& DemoTranscoding() {
   return entries;
 }
 
+std::vector<std::string> DemoBundleFiles(const Installation& inst) {
+  std::vector<std::string> paths;
+  for (const auto& b : kBundles) paths.push_back(inst.DocumentsFolder() + b.name);
+  return paths;
+}
+
 DemoContent InstallDemoContent(FileSystem& fs, const Installation& inst, SqliteArchive& archive,
                                bool replace) {
   DemoContent done;
@@ -50,9 +57,7 @@ DemoContent InstallDemoContent(FileSystem& fs, const Installation& inst, SqliteA
     demo::DemoBundleOptions options;
     options.seed = b.seed;
     options.reports = b.reports;
-    if (!WriteTextFile(fs, path, demo::MakeDemoBundle(options))) {
-      throw RuntimeError(kErrPathFileAccess);
-    }
+    ReplaceFile(fs, path, Utf8ToCp1252(demo::MakeDemoBundle(options)));
     done.bundles.push_back(b.name);
   }
   return done;

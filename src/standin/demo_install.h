@@ -21,10 +21,13 @@ struct DemoContent {
   std::vector<std::string> bundles;  // file names written in documents/
 };
 
+// The paths of the demo bundles in the documents folder.
+std::vector<std::string> DemoBundleFiles(const Installation& inst);
+
 // Adds the demo patients that the archive does not hold yet (same tessera)
 // and writes the demo bundles (Windows-1252, CR LF) into the documents folder;
 // a bundle already there is replaced only with `replace`. Throws RuntimeError
-// when the archive or a file cannot be written.
+// (FileError for the disk) when the archive or a file cannot be written.
 DemoContent InstallDemoContent(FileSystem& fs, const Installation& inst, SqliteArchive& archive,
                                bool replace);
 

@@ -31,7 +31,13 @@ int32_t StandinFramework::GetNewID() {
 
 std::shared_ptr<host::RibbonTab> StandinFramework::InsertRibbonTab(const std::string& caption) {
   auto tab = std::make_shared<StandinRibbonTab>(caption);
-  tabs_.push_back(tab);
+  auto same = std::find_if(tabs_.begin(), tabs_.end(),
+                           [&](const auto& t) { return t->Caption() == caption; });
+  if (same != tabs_.end()) {
+    *same = tab;
+  } else {
+    tabs_.push_back(tab);
+  }
   return tab;
 }
 

@@ -117,6 +117,10 @@ class StandinFramework final : public host::Framework {
 
   // kFirstNewID, then one more on every call; error 6 when the Long runs out.
   int32_t GetNewID() override;
+  // A new, empty tab at the end of the ribbon. A caption the ribbon already
+  // shows gives a new, empty tab in that tab's place: the old one and its
+  // controls go, so a plug-in that builds its tab again (its main form loaded
+  // twice) shows one tab, as built the last time, never two of one caption.
   std::shared_ptr<host::RibbonTab> InsertRibbonTab(const std::string& caption) override;
   // The tab and groups must be ones this framework made (error 13 otherwise).
   std::shared_ptr<host::RibbonGroup> InsertTabGroup(host::RibbonTab& tab,

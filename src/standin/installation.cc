@@ -2,8 +2,10 @@
 
 #include <filesystem>
 
+#include "base/file_error.h"
 #include "base/files.h"
 #include "base/runtime_error.h"
+#include "base/trap.h"
 #include "standin/archive.h"
 #include "standin/png.h"
 
@@ -35,7 +37,12 @@ std::string EscapeXml(const std::string& s) {
 
 // Creates `path` and every missing folder above it.
 void MakeFolders(FileSystem& fs, const std::string& path) {
-  if (path.empty() || fs.DirectoryExists(path)) return;
+  if (path.empty()) return;
+  const PathKind kind = fs.KindOf(path);
+  if (kind == PathKind::kFolder) return;
+  if (kind != PathKind::kAbsent && kind != PathKind::kUnderAFile && kind != PathKind::kUnknown) {
+    throw FileError(kErrPathNotFound, PathProblem::kNotAFolder, path);
+  }
   const std::string parent(FolderOf(path));
   if (parent != path) MakeFolders(fs, parent);
   fs.MakeDirectory(path);
@@ -111,6 +118,45 @@ void LayOutInstallation(FileSystem& fs, const Installation& inst, bool force,
     }
   }
   SqliteArchive::Open(inst.ArchiveFile(), SqliteArchive::OpenMode::kCreate);
+}
+
+LayoutRollback::LayoutRollback(FileSystem& fs, const Installation& inst,
+                               const std::vector<std::string>& extra_files)
+    : fs_(fs) {
+  std::vector<std::string> files = {inst.ConfigFile(), inst.TranscodingFile()};
+  for (const char* icon : kIconNames) files.push_back(JoinPath(inst.StylesFolder(), icon));
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+    files.push_back(inst.ArchiveFile() + suffix);
+  }
+  files.insert(files.end(), extra_files.begin(), extra_files.end());
+  for (auto& f : files) {
+    if (fs.KindOf(f) == PathKind::kAbsent) new_files_.push_back(std::move(f));
+  }
+  for (const std::string& folder :
+       {inst.StylesFolder(), inst.PluginFolder(), std::string(FolderOf(inst.DocumentsFolder()))}) {
+    if (fs.KindOf(folder) == PathKind::kAbsent) new_folders_.push_back(folder);
+  }
+  // The root and the folders above it that init will make.
+  for (std::string folder = inst.Root(); !folder.empty() && fs.KindOf(folder) == PathKind::kAbsent;
+       folder = std::string(FolderOf(folder))) {
+    new_folders_.push_back(folder);
+    if (FolderOf(folder) == folder) break;
+  }
+}
+
+void LayoutRollback::Undo() noexcept {
+  for (const auto& f : new_files_) {
+    try {
+      if (fs_.KindOf(f) == PathKind::kFile) fs_.RemoveFile(f);
+    } catch (...) {
+      // Stays behind.
+      ReportTrap("LayoutRollback.Undo");
+    }
+  }
+  for (const auto& folder : new_folders_) {
+    std::error_code ec;
+    std::filesystem::remove(folder, ec);  // only when empty
+  }
 }
 
 }  // namespace lirvo::standin

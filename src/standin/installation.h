@@ -67,4 +67,23 @@ bool InstallationExists(FileSystem& fs, const Installation& inst);
 void LayOutInstallation(FileSystem& fs, const Installation& inst, bool force,
                         const std::vector<TranscodingEntry>& transcoding = {});
 
+// Undoes a laying out that failed half-way (a full disk, a read-only folder),
+// so that the folder is as it was and a second try is not refused as an
+// existing installation. Made before the laying out, it notes which folders
+// and files of the installation (and `extra_files`) are missing; Undo removes
+// those that appeared since, files first, then the folders left empty,
+// deepest first. Files that existed (replaced by --force) are not touched.
+class LayoutRollback {
+ public:
+  LayoutRollback(FileSystem& fs, const Installation& inst,
+                 const std::vector<std::string>& extra_files = {});
+  // Reports nothing: whatever cannot be removed stays.
+  void Undo() noexcept;
+
+ private:
+  FileSystem& fs_;
+  std::vector<std::string> new_files_;
+  std::vector<std::string> new_folders_;  // deepest first
+};
+
 }  // namespace lirvo::standin

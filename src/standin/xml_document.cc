@@ -2,8 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <pugixml.hpp>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 #include "base/cp1252.h"
 #include "base/files.h"
@@ -110,6 +113,28 @@ const PugiXmlNode& OwnNode(const std::shared_ptr<host::XmlNode>& node) {
   return *own;
 }
 
+// What the parser lets through but a well-formed document may not have: a
+// second root element, an attribute named twice on one element.
+bool WellFormedBeyondParser(const pugi::xml_document& doc) {
+  int roots = 0;
+  for (pugi::xml_node c : doc.children()) roots += c.type() == pugi::node_element;
+  if (roots != 1) return false;
+  std::vector<pugi::xml_node> pending = {doc.document_element()};
+  std::vector<std::string_view> names;
+  while (!pending.empty()) {
+    const pugi::xml_node n = pending.back();
+    pending.pop_back();
+    names.clear();
+    for (pugi::xml_attribute a : n.attributes()) names.emplace_back(a.name());
+    std::sort(names.begin(), names.end());
+    if (std::adjacent_find(names.begin(), names.end()) != names.end()) return false;
+    for (pugi::xml_node c : n.children()) {
+      if (c.type() == pugi::node_element) pending.push_back(c);
+    }
+  }
+  return true;
+}
+
 class StringWriter final : public pugi::xml_writer {
  public:
   void write(const void* data, size_t size) override {
@@ -152,7 +177,7 @@ bool PugiXmlDocument::LoadXML(const std::string& text) {
     } else {
       result = impl_->doc.load_buffer(text.data(), text.size(), kOptions);
     }
-    if (result && impl_->doc.document_element()) return true;
+    if (result && impl_->doc.document_element() && WellFormedBeyondParser(impl_->doc)) return true;
   } catch (...) {
     // Out of memory on a huge file: not loaded, like any other bad file.
     ReportTrap("XmlDocument.LoadXML");

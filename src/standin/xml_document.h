@@ -20,8 +20,10 @@ class PugiXmlDocument final : public host::XmlDocument {
   explicit PugiXmlDocument(FileSystem& fs);
   ~PugiXmlDocument() override;
 
-  // True when the file was read and parsed and has a root element. A missing,
-  // unreadable or malformed file gives false and leaves the document empty.
+  // True when the file was read and parsed and has exactly one root element.
+  // A missing, unreadable or malformed file (two root elements, an attribute
+  // named twice on an element included) gives false and leaves the document
+  // empty.
   bool LoadFileXML(const std::string& path) override;
   // Parses `text` as LoadFileXML parses a file's bytes.
   bool LoadXML(const std::string& text);

@@ -128,12 +128,13 @@ TEST_F(RunCommandTest, ATrappedErrorBecomesATranscriptObject) {
 TEST_F(RunCommandTest, BadArgumentsAreUsageErrors) {
   Result missing = Lirvo({"run", "--install", Install(), dir_.File("nothing.lirvo")});
   EXPECT_EQ(missing.code, 2);
-  EXPECT_EQ(missing.err, "lirvo run: " + dir_.File("nothing.lirvo") + ": cannot read the script\n");
+  EXPECT_EQ(missing.err, "lirvo run: cannot read the script: " + dir_.File("nothing.lirvo") +
+                             ": file not found\n");
 
   std::ofstream(dir_.File("s.lirvo")) << "dump config\n";
   Result clock = Lirvo({"run", "--install", Install(), "--clock", "ieri", dir_.File("s.lirvo")});
   EXPECT_EQ(clock.code, 2);
-  EXPECT_EQ(clock.err, "lirvo run: --clock must read \"dd/mm/yyyy HH:NN:SS\"\n");
+  EXPECT_EQ(clock.err, "lirvo run: --clock must read \"dd/mm/yyyy HH:NN:SS\", not \"ieri\"\n");
 
   Result nowhere = Lirvo({"run", "--install", dir_.File("vuota"), dir_.File("s.lirvo")});
   EXPECT_EQ(nowhere.code, 2);

@@ -27,6 +27,18 @@ class FrameworkTest : public ::testing::Test {
   std::vector<std::string> calls_;
 };
 
+TEST_F(FrameworkTest, ASecondTabOfOneCaptionTakesTheFirstOnesPlace) {
+  auto first = fw_.InsertRibbonTab("Referti Lirvo");
+  fw_.InsertGroupButton(*fw_.InsertTabGroup(*first, "Referti"), "Importa", 1004, 4, true, "");
+  fw_.InsertRibbonTab("Altro");
+  auto again = fw_.InsertRibbonTab("Referti Lirvo");
+  ASSERT_EQ(fw_.Tabs().size(), 2u);
+  EXPECT_EQ(fw_.Tabs()[0], again);
+  EXPECT_TRUE(fw_.Tabs()[0]->Groups().empty());
+  EXPECT_EQ(fw_.Tabs()[1]->Caption(), "Altro");
+  EXPECT_EQ(fw_.FindRibbonControl(1004), nullptr);
+}
+
 TEST_F(FrameworkTest, RibbonKeepsInsertionOrderAndEveryAttribute) {
   auto tab = fw_.InsertRibbonTab("Referti Lirvo");
   auto first = tab->AddGroup("Referti Lirvo", 1);

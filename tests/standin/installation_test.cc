@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
+
+#include "base/file_error.h"
 #include "base/files.h"
 #include "base/runtime_error.h"
 #include "controls/scripted_ui.h"
@@ -102,6 +106,32 @@ TEST(InstallationTest, LayoutIsReadableByTheHostItServesWhichNeedsAnArchive) {
   EXPECT_EQ(fields[0]->Text() + fields[1]->Text() + fields[2]->Text() + fields[3]->Text(),
             "0101GLICEMIAGLUGlucosio");
   EXPECT_TRUE(host.Archive().ListPatients().empty());
+}
+
+TEST(InstallationTest, ALayoutThatFailsHalfWayIsUndoneAndCanBeTriedAgain) {
+  test_support::TempDir dir;
+  const Installation inst(dir.File("a/b/inst"));
+  for (const char* failing : {"REFPrint.png", "TrascodificaLirvo.xml"}) {
+    FaultyFileSystem full(RealFileSystem());
+    full.FailWithOsError(FsOp::kWrite, failing, ENOSPC);
+    LayoutRollback rollback(full, inst);
+    EXPECT_THROW(LayOutInstallation(full, inst, false), FileError) << failing;
+    rollback.Undo();
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a"))) << failing;
+  }
+  // Folders and files that were there before stay.
+  std::filesystem::create_directories(inst.Root() + "/documents");
+  RealFileSystem().WriteFile(inst.Root() + "/documents/referti.dat", "keep");
+  FaultyFileSystem full(RealFileSystem());
+  full.FailWithOsError(FsOp::kWrite, "Config.xml", ENOSPC);
+  LayoutRollback rollback(full, inst);
+  EXPECT_THROW(LayOutInstallation(full, inst, false), FileError);
+  rollback.Undo();
+  EXPECT_EQ(RealFileSystem().ReadFile(inst.Root() + "/documents/referti.dat"), "keep");
+  EXPECT_FALSE(std::filesystem::exists(inst.PluginFolder()));
+  EXPECT_FALSE(InstallationExists(RealFileSystem(), inst));
+  LayOutInstallation(RealFileSystem(), inst, false);
+  EXPECT_TRUE(InstallationExists(RealFileSystem(), inst));
 }
 
 TEST(InstallationTest, ExistingFilesAreKeptUnlessForced) {

@@ -37,7 +37,10 @@ TEST_F(XmlDocumentTest, LoadFailuresGiveFalseAndAnEmptyDocumentAndNodesOutliveAR
   Write("empty.xml", "");
   Write("text.xml", "just text");
   Write("good.xml", kConfig);
-  for (const char* name : {"missing.xml", "broken.xml", "empty.xml", "text.xml"}) {
+  Write("two-roots.xml", "<configurazione/><configurazione/>");
+  Write("twice.xml", R"(<a><b name="x" name="y"/></a>)");
+  for (const char* name :
+       {"missing.xml", "broken.xml", "empty.xml", "text.xml", "two-roots.xml", "twice.xml"}) {
     ASSERT_TRUE(doc_.LoadFileXML(dir_.File("good.xml")));
     EXPECT_FALSE(doc_.LoadFileXML(dir_.File(name))) << name;
     EXPECT_EQ(doc_.RootNode(), nullptr) << name;
