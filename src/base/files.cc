@@ -18,6 +18,7 @@
 #include "base/cp1252.h"
 #include "base/file_error.h"
 #include "base/runtime_error.h"
+#include "base/trap.h"
 
 namespace lirvo {
 namespace {
@@ -45,6 +46,7 @@ void RemoveQuietly(FileSystem& fs, const std::string& path) {
     if (fs.FileExists(path)) fs.RemoveFile(path);
   } catch (...) {
     // The file stays behind; nothing depends on it.
+    ReportTrap("RemoveQuietly");
   }
 }
 
@@ -145,6 +147,7 @@ void RemoveStaleTemporaries(FileSystem& fs, const std::string& folder) {
     }
   } catch (...) {
     // A folder that cannot be listed keeps its leftovers; the write goes on.
+    ReportTrap("RemoveStaleTemporaries");
   }
 }
 
@@ -182,6 +185,7 @@ std::string ReadTextFile(FileSystem& fs, const std::string& path, BusyPointer* s
     if (!fs.FileExists(path)) return "";
     return Cp1252ToUtf8(fs.ReadFile(path));
   } catch (...) {
+    ReportTrap("ReadTextFile");
     return "";
   }
 }
@@ -193,6 +197,7 @@ bool WriteTextFile(FileSystem& fs, const std::string& path, std::string_view tex
     ReplaceFileContent(fs, path, Utf8ToCp1252(text));
     return fs.FileExists(path);
   } catch (...) {
+    ReportTrap("WriteTextFile");
     return false;
   }
 }
@@ -201,7 +206,8 @@ void DeleteFileForced(FileSystem& fs, const std::string& path) {
   try {
     fs.RemoveFile(path);
   } catch (...) {
-    // Reports nothing, by design.
+    // Nothing for the caller, by design.
+    ReportTrap("DeleteFileForced");
   }
 }
 
@@ -209,6 +215,7 @@ bool FileExists(FileSystem& fs, const std::string& path) {
   try {
     return fs.FileExists(path);
   } catch (...) {
+    ReportTrap("FileExists");
     return false;
   }
 }
@@ -218,6 +225,7 @@ bool EnsureFolder(FileSystem& fs, const std::string& path) {
     if (!fs.DirectoryExists(path)) fs.MakeDirectory(path);
     return fs.DirectoryExists(path);
   } catch (...) {
+    ReportTrap("EnsureFolder");
     return false;
   }
 }

@@ -1,5 +1,6 @@
 #include "base/runtime_error.h"
 
+#include <new>
 #include <utility>
 
 namespace lirvo {
@@ -45,5 +46,34 @@ RuntimeError::RuntimeError(int number, std::string description)
     : std::runtime_error(std::to_string(number) + " - " + description),
       number_(number),
       description_(std::move(description)) {}
+
+RuntimeError RuntimeErrorOf(std::exception_ptr error) noexcept {
+  try {
+    if (error) std::rethrow_exception(error);
+  } catch (const RuntimeError& e) {
+    return e;
+  } catch (const std::bad_alloc&) {
+    return RuntimeError(kErrOutOfMemory, "Memoria esaurita");
+  } catch (...) {
+    // Whatever else it is, the runtime calls it an internal error.
+  }
+  return RuntimeError(kErrInternal, "Errore interno");
+}
+
+bool IsRuntimeError(std::exception_ptr error) noexcept {
+  try {
+    if (error) std::rethrow_exception(error);
+  } catch (const RuntimeError&) {
+    return true;
+  } catch (...) {
+    return false;
+  }
+  return false;
+}
+
+std::string CurrentErrorText() {
+  const RuntimeError e = RuntimeErrorOf(std::current_exception());
+  return std::to_string(e.Number()) + " - " + e.Description();
+}
 
 }  // namespace lirvo

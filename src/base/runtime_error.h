@@ -4,6 +4,7 @@
 // numbers) reports failure by throwing one.
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -44,5 +45,21 @@ class RuntimeError : public std::runtime_error {
   int number_;
   std::string description_;
 };
+
+// Error numbers for what is not a runtime error: out of memory, and any
+// other exception (a fault of the program itself).
+inline constexpr int kErrOutOfMemory = 7;
+inline constexpr int kErrInternal = 51;
+
+// `error` as the runtime would see it: a RuntimeError as it is,
+// std::bad_alloc as 7 "Memoria esaurita", anything else as 51 "Errore
+// interno". A null pointer counts as anything else.
+RuntimeError RuntimeErrorOf(std::exception_ptr error) noexcept;
+// True when `error` holds a RuntimeError.
+bool IsRuntimeError(std::exception_ptr error) noexcept;
+
+// "<number> - <description>" of the exception being handled, in the form the
+// runtime gives Err.Number and Err.Description. Call only inside a catch.
+std::string CurrentErrorText();
 
 }  // namespace lirvo

@@ -6,10 +6,15 @@
 #include <new>
 #include <ostream>
 
+#include "base/trap.h"
+
 namespace lirvo::cli {
 
 int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   Context ctx{out, err};
+  // A routine that trapped an error says so on the error stream; `lirvo run`
+  // puts its traps in the transcript instead.
+  ScopedTrapSink traps([&err](const Trap& trap) { err << "lirvo: " << TrapLine(trap) << '\n'; });
   CLI::App app{"lirvo: medical report bundles for Clinora, from the command line", "lirvo"};
   app.require_subcommand(1);
   app.set_version_flag("--version", "lirvo 0.1.0");

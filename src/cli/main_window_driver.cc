@@ -6,6 +6,7 @@
 #include "base/runtime_error.h"
 #include "base/utf8.h"
 #include "forms/frm_referti_lirvo.h"
+#include "forms/loaded_forms.h"
 
 namespace lirvo::cli {
 namespace {
@@ -14,8 +15,8 @@ using Json = nlohmann::ordered_json;
 
 using forms::kItemLink;
 using forms::kItemPatientId;
-constexpr int32_t kItemPosition = 2;  // a report row's position in its bundle
-constexpr const char* kReportLinkText = "dettagli";
+using forms::kItemPosition;
+using forms::kReportLink;
 
 Json RecordJson(const controls::ReportGrid& grid, const controls::GridRecord& record,
                 const std::set<const controls::GridRecord*>& selected) {
@@ -54,7 +55,7 @@ Json RecordJson(const controls::ReportGrid& grid, const controls::GridRecord& re
 MainWindowDriver::~MainWindowDriver() { Detach(); }
 
 std::shared_ptr<forms::frmRefertiLirvo> MainWindowDriver::Window() const {
-  auto window = forms::FindMainReportsWindow(state_);
+  auto window = windows_.MainReportsWindow();
   if (!window) throw std::invalid_argument("the main reports window is not open");
   return window;
 }
@@ -65,7 +66,7 @@ void MainWindowDriver::Detach() {
 }
 
 void MainWindowDriver::Attach() {
-  auto window = forms::FindMainReportsWindow(state_);
+  auto window = windows_.MainReportsWindow();
   if (!window || window == attached_.lock()) return;
   Detach();
   attached_ = window;
@@ -98,7 +99,7 @@ int32_t MainWindowDriver::ReportRow(forms::frmRefertiLirvo& window,
   const controls::ReportGrid& grid = window.rcReferti();
   for (int32_t row = 0; row < grid.RowCount(); ++row) {
     const controls::GridRecord& record = *grid.RowRecord(row);
-    if (record.ItemText(kItemLink) == kReportLinkText &&
+    if (record.ItemText(kItemLink) == kReportLink &&
         record.ItemText(kItemPosition) == position) {
       return row;
     }
@@ -150,7 +151,7 @@ void MainWindowDriver::Search(const std::string& text) {
 Json MainWindowDriver::GridJson() const {
   Json j;
   j["type"] = "grid";
-  auto window = forms::FindMainReportsWindow(state_);
+  auto window = windows_.MainReportsWindow();
   j["open"] = window != nullptr;
   Json rows = Json::array();
   if (window) {

@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "plugin/module_state.h"
+#include "forms/loaded_forms.h"
 
 namespace lirvo::forms {
 class frmRefertiLirvo;
@@ -20,8 +20,8 @@ class MainWindowDriver {
  public:
   using Sink = std::function<void(const nlohmann::ordered_json&)>;
 
-  // `state` must outlive the driver.
-  explicit MainWindowDriver(plugin::ModuleState& state) : state_(state) {}
+  // `windows` (the plug-in's loaded windows) must outlive the driver.
+  explicit MainWindowDriver(const forms::LoadedForms& windows) : windows_(windows) {}
   ~MainWindowDriver();
   MainWindowDriver(const MainWindowDriver&) = delete;
   MainWindowDriver& operator=(const MainWindowDriver&) = delete;
@@ -60,7 +60,7 @@ class MainWindowDriver {
   void Handle(const std::function<void()>& handler);
   void Detach();
 
-  plugin::ModuleState& state_;
+  const forms::LoadedForms& windows_;
   Sink sink_;
   std::weak_ptr<forms::frmRefertiLirvo> attached_;
   int listener_ = 0;

@@ -12,6 +12,7 @@
 #include "base/file_system.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
+#include "base/trap.h"
 #include "base/utf8.h"
 #include "cli/main_window_driver.h"
 #include "controls/scripted_ui.h"
@@ -132,7 +133,13 @@ class ScriptRunner::Impl {
         host_(std::make_shared<standin::StandinHost>(install_folder, ui_, RealFileSystem())),
         plugin_(plugin::Services{&ui_, &RealFileSystem(), &clock_,
                                  host_->GetInstallation().PluginFolder()}),
-        window_(plugin_.State()) {
+        window_(plugin_.State().Windows()),
+        trap_sink_([this](const Trap& trap) {
+          Print({{"type", "trap"},
+                 {"where", trap.where},
+                 {"number", trap.number},
+                 {"description", trap.description}});
+        }) {
     host_->Framework().SetCallHook(
         [this](const std::string& call, std::vector<host::Variant> args) {
           if (call == "Popup") return;  // the Ui's "popup" line shows it
@@ -193,6 +200,7 @@ class ScriptRunner::Impl {
   plugin::Plugin plugin_;
   MainWindowDriver window_;
   std::map<int32_t, std::string> keys_;  // command identifier -> key, as the plug-in issued them
+  ScopedTrapSink trap_sink_;             // every trap becomes a transcript object
 };
 
 void ScriptRunner::Impl::Run(const Words& w) {
@@ -303,7 +311,7 @@ void ScriptRunner::Impl::ClickTab(const std::string& caption) {
 }
 
 void ScriptRunner::Impl::RememberKeys() {
-  auto config = plugin_.State().AppConfig;
+  const auto& config = plugin_.State().AppConfig();
   if (!config || !config->BuiltServices()) return;
   for (const auto& item : config->BuiltServices()->Items()) {
     if (item && item->ID != 0) keys_[item->ID] = item->Key;
@@ -426,7 +434,7 @@ Json ScriptRunner::Impl::RibbonJson() const {
 }
 
 std::string ScriptRunner::Impl::DocumentsFolder() const {
-  auto config = plugin_.State().AppConfig;
+  const auto& config = plugin_.State().AppConfig();
   if (config && !config->DocumentsFolder().empty()) return config->DocumentsFolder();
   return host_->GetInstallation().DocumentsFolder();
 }
@@ -449,17 +457,18 @@ Json ScriptRunner::Impl::FilesJson() const {
 
 Json ScriptRunner::Impl::ConfigJson() const {
   const auto& state = plugin_.State();
+  const auto& config = state.AppConfig();
   Json j;
   j["type"] = "config";
-  j["stopped"] = state.PluginStopped;
-  j["registered"] = state.AppConfig != nullptr;
-  if (state.AppConfig) {
-    j["file"] = SanitizeUtf8(state.AppConfig->Filename());
-    j["product"] = SanitizeUtf8(state.AppConfig->ProductName());
-    j["documents_folder"] = SanitizeUtf8(state.AppConfig->DocumentsFolder());
-    j["last_error"] = SanitizeUtf8(state.AppConfig->LastError());
+  j["stopped"] = plugin_.Stopped();
+  j["registered"] = config != nullptr;
+  if (config) {
+    j["file"] = SanitizeUtf8(config->Filename());
+    j["product"] = SanitizeUtf8(config->ProductName());
+    j["documents_folder"] = SanitizeUtf8(config->DocumentsFolder());
+    j["last_error"] = SanitizeUtf8(config->LastError());
   }
-  j["current_bundle"] = SanitizeUtf8(state.CurrentBundle);
+  j["current_bundle"] = SanitizeUtf8(state.CurrentBundle());
   return j;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/busy_pointer.h"
+#include "base/product.h"
 
 namespace lirvo::ui {
 
@@ -31,7 +32,7 @@ using ::lirvo::kPointerHourglass;
 using ::lirvo::PointerGuard;
 
 // The title of every message box of the plug-in but the start-up failure.
-inline constexpr const char* kMsgTitle = "Clinora - Referti Lirvo";
+inline constexpr const char* kMsgTitle = kProductName;
 
 class ModalForm;
 

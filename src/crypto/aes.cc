@@ -9,6 +9,7 @@
 #include "base/cp1252.h"
 #include "base/file_error.h"
 #include "base/files.h"
+#include "base/trap.h"
 #include "base/utf8.h"
 #include "crypto/base64.h"
 #include "crypto/rijndael.h"
@@ -215,6 +216,7 @@ std::optional<std::string> clsAES::TryDecryptData(std::string cipher) const {
     if (!DecipherContainer(cipher)) return std::nullopt;
     return cipher;
   } catch (...) {
+    ReportTrap("clsAES.TryDecryptData");
     return std::nullopt;
   }
 }
@@ -247,7 +249,8 @@ clsAES::FileOutcome clsAES::CheckInput(const std::string& in_file) const {
   return FileOutcome::kBadInput;
 }
 
-clsAES::FileOutcome clsAES::Failed(const std::exception* e) const {
+clsAES::FileOutcome clsAES::Failed(const char* where, const std::exception* e) const {
+  ReportTrap(where);
   const auto* f = dynamic_cast<const FileError*>(e);
   failure_ = f ? f->Path() + ": " + f->Explanation() : "";
   return FileOutcome::kFailed;
@@ -267,9 +270,9 @@ clsAES::FileOutcome clsAES::EncryptFileWithOutcome(const std::string& in_file,
     ReplaceFileContent(*fs_, out_file, container);
     return FileOutcome::kDone;
   } catch (const std::exception& e) {
-    return Failed(&e);
+    return Failed("clsAES.EncryptFile", &e);
   } catch (...) {
-    return Failed(nullptr);
+    return Failed("clsAES.EncryptFile", nullptr);
   }
 }
 
@@ -286,9 +289,9 @@ clsAES::FileOutcome clsAES::DecryptFileImpl(const std::string& in_file, const st
     ReplaceFileContent(*fs_, out_file, Utf16LeToCp1252(data));
     return FileOutcome::kDone;
   } catch (const std::exception& e) {
-    return Failed(&e);
+    return Failed("clsAES.DecryptFile", &e);
   } catch (...) {
-    return Failed(nullptr);
+    return Failed("clsAES.DecryptFile", nullptr);
   }
 }
 
@@ -316,9 +319,9 @@ clsAES::FileOutcome clsAES::DecryptFileToText(const std::string& in_file, std::s
     text = Utf16LeToUtf8(data);
     return FileOutcome::kDone;
   } catch (const std::exception& e) {
-    return Failed(&e);
+    return Failed("clsAES.DecryptFileToText", &e);
   } catch (...) {
-    return Failed(nullptr);
+    return Failed("clsAES.DecryptFileToText", nullptr);
   }
 }
 
@@ -339,6 +342,7 @@ std::string clsAES::Base64DecoderStringMIME(std::string_view data_in) const {
   try {
     return Cp1252ToUtf8(DecodeMimeBody(Utf8ToCp1252(data_in)));
   } catch (...) {
+    ReportTrap("clsAES.Base64DecoderStringMIME");
     return "";
   }
 }

@@ -148,8 +148,10 @@ class clsAES {
                               bool overwrite, bool write_non_ciphertext) const;
   // kDone when `in_file` can be read; kNoInput or kBadInput otherwise.
   FileOutcome CheckInput(const std::string& in_file) const;
-  // kFailed, with the reason of `e` kept for FailureDetail.
-  FileOutcome Failed(const std::exception* e) const;
+  // kFailed, with the reason of `e` kept for FailureDetail; the exception
+  // being handled goes to ReportTrap as trapped by `where`. Call it inside a
+  // catch.
+  FileOutcome Failed(const char* where, const std::exception* e) const;
 
   std::string password_;
   FileSystem* fs_;

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "base/product.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
+#include "base/trap.h"
 #include "base/utf8.h"
 
 namespace lirvo::forms {
@@ -30,8 +32,8 @@ void AddEmptyItems(GridRecord& record, int count) {
 
 }  // namespace
 
-frmRefertiLirvo::frmRefertiLirvo(plugin::ModuleState& state)
-    : state_(state),
+frmRefertiLirvo::frmRefertiLirvo(std::weak_ptr<WindowContext> context)
+    : Window(std::move(context)),
       rcReferti_("rcReferti", Bounds{150, 150, 7140, 4215}),
       Picture1_("Picture1", Bounds{0, kDesignHeight - 765, kDesignWidth, 765}),
       Line1_("Line1", 0, 0, kDesignWidth, 0, Rgb(192, 192, 192)),
@@ -67,7 +69,8 @@ void frmRefertiLirvo::Resize(int32_t width_twips, int32_t height_twips) {
 void frmRefertiLirvo::Form_Load() { InitGrid(); }
 
 std::string frmRefertiLirvo::Icon() const {
-  return state_.services.plugin_folder + "/Styles/RefertiLirvo.png";
+  const auto context = Context();
+  return context ? StylesPath(context->PluginFolder(), kIconMain) : std::string();
 }
 
 void frmRefertiLirvo::InitGrid() {
@@ -83,17 +86,19 @@ void frmRefertiLirvo::InitGrid() {
   look.highlight_back_color = Rgb(224, 233, 248);
   look.empty_text = "";
 
-  rcReferti_.AddColumn(0, "idPaziente", 0, false);
-  rcReferti_.AddColumn(1, "Paziente", 700, true);
-  rcReferti_.AddColumn(2, "idEmail", 0, false);
-  rcReferti_.AddColumn(3, "body", 0, false);
-  rcReferti_.AddColumn(4, "Reparto", 460, true);
-  rcReferti_.AddColumn(5, "Check In", 310, true);
-  rcReferti_.AddColumn(6, "Referto del", 310, true);
-  rcReferti_.AddColumn(7, "Descrizione", 2000, true);
-  rcReferti_.AddColumn(8, "", 300, true);
-  for (int32_t hidden : {0, 2, 3}) rcReferti_.SetColumnVisible(hidden, false);
-  rcReferti_.SetColumnTree(1, true);
+  rcReferti_.AddColumn(kItemPatientId, "idPaziente", 0, false);
+  rcReferti_.AddColumn(kItemPatientName, "Paziente", 700, true);
+  rcReferti_.AddColumn(kItemPosition, "idEmail", 0, false);
+  rcReferti_.AddColumn(kItemRawText, "body", 0, false);
+  rcReferti_.AddColumn(kItemWard, "Reparto", 460, true);
+  rcReferti_.AddColumn(kItemCheckIn, "Check In", 310, true);
+  rcReferti_.AddColumn(kItemReportDate, "Referto del", 310, true);
+  rcReferti_.AddColumn(kItemDescription, "Descrizione", 2000, true);
+  rcReferti_.AddColumn(kItemLink, "", 300, true);
+  for (int32_t hidden : {kItemPatientId, kItemPosition, kItemRawText}) {
+    rcReferti_.SetColumnVisible(hidden, false);
+  }
+  rcReferti_.SetColumnTree(kItemPatientName, true);
 }
 
 void frmRefertiLirvo::Form_Activate() {
@@ -114,6 +119,7 @@ void frmRefertiLirvo::Form_Resize() {
   } catch (const RuntimeError&) {
     // A size that would be negative: the window is too small, the rest of
     // the layout waits for a larger one.
+    ReportTrap("frmRefertiLirvo.Form_Resize");
   }
 }
 
@@ -151,6 +157,8 @@ void frmRefertiLirvo::TypeInSearchBox(std::string_view typed) {
 }
 
 void frmRefertiLirvo::cbFndPaz_Click() {
+  const auto context = Context();
+  if (!context) return;
   const std::string text = tbPaziente_.Text();
   if (Trim(text).empty()) return;
   const int32_t shown_rows = rcReferti_.RowCount();
@@ -158,7 +166,7 @@ void frmRefertiLirvo::cbFndPaz_Click() {
       text, kItemPatientName, kItemPatientName, 0, shown_rows, {.match_at_start = true});
   const int32_t row = found ? rcReferti_.RowOf(*found.record) : -1;
   if (row < 0) {
-    state_.UserInterface().Beep();
+    context->UserInterface().Beep();
     return;
   }
   SetFocusTo(rcReferti_);
@@ -173,35 +181,39 @@ void frmRefertiLirvo::rcReferti_MouseUp(int32_t button, int32_t shift, int32_t x
   (void)x;
   (void)y;
   if (button != kRightButton) return;
+  const auto context = Context();
+  if (!context) return;
   try {
-    ShowReportMenu();
+    ShowReportMenu(*context);
   } catch (const RuntimeError&) {
     // A failing host call ends the menu; the window stays as it was.
+    ReportTrap("frmRefertiLirvo.rcReferti_MouseUp");
   }
 }
 
-void frmRefertiLirvo::ShowReportMenu() {
-  if (Contains(state_.CurrentBundle, "_Imported.dat")) return;
+void frmRefertiLirvo::ShowReportMenu(WindowContext& context) {
+  if (Contains(context.CurrentBundle(), "_Imported.dat")) return;
   const auto selected = rcReferti_.SelectedRecords();
-  if (selected.size() != 1 || selected.front()->ItemText(kItemLink) != "dettagli") return;
-  if (!state_.HostApp) throw RuntimeError(kErrObjectNotSet);
-  state_.HostApp->GetFramework().Popup({"Importa Singolo", "Rimuovi Singolo"});
+  if (selected.size() != 1 || selected.front()->ItemText(kItemLink) != kReportLink) return;
+  context.HostFramework().Popup({"Importa Singolo", "Rimuovi Singolo"});
 }
 
 void frmRefertiLirvo::rcReferti_HyperlinkClick(int32_t row, int32_t item_index,
                                                int32_t hyperlink_index) {
   (void)hyperlink_index;
+  const auto context = Context();
+  if (!context) return;
   try {
     const GridRecord* record = rcReferti_.RowRecord(row);
     if (record == nullptr) return;
-    if (record->ItemText(item_index) == "SCHEDA") {
-      if (!state_.HostApp) throw RuntimeError(kErrObjectNotSet);
-      host::Framework& framework = state_.HostApp->GetFramework();
+    if (record->ItemText(item_index) == kPatientLink) {
+      host::Framework& framework = context->HostFramework();
       framework.SetMainRibbonTab();
       framework.RichiamaPaziente(record->Item(kItemPatientId).Value());
     }
   } catch (const RuntimeError&) {
     // A failing host call ends the click without a message.
+    ReportTrap("frmRefertiLirvo.rcReferti_HyperlinkClick");
   }
 }
 
@@ -214,7 +226,7 @@ GridRecord& frmRefertiLirvo::AddPatientRow(const host::Patient& patient) {
   AddEmptyItems(row, 5);
   row.AddItem("Codice fiscale: " + patient.CodiceFiscale() + "\r\n" +
               "Codice regionale: " + patient.Tessera());
-  LinkWholeText(row.AddItem(std::string("SCHEDA")));
+  LinkWholeText(row.AddItem(std::string(kPatientLink)));
   AddEmptyItems(row, 1);
   row.SetExpanded(true);
   return row;
@@ -234,7 +246,7 @@ GridRecord& frmRefertiLirvo::AddReportRow(GridRecord& patient_row, const ReportR
     description.SetBold(true);
     description.SetForeColor(255);
   }
-  LinkWholeText(row.AddItem(std::string("dettagli")));
+  LinkWholeText(row.AddItem(std::string(kReportLink)));
   return row;
 }
 
@@ -245,11 +257,6 @@ GridRecord* frmRefertiLirvo::FindPatientRow(const host::Variant& patient_id) {
     if (records.Record(i).ItemText(kItemPatientId) == id) return &records.Record(i);
   }
   return nullptr;
-}
-
-std::shared_ptr<frmRefertiLirvo> FindMainReportsWindow(const plugin::ModuleState& state) {
-  return std::dynamic_pointer_cast<frmRefertiLirvo>(
-      state.FindLoadedForm(frmRefertiLirvo::kFormName));
 }
 
 }  // namespace lirvo::forms

@@ -16,19 +16,28 @@
 
 #include "controls/report_grid.h"
 #include "controls/simple_controls.h"
+#include "forms/window_context.h"
 #include "host/host.h"
-#include "plugin/module_state.h"
 
 namespace lirvo::forms {
 
-// Items of the grid records that other routines read: the patient ID, the
-// report's raw text, and the link that tells a patient row ("SCHEDA") from a
-// report row ("dettagli").
-inline constexpr int32_t kItemPatientId = 0;
-inline constexpr int32_t kItemPatientName = 1;
-inline constexpr int32_t kItemRawText = 3;
-inline constexpr int32_t kItemDescription = 7;
-inline constexpr int32_t kItemLink = 8;
+// The items (cells) of the grid records, by index: the data contract between
+// the bundle loader, the imports, the printing and the window. A patient row
+// has items 0 to 9, a report row 0 to 8; item 8 tells them apart.
+inline constexpr int32_t kItemPatientId = 0;    // the host patient's ID, on both rows
+inline constexpr int32_t kItemPatientName = 1;  // patient: surname and name, bold
+inline constexpr int32_t kItemPosition = 2;     // report: its position in the bundle
+inline constexpr int32_t kItemRawText = 3;      // report: its text exactly as in the bundle
+inline constexpr int32_t kItemWard = 4;         // report: the ward
+inline constexpr int32_t kItemCheckIn = 5;      // report: the check-in date
+inline constexpr int32_t kItemReportDate = 6;   // report: the report's date
+inline constexpr int32_t kItemDescription = 7;  // patient: the codes; report: the body
+inline constexpr int32_t kItemLink = 8;         // the hyperlink below
+inline constexpr int32_t kItemSpare = 9;        // patient: empty
+// The texts of item 8: a patient row's link to the chart, a report row's
+// link to the preview.
+inline constexpr const char* kPatientLink = "SCHEDA";
+inline constexpr const char* kReportLink = "dettagli";
 
 // The values of one report row (the fields of the parsed report that the
 // grid shows).
@@ -43,7 +52,7 @@ struct ReportRowValues {
   bool out_of_range = false;
 };
 
-class frmRefertiLirvo : public host::EmbeddedForm {
+class frmRefertiLirvo : public Window {
  public:
   static constexpr const char* kFormName = "frmRefertiLirvo";
   // The window's inner size at design, in twips.
@@ -51,8 +60,9 @@ class frmRefertiLirvo : public host::EmbeddedForm {
   static constexpr int32_t kDesignHeight = 5280;
 
   // The controls at their design positions; the grid has no columns until
-  // Form_Load. `state` must outlive the window.
-  explicit frmRefertiLirvo(plugin::ModuleState& state);
+  // Form_Load. Once `context` is gone or the window released, the handlers
+  // do nothing.
+  explicit frmRefertiLirvo(std::weak_ptr<WindowContext> context);
 
   // ---- host::EmbeddedForm
   std::string Name() const override { return kFormName; }
@@ -61,7 +71,7 @@ class frmRefertiLirvo : public host::EmbeddedForm {
   // Takes the new inner size (negative counts as 0), then Form_Resize.
   void Resize(int32_t width_twips, int32_t height_twips) override;
 
-  // The window's own icon: the plug-in's ribbon icon.
+  // The window's own icon: the plug-in's ribbon icon; "" once released.
   std::string Icon() const;
 
   int32_t ScaleWidth() const { return scale_width_; }
@@ -124,10 +134,9 @@ class frmRefertiLirvo : public host::EmbeddedForm {
 
  private:
   void InitGrid();
-  void ShowReportMenu();
+  void ShowReportMenu(WindowContext& context);
   void SetFocusTo(controls::Control& control) { active_control_ = &control; }
 
-  plugin::ModuleState& state_;
   int32_t scale_width_ = kDesignWidth;
   int32_t scale_height_ = kDesignHeight;
   const controls::Control* active_control_ = nullptr;
@@ -142,9 +151,5 @@ class frmRefertiLirvo : public host::EmbeddedForm {
   controls::TextBox tbPaziente_;
   controls::Button cbFndPaz_;
 };
-
-// The loaded main reports window of `state`, or nullptr when it is not
-// loaded.
-std::shared_ptr<frmRefertiLirvo> FindMainReportsWindow(const plugin::ModuleState& state);
 
 }  // namespace lirvo::forms

@@ -7,6 +7,7 @@
 // build would implement them over late-bound calls on the real host.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -179,6 +180,16 @@ struct ExamSaveArgs {
   std::vector<Variant> ToVector() const;  // the 26 values in order
 };
 
+// Positions (0-based, in ToVector order) of the exam save's arguments that
+// the chart lists give back and people read.
+inline constexpr size_t kExamArgCount = 26;
+inline constexpr size_t kExamArgReportDate = 2;   // argument 3: the list's Data
+inline constexpr size_t kExamArgClinoraId = 4;    // argument 5: idrif1
+inline constexpr size_t kExamArgDescription = 5;  // argument 6
+inline constexpr size_t kExamArgValue = 7;        // argument 8: t1
+inline constexpr size_t kExamArgUnit = 8;         // argument 9
+inline constexpr size_t kExamArgCode = 23;        // argument 24: idrif4
+
 // The 15 arguments of RefertiVisite.Salva, by position.
 struct VisitSaveArgs {
   Variant a1_to_3[3];      // 1..3: empty texts
@@ -194,6 +205,13 @@ struct VisitSaveArgs {
 
   std::vector<Variant> ToVector() const;  // the 15 values in order
 };
+
+// Positions (0-based, in ToVector order) of the visit save's arguments that
+// the chart lists give back and people read.
+inline constexpr size_t kVisitArgCount = 15;
+inline constexpr size_t kVisitArgDescription = 3;  // argument 4
+inline constexpr size_t kVisitArgReportDate = 4;   // argument 5: the list's Data
+inline constexpr size_t kVisitArgReference = 13;   // argument 14: idrif4
 
 class ExamReports {  // RefertiEsami
  public:

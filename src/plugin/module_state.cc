@@ -1,8 +1,7 @@
 #include "plugin/module_state.h"
 
-#include <algorithm>
-
 #include "base/runtime_error.h"
+#include "plugin/cls_config.h"
 
 namespace lirvo::plugin {
 namespace {
@@ -15,22 +14,30 @@ T& Required(T* object) {
 
 }  // namespace
 
-std::shared_ptr<host::EmbeddedForm> ModuleState::FindLoadedForm(const std::string& name) const {
-  for (const auto& form : loaded_forms) {
-    if (form && form->Name() == name) return form;
-  }
-  return nullptr;
+std::shared_ptr<ModuleState> ModuleState::Create(Services services) {
+  return std::shared_ptr<ModuleState>(new ModuleState(std::move(services)));
 }
 
-void ModuleState::Unload(const host::EmbeddedForm* form) {
-  std::erase_if(loaded_forms, [form](const auto& f) { return f.get() == form; });
+ModuleState::ModuleState(Services services) : services_(std::move(services)) {}
+
+ModuleState::~ModuleState() = default;
+
+ui::Ui& ModuleState::UserInterface() const { return Required(services_.ui); }
+FileSystem& ModuleState::Fs() const { return Required(services_.fs); }
+const Clock& ModuleState::GetClock() const { return Required(services_.clock); }
+host::HostApp& ModuleState::Host() const { return Required(host_app_.get()); }
+clsConfig& ModuleState::Config() const { return Required(app_config_.get()); }
+
+std::string ModuleState::DocumentsFolder() const { return Config().DocumentsFolder(); }
+
+void ModuleState::SetDocumentsFolder(const std::string& folder) {
+  Config().SetDocumentsFolder(folder);
 }
 
-ui::Ui& ModuleState::UserInterface() const { return Required(services.ui); }
-FileSystem& ModuleState::Fs() const { return Required(services.fs); }
-const lirvo::Clock& ModuleState::GetClock() const { return Required(services.clock); }
-host::HostApp& ModuleState::Host() const { return Required(HostApp.get()); }
-host::Framework& ModuleState::HostFramework() const { return Host().GetFramework(); }
-clsConfig& ModuleState::Config() const { return Required(AppConfig.get()); }
+void ModuleState::Release() noexcept {
+  windows_.ReleaseAll();
+  app_config_.reset();
+  host_app_.reset();
+}
 
 }  // namespace lirvo::plugin

@@ -1,15 +1,23 @@
-// The plug-in's module-level state: one object per Plugin instance, handed to
-// the subsystems explicitly, so two plug-ins in one process share nothing.
+// The plug-in's module-level state: one object per Plugin instance, so two
+// plug-ins in one process share nothing. It owns the host reference, the
+// configuration, the current bundle and the loaded windows, and it is the
+// context the windows get (forms::WindowContext).
+//
+// Who changes what: registration sets the host and the configuration and
+// shutdown releases them (Plugin); the bundle loader, the register and the
+// batch import set the current bundle; the windows are opened and released
+// through Windows().
 #pragma once
 
 #include <memory>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "base/clock.h"
 #include "base/file_system.h"
 #include "controls/ui.h"
+#include "forms/loaded_forms.h"
+#include "forms/window_context.h"
 #include "host/host.h"
 
 namespace lirvo::plugin {
@@ -17,7 +25,7 @@ namespace lirvo::plugin {
 class clsConfig;
 
 // The services the plug-in runs on, supplied by whoever creates it (the
-// stand-in host, the tests).
+// stand-in host, the tests). The pointers must outlive the plug-in.
 struct Services {
   ui::Ui* ui = nullptr;
   FileSystem* fs = nullptr;
@@ -28,31 +36,53 @@ struct Services {
   std::string plugin_folder;
 };
 
-struct ModuleState {
-  explicit ModuleState(Services s) : services(std::move(s)) {}
+class ModuleState final : public forms::WindowContext {
+ public:
+  // Always owned by a shared_ptr: the windows hold it weakly.
+  static std::shared_ptr<ModuleState> Create(Services services);
+  ~ModuleState() override;
+  ModuleState(const ModuleState&) = delete;
+  ModuleState& operator=(const ModuleState&) = delete;
 
-  Services services;
+  // ---- forms::WindowContext
+  ui::Ui& UserInterface() const override;
+  FileSystem& Fs() const override;
+  const Clock& GetClock() const override;
+  host::HostApp& Host() const override;
+  const std::string& PluginFolder() const override { return services_.plugin_folder; }
+  std::string DocumentsFolder() const override;
+  void SetDocumentsFolder(const std::string& folder) override;
+  const std::string& CurrentBundle() const override { return current_bundle_; }
+  void SetCurrentBundle(std::string path) override { current_bundle_ = std::move(path); }
 
-  std::shared_ptr<host::HostApp> HostApp;  // set by registration, dropped at shutdown
-  std::shared_ptr<clsConfig> AppConfig;    // created by registration, dropped at shutdown
-  bool PluginStopped = false;              // never reset
-  std::string CurrentBundle;               // path of the bundle shown in the main window
-  std::shared_ptr<host::ChildForm> MainChildForm;
+  // The file system, or nullptr when the plug-in was given none.
+  FileSystem* FileSystemIfAny() const { return services_.fs; }
 
-  // The plug-in's loaded windows, found by name ("frmRefertiLirvo").
-  std::vector<std::shared_ptr<host::EmbeddedForm>> loaded_forms;
-  std::shared_ptr<host::EmbeddedForm> FindLoadedForm(const std::string& name) const;
-  void Unload(const host::EmbeddedForm* form);
-
-  // The services and the host as the routines use them. Each throws
-  // RuntimeError 91 (object not set) when the object is missing, the way a
-  // call on an unset object variable fails.
-  ui::Ui& UserInterface() const;
-  FileSystem& Fs() const;
-  const lirvo::Clock& GetClock() const;
-  host::HostApp& Host() const;
-  host::Framework& HostFramework() const;
+  // The configuration; RuntimeError 91 when there is none.
   clsConfig& Config() const;
+
+  // HostApp and AppConfig: held by the caller across a call that may see
+  // them dropped by a nested event.
+  const std::shared_ptr<host::HostApp>& HostApp() const { return host_app_; }
+  const std::shared_ptr<clsConfig>& AppConfig() const { return app_config_; }
+  void SetHostApp(std::shared_ptr<host::HostApp> host) { host_app_ = std::move(host); }
+  void SetAppConfig(std::shared_ptr<clsConfig> config) { app_config_ = std::move(config); }
+
+  forms::LoadedForms& Windows() { return windows_; }
+  const forms::LoadedForms& Windows() const { return windows_; }
+
+  // Shutdown: releases every window, then drops the configuration and the
+  // host.
+  void Release() noexcept;
+
+ private:
+  explicit ModuleState(Services services);
+
+  Services services_;
+  std::shared_ptr<host::HostApp> host_app_;
+  std::shared_ptr<clsConfig> app_config_;
+  std::string current_bundle_;
+  forms::LoadedForms windows_{*this};
 };
 
 }  // namespace lirvo::plugin

@@ -4,6 +4,7 @@
 
 #include "base/runtime_error.h"
 #include "base/text.h"
+#include "base/trap.h"
 #include "plugin/cls_config.h"
 #include "plugin/command_dispatcher.h"
 
@@ -14,15 +15,18 @@ constexpr const char* kMainFormName = "frmMain";
 
 }  // namespace
 
-Plugin::Plugin(Services services) : state_(std::make_unique<ModuleState>(std::move(services))) {}
+Plugin::Plugin(Services services) : state_(ModuleState::Create(std::move(services))) {}
+
+Plugin::~Plugin() { state_->Release(); }
 
 void Plugin::Evento(const std::string& TipoEvento, const std::shared_ptr<host::HostApp>& clsPlugin,
                     host::ParamArray& Param) noexcept {
   try {
-    if (state_->PluginStopped) return;
+    if (stopped_) return;
     Dispatch(LCase(TipoEvento), clsPlugin, Param);
   } catch (...) {
     // Resume next: the routine that failed has ended; the host never sees it.
+    ReportTrap("Plugin.Evento");
   }
 }
 
@@ -36,7 +40,7 @@ void Plugin::Dispatch(const std::string& event, const std::shared_ptr<host::Host
   } else if (event == kEventFormLoad) {
     if (param0 == nullptr) return;
     if (host::ToText(host::ToObject(*param0)->Get("Name")) != kMainFormName) return;
-    std::shared_ptr<clsConfig> config = state_->AppConfig;  // alive for the whole call
+    std::shared_ptr<clsConfig> config = state_->AppConfig();  // alive for the whole call
     if (!config) throw RuntimeError(kErrObjectNotSet);
     config->InitGUI(*param0);
   } else if (event == kEventChiudiTutto) {
@@ -46,30 +50,29 @@ void Plugin::Dispatch(const std::string& event, const std::shared_ptr<host::Host
     const int32_t id = host::ToLong(*param0);
     // The configuration stays alive until the command ends, even when an
     // event that arrives while a dialog is open drops it.
-    const std::shared_ptr<clsConfig> keep_alive = state_->AppConfig;
+    const std::shared_ptr<clsConfig> keep_alive = state_->AppConfig();
     RunCommand(*state_, id);
   } else if (event == kEventActiveTab) {
     if (param0 == nullptr) return;
     if (host::ToText(*param0) != kTabCaption) return;
-    std::shared_ptr<clsConfig> config = state_->AppConfig;
+    std::shared_ptr<clsConfig> config = state_->AppConfig();
     if (!config) throw RuntimeError(kErrObjectNotSet);
     config->MainMDITab();
   }
 }
 
 void Plugin::Registration(const std::shared_ptr<host::HostApp>& clsPlugin) {
-  state_->HostApp = clsPlugin;
+  state_->SetHostApp(clsPlugin);
   auto config = std::make_shared<clsConfig>(*state_);
-  state_->AppConfig = config;
-  if (config->Init(state_->services.plugin_folder + "/Config.xml")) return;
+  state_->SetAppConfig(config);
+  if (config->Init(state_->PluginFolder() + "/" + kConfigFileName)) return;
   state_->UserInterface().MsgBox(config->LastError(), ui::kCritical, config->ProductName());
   Shutdown();
 }
 
 void Plugin::Shutdown() noexcept {
-  state_->HostApp.reset();
-  state_->AppConfig.reset();
-  state_->PluginStopped = true;
+  state_->Release();
+  stopped_ = true;
 }
 
 }  // namespace lirvo::plugin

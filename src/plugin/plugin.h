@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "base/product.h"
 #include "host/host.h"
 #include "host/variant.h"
 #include "plugin/module_state.h"
@@ -23,6 +24,11 @@ class Plugin {
  public:
   // `services` are what the plug-in runs on; the pointers must outlive it.
   explicit Plugin(Services services);
+  // Releases the windows it opened; a host that keeps one of them shows it
+  // inert.
+  ~Plugin();
+  Plugin(const Plugin&) = delete;
+  Plugin& operator=(const Plugin&) = delete;
 
   // One host event. `TipoEvento` is compared after lower-casing (with the
   // runtime's case rules); `clsPlugin` is the host object, read only by
@@ -46,6 +52,9 @@ class Plugin {
   void Evento(const std::string& TipoEvento, const std::shared_ptr<host::HostApp>& clsPlugin,
               host::ParamArray& Param) noexcept;
 
+  // PluginStopped: true from "fine", or a failed start-up, on; never reset.
+  bool Stopped() const { return stopped_; }
+
   ModuleState& State() { return *state_; }
   const ModuleState& State() const { return *state_; }
 
@@ -55,7 +64,8 @@ class Plugin {
   void Registration(const std::shared_ptr<host::HostApp>& clsPlugin);
   void Shutdown() noexcept;
 
-  std::unique_ptr<ModuleState> state_;  // on the heap: the windows hold references to it
+  std::shared_ptr<ModuleState> state_;  // shared: the windows hold it weakly
+  bool stopped_ = false;
 };
 
 }  // namespace lirvo::plugin

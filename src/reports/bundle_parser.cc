@@ -11,6 +11,7 @@
 
 #include "base/dates.h"
 #include "base/text.h"
+#include "base/trap.h"
 #include "reports/listed_text.h"
 #include "reports/scan.h"
 
@@ -305,6 +306,7 @@ bool ParseReport(std::string_view piece, Layout layout, ReportRecord& record, in
   try {
     ok = ParsePiece(piece, layout, record, count);
   } catch (...) {  // out of memory, or anything else: the piece is skipped
+    ReportTrap("ParseReport");
     ok = false;
   }
   if (!ok) {

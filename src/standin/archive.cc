@@ -18,15 +18,15 @@
 namespace lirvo::standin {
 namespace {
 
-// Positions (0-based) of the arguments that the chart lists show.
-constexpr size_t kExamArgCount = 26;
-constexpr size_t kExamData = 2;     // argument 3
-constexpr size_t kExamIdrif1 = 4;   // argument 5
-constexpr size_t kExamT1 = 7;       // argument 8
-constexpr size_t kExamIdrif4 = 23;  // argument 24
-constexpr size_t kVisitArgCount = 15;
-constexpr size_t kVisitData = 4;     // argument 5
-constexpr size_t kVisitIdrif4 = 13;  // argument 14
+// The arguments that the chart lists show (positions in host/host.h).
+using host::kExamArgCount;
+using host::kVisitArgCount;
+constexpr size_t kExamData = host::kExamArgReportDate;
+constexpr size_t kExamIdrif1 = host::kExamArgClinoraId;
+constexpr size_t kExamT1 = host::kExamArgValue;
+constexpr size_t kExamIdrif4 = host::kExamArgCode;
+constexpr size_t kVisitData = host::kVisitArgReportDate;
+constexpr size_t kVisitIdrif4 = host::kVisitArgReference;
 
 constexpr const char* kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS patients(

@@ -64,12 +64,14 @@ std::string ChartText(SqliteArchive& archive, int64_t patient_id, const FieldFil
   text += "exams: " + std::to_string(exams.size()) + "\n";
   for (const auto& e : exams) {
     // Data, idrif1, idrif4, t1, unit, description.
-    text.append("  ").append(show(e.args[2]));
-    text.append("  idrif1=").append(show(e.args[4]));
-    text.append("  idrif4=").append(show(e.args[23]));
-    text.append("  t1=").append(show(e.args[7]));
-    if (const std::string unit = show(e.args[8]); !unit.empty()) text.append(" ").append(unit);
-    if (const std::string d = show(e.args[5]); !d.empty()) text.append("  ").append(d);
+    text.append("  ").append(show(e.args[host::kExamArgReportDate]));
+    text.append("  idrif1=").append(show(e.args[host::kExamArgClinoraId]));
+    text.append("  idrif4=").append(show(e.args[host::kExamArgCode]));
+    text.append("  t1=").append(show(e.args[host::kExamArgValue]));
+    if (const std::string unit = show(e.args[host::kExamArgUnit]); !unit.empty())
+      text.append(" ").append(unit);
+    if (const std::string d = show(e.args[host::kExamArgDescription]); !d.empty())
+      text.append("  ").append(d);
     if (e.automatic) text += "  [group " + std::to_string(e.group) + "]";
     text += "\n";
   }
@@ -77,9 +79,10 @@ std::string ChartText(SqliteArchive& archive, int64_t patient_id, const FieldFil
   text += "visits: " + std::to_string(visits.size()) + "\n";
   for (const auto& v : visits) {
     // Data, idrif4, description.
-    text.append("  ").append(show(v.args[4]));
-    text.append("  idrif4=").append(show(v.args[13]));
-    if (const std::string d = show(v.args[3]); !d.empty()) text.append("  ").append(d);
+    text.append("  ").append(show(v.args[host::kVisitArgReportDate]));
+    text.append("  idrif4=").append(show(v.args[host::kVisitArgReference]));
+    if (const std::string d = show(v.args[host::kVisitArgDescription]); !d.empty())
+      text.append("  ").append(d);
     text += "\n";
   }
   return text;

@@ -5,6 +5,7 @@
 #include "base/file_error.h"
 #include "base/files.h"
 #include "base/runtime_error.h"
+#include "base/trap.h"
 #include "standin/archive.h"
 #include "standin/png.h"
 
@@ -146,6 +147,7 @@ void LayoutRollback::Undo() noexcept {
       if (fs_.KindOf(f) == PathKind::kFile) fs_.RemoveFile(f);
     } catch (...) {
       // Stays behind.
+      ReportTrap("LayoutRollback.Undo");
     }
   }
   for (const auto& folder : new_folders_) {

@@ -13,17 +13,12 @@
 #include <vector>
 
 #include "base/file_system.h"
+#include "base/product.h"
 
 namespace lirvo::standin {
 
-// The product name on the root element of Config.xml.
-inline constexpr const char* kProductName = "Clinora - Referti Lirvo";
-
-// The nine ribbon icons of the Styles folder.
-inline constexpr const char* kIconNames[] = {
-    "RefertiLirvo.png", "REFRecived.png",    "REFImport.png",     "REFClear.png",  "REFPrint.png",
-    "REFLast.png",      "REFLastUnRead.png", "REFLastDouble.png", "REFConfig.png",
-};
+// The product name on the root element of Config.xml is kProductName, the
+// icons of the Styles folder kIconNames (base/product.h).
 
 // The paths of an installation. All absolute, '/'-separated, folders without
 // a trailing separator except DocumentsFolder.
@@ -34,9 +29,9 @@ class Installation {
 
   const std::string& Root() const { return root_; }
   std::string PluginFolder() const { return root_ + "/plugin"; }
-  std::string ConfigFile() const { return PluginFolder() + "/Config.xml"; }
-  std::string TranscodingFile() const { return PluginFolder() + "/TrascodificaLirvo.xml"; }
-  std::string StylesFolder() const { return PluginFolder() + "/Styles"; }
+  std::string ConfigFile() const { return PluginFolder() + "/" + kConfigFileName; }
+  std::string TranscodingFile() const { return PluginFolder() + "/" + kTranscodingFileName; }
+  std::string StylesFolder() const { return lirvo::StylesFolder(PluginFolder()); }
   // With a trailing '/', as Config.xml holds it.
   std::string DocumentsFolder() const { return root_ + "/documents/"; }
   std::string ArchiveFile() const { return root_ + "/archive.db"; }

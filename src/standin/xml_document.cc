@@ -12,6 +12,7 @@
 #include "base/files.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
+#include "base/trap.h"
 
 namespace lirvo::standin {
 
@@ -157,6 +158,7 @@ bool PugiXmlDocument::LoadFileXML(const std::string& path) {
     }
     bytes = fs_.ReadFile(path);
   } catch (...) {
+    ReportTrap("XmlDocument.LoadFileXML");
     impl_ = std::make_shared<Impl>();
     return false;
   }
@@ -178,6 +180,7 @@ bool PugiXmlDocument::LoadXML(const std::string& text) {
     if (result && impl_->doc.document_element() && WellFormedBeyondParser(impl_->doc)) return true;
   } catch (...) {
     // Out of memory on a huge file: not loaded, like any other bad file.
+    ReportTrap("XmlDocument.LoadXML");
   }
   impl_ = std::make_shared<Impl>();
   return false;

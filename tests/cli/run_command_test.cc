@@ -13,6 +13,7 @@
 #include "cli/script_runner.h"
 #include "controls/scripted_ui.h"
 #include "forms/frm_referti_lirvo.h"
+#include "plugin/module_state.h"
 #include "standin/standin_host.h"
 #include "support/temp_dir.h"
 
@@ -110,6 +111,20 @@ TEST_F(RunCommandTest, LinesThatCannotRunStopTheScript) {
   }
 }
 
+TEST_F(RunCommandTest, ATrappedErrorBecomesATranscriptObject) {
+  // A parameter without its name: Init traps error 91 and start-up fails.
+  std::ofstream(Install() + "/plugin/Config.xml")
+      << "<c name=\"P\"><parameters><parameter>/x</parameter></parameters></c>";
+  const Result r = Run("event registrazione 0\n");
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out,
+            "{\"type\":\"trap\",\"where\":\"clsConfig.Init\",\"number\":91,\"description\":"
+            "\"Variabile oggetto o variabile del blocco With non impostata\"}\n"
+            "{\"type\":\"msgbox\",\"style\":16,\"title\":\"P\",\"text\":\"91 - Variabile oggetto o "
+            "variabile del blocco With non impostata\",\"answer\":1}\n");
+  EXPECT_EQ(r.err, "");
+}
+
 TEST_F(RunCommandTest, BadArgumentsAreUsageErrors) {
   Result missing = Lirvo({"run", "--install", Install(), dir_.File("nothing.lirvo")});
   EXPECT_EQ(missing.code, 2);
@@ -161,17 +176,18 @@ class MainWindowDriverTest : public ::testing::Test {
   MainWindowDriverTest()
       : ui_([this](const nlohmann::json& e) { events_.push_back(e.dump()); }),
         host_(std::make_shared<standin::StandinHost>(dir_.path(), ui_, RealFileSystem(), true)),
-        state_(plugin::Services{&ui_, &RealFileSystem(), nullptr, dir_.File("plugin")}),
-        driver_(state_) {
-    state_.HostApp = host_;
+        state_(plugin::ModuleState::Create(
+            plugin::Services{&ui_, &RealFileSystem(), nullptr, dir_.File("plugin")})),
+        driver_(state_->Windows()) {
+    state_->SetHostApp(host_);
     host_->Framework().SetCallHook([this](const std::string& call, std::vector<host::Variant>) {
       events_.push_back("host " + call);
     });
     driver_.SetProgressSink(
         [this](const nlohmann::ordered_json& j) { events_.push_back(j.dump()); });
-    window_ = std::make_shared<forms::frmRefertiLirvo>(state_);
-    state_.loaded_forms.push_back(window_);
-    window_->Form_Load();
+    state_->Windows().OpenMainWindow();
+    window_ = state_->Windows().MainReportsWindow();
+    events_.clear();
     const int64_t id = host_->Archive().AddPatient(
         {0, "ROSSI", "MARIO", "01/02/1950", "RSSMRA50B01H501X", "12345"});
     patient_id_ = std::to_string(id);
@@ -195,7 +211,7 @@ class MainWindowDriverTest : public ::testing::Test {
   std::vector<std::string> events_;
   ui::ScriptedUi ui_;
   std::shared_ptr<standin::StandinHost> host_;
-  plugin::ModuleState state_;
+  std::shared_ptr<plugin::ModuleState> state_;
   MainWindowDriver driver_;
   std::shared_ptr<forms::frmRefertiLirvo> window_;
   std::string patient_id_;

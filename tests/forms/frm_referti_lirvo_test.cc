@@ -3,59 +3,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "base/runtime_error.h"
-#include "controls/scripted_ui.h"
-#include "standin/chart_json.h"
-#include "standin/framework.h"
+#include "forms/window_fixture.h"
 
 namespace lirvo::forms {
 namespace {
 
 using controls::Bounds;
+using test_support::FakePatient;
 
-// The stand-in framework records the host calls; `broken` makes every use of
-// the framework fail.
-class FakeHost : public host::HostApp {
- public:
-  explicit FakeHost(ui::Ui& ui) : framework(ui) {
-    framework.SetCallHook([this](const std::string& call, std::vector<host::Variant> args) {
-      calls.push_back(standin::HostCallToJson(call, args).dump());
-    });
-  }
-  host::Framework& GetFramework() override {
-    if (broken) throw RuntimeError(kErrObjectNotSet);
-    return framework;
-  }
-  std::shared_ptr<host::XmlDocument> NewXML() override { return nullptr; }
-  host::Archive& Archivio() override { throw RuntimeError(kErrObjectNotSet); }
-  standin::StandinFramework framework;
-  std::vector<std::string> calls;
-  bool broken = false;
-};
-
-constexpr const char* kMenuCall =
-    R"({"type":"host","call":"Popup","args":["Importa Singolo","Rimuovi Singolo"]})";
-constexpr const char* kChartOfPatient8[] = {
-    R"({"type":"host","call":"SetMainRibbonTab","args":[]})",
-    R"({"type":"host","call":"RichiamaPaziente","args":[8]})"};
-
-class FakePatient : public host::Patient {
- public:
-  FakePatient(int64_t id, std::string cognome, std::string nome)
-      : id_(id), cognome_(std::move(cognome)), nome_(std::move(nome)) {}
-  host::Variant ID() const override { return id_; }
-  std::string Cognome() const override { return cognome_; }
-  std::string Nome() const override { return nome_; }
-  std::string DataNascita() const override { return "01/02/1950"; }
-  std::string CodiceFiscale() const override { return "RSSMRA50B01H501X"; }
-  std::string Tessera() const override { return "080012345"; }
-  std::shared_ptr<host::ExamReports> RefertiEsami() override { return nullptr; }
-  std::shared_ptr<host::VisitReports> RefertiVisite() override { return nullptr; }
-
- private:
-  int64_t id_;
-  std::string cognome_, nome_;
-};
+constexpr const char* kMenuCall = "Popup(Importa Singolo, Rimuovi Singolo)";
+const std::vector<std::string> kChartOfPatient8 = {"SetMainRibbonTab()", "RichiamaPaziente(8)"};
 
 ReportRowValues Report(int64_t patient_id, int32_t position, bool out_of_range = false) {
   ReportRowValues r;
@@ -70,13 +27,9 @@ ReportRowValues Report(int64_t patient_id, int32_t position, bool out_of_range =
   return r;
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public test_support::WindowFixture {
  protected:
-  MainWindowTest() : state(plugin::Services{&ui, nullptr, nullptr, ""}), form(state) {
-    state.HostApp = host;
-    state.CurrentBundle = "/docs/referti.dat";
-    form.Form_Load();
-  }
+  MainWindowTest() { form.Form_Load(); }
 
   // Rows: 0 ROSSI MARIO, 1-2 its reports, 3 ROSSINI LUCA, 4 its report,
   // 5 BIANCHI ANNA (no reports).
@@ -90,14 +43,10 @@ class MainWindowTest : public ::testing::Test {
     form.rcReferti().Populate();
   }
 
-  std::vector<nlohmann::json> events;
-  ui::ScriptedUi ui{[this](const nlohmann::json& e) { events.push_back(e); }};
-  std::shared_ptr<FakeHost> host = std::make_shared<FakeHost>(ui);
-  plugin::ModuleState state;
-  frmRefertiLirvo form;
+  frmRefertiLirvo form{context_};
 };
 
-TEST_F(MainWindowTest, LoadBuildsTheColumnsAndLook) {
+TEST_F(MainWindowTest, LoadBuildsTheColumns) {
   controls::ReportGrid& grid = form.rcReferti();
   std::vector<std::string> columns;
   for (int32_t i = 0; i < grid.ColumnCount(); ++i) {
@@ -111,10 +60,6 @@ TEST_F(MainWindowTest, LoadBuildsTheColumnsAndLook) {
                          "3 body 0", "4 Reparto 460 resizable visible",
                          "5 Check In 310 resizable visible", "6 Referto del 310 resizable visible",
                          "7 Descrizione 2000 resizable visible", "8  300 resizable visible"}));
-  EXPECT_EQ(grid.Look().font_name, "Courier New");
-  EXPECT_EQ(grid.Look().group_by_prompt, "Trascinare qui il titolo di una colonna per raggruppare");
-  EXPECT_EQ(grid.Look().sort_prefix, "Ordina per ");
-  EXPECT_EQ(grid.Look().highlight_back_color, 16312800);
 
   LoadSample();
   form.Form_Load();  // a second load starts from nothing
@@ -202,7 +147,6 @@ TEST_F(MainWindowTest, TypingIsUpperCaseAndEnterFocusesTheFirstMatchingPatientEv
   EXPECT_EQ(form.tbPaziente().Text(), "ROSS");
   EXPECT_EQ(form.ActiveControl(), &form.rcReferti());
   EXPECT_EQ(form.rcReferti().FocusedRow(), 0);  // ROSSI before ROSSINI
-  EXPECT_TRUE(events.empty());
 
   form.tbPaziente().SetText("");
   form.TypeInSearchBox("rossin\r");
@@ -220,7 +164,7 @@ TEST_F(MainWindowTest, TypingIsUpperCaseAndEnterFocusesTheFirstMatchingPatientEv
   form.tbPaziente().SetText("BIA");
   form.cbFndPaz_Click();
   EXPECT_EQ(form.rcReferti().FocusedRow(), 2);
-  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(ui_.beeps, 0);
 }
 
 TEST_F(MainWindowTest, ActivationFocusesAVisibleGridAndBlankOrUnmatchedSearchChangesNothing) {
@@ -236,15 +180,15 @@ TEST_F(MainWindowTest, ActivationFocusesAVisibleGridAndBlankOrUnmatchedSearchCha
   form.TypeInSearchBox("   ");
   EXPECT_FALSE(form.cbFndPaz().Enabled());
   form.TypeInSearchBox("\r");
-  EXPECT_TRUE(events.empty());
+  EXPECT_EQ(ui_.beeps, 0);
   EXPECT_EQ(form.rcReferti().FocusedRow(), 4);
 
   // The text is used as typed: a leading blank matches no name.
   for (const char* text : {" ROSSI", "VERDI", "MARIO"}) {
-    events.clear();
+    const int beeps = ui_.beeps;
     form.tbPaziente().SetText(text);
     form.cbFndPaz_Click();
-    EXPECT_EQ(events, (std::vector<nlohmann::json>{{{"type", "beep"}}})) << text;
+    EXPECT_EQ(ui_.beeps, beeps + 1) << text;
     EXPECT_EQ(form.rcReferti().FocusedRow(), 4) << text;
   }
 }
@@ -269,18 +213,17 @@ TEST_F(MainWindowTest, ContextMenuOnlyOnOneReportRowOfAnOrdinaryBundle) {
   };
   controls::ReportGrid& grid = form.rcReferti();
   for (const Case& c : cases) {
-    host->calls.clear();
-    state.CurrentBundle = c.bundle;
+    Fw().calls.clear();
+    context_->current_bundle = c.bundle;
     grid.ClearSelection();
     for (int32_t row : c.rows) grid.SelectRow(row, /*add=*/true);
     form.rcReferti_MouseUp(c.button, 0, 100, 100);
-    EXPECT_EQ(host->calls,
-              c.menu ? std::vector<std::string>{kMenuCall} : std::vector<std::string>{})
+    EXPECT_EQ(Fw().calls, c.menu ? std::vector<std::string>{kMenuCall} : std::vector<std::string>{})
         << c.name;
   }
   // A register file's links still open the chart.
   form.rcReferti_HyperlinkClick(3, 8, 0);
-  EXPECT_THAT(host->calls, ::testing::ElementsAreArray(kChartOfPatient8));
+  EXPECT_EQ(Fw().calls, kChartOfPatient8);
 }
 
 TEST_F(MainWindowTest, HyperlinksOpenTheChartOnlyFromSchedaLinks) {
@@ -289,25 +232,17 @@ TEST_F(MainWindowTest, HyperlinksOpenTheChartOnlyFromSchedaLinks) {
   form.rcReferti_HyperlinkClick(0, 7, 0);   // not a link text
   form.rcReferti_HyperlinkClick(99, 8, 0);  // no such row
   form.rcReferti_HyperlinkClick(0, 42, 0);  // no such item
-  EXPECT_TRUE(host->calls.empty());
+  EXPECT_TRUE(Fw().calls.empty());
 
   // Failing or missing hosts raise nothing out of the handlers.
-  host->broken = true;
+  host_->framework_fails = true;
   form.rcReferti().SelectRow(1);
   EXPECT_NO_THROW(form.rcReferti_HyperlinkClick(0, 8, 0));
   EXPECT_NO_THROW(form.rcReferti_MouseUp(2, 0, 0, 0));
-  state.HostApp.reset();
+  context_->host = nullptr;
   EXPECT_NO_THROW(form.rcReferti_HyperlinkClick(0, 8, 0));
   EXPECT_NO_THROW(form.rcReferti_MouseUp(2, 0, 0, 0));
-  EXPECT_TRUE(host->calls.empty());
-}
-
-TEST_F(MainWindowTest, TheWindowIsFoundByNameAmongTheLoadedForms) {
-  EXPECT_EQ(FindMainReportsWindow(state), nullptr);
-  auto window = std::make_shared<frmRefertiLirvo>(state);
-  state.loaded_forms.push_back(window);
-  EXPECT_EQ(FindMainReportsWindow(state), window);
-  EXPECT_EQ(window->Name(), "frmRefertiLirvo");
+  EXPECT_TRUE(Fw().calls.empty());
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include "base/files.h"
 #include "plugin/plugin_fixture.h"
 #include "plugin/special_folders.h"
+#include "support/scoped_env.h"
+#include "support/trap_recorder.h"
 
 namespace lirvo::plugin {
 namespace {
@@ -19,12 +21,10 @@ constexpr const char* kNoObject =
 
 class ConfigTest : public test_support::PluginFixture {
  protected:
-  ConfigTest() : state_(MakeServices()) { state_.HostApp = host_; }
-
   std::string ReadConfig() { return ReadTextFile(RealFileSystem(), ConfigPath()); }
 
-  ModuleState state_;
-  clsConfig config_{state_};
+  std::shared_ptr<ModuleState> state_ = MakeState();
+  clsConfig config_{*state_};
 };
 
 TEST_F(ConfigTest, FilesThatLoad) {
@@ -48,7 +48,7 @@ TEST_F(ConfigTest, FilesThatLoad) {
   };
   for (const auto& c : cases) {
     WriteConfigText(c.content);
-    clsConfig config(state_);
+    clsConfig config(*state_);
     ASSERT_TRUE(config.Init(ConfigPath())) << c.content;
     EXPECT_EQ(config.DocumentsFolder(), c.folder) << c.content;
     EXPECT_EQ(config.Filename(), ConfigPath());
@@ -76,13 +76,11 @@ TEST_F(ConfigTest, EmptyDocumentsFolderWithoutUserDataFolderFallsBackToThePlugin
   EXPECT_FALSE(std::filesystem::exists(AppData() + "/Vantrel/Clinora V6"));
 
   // No application-data folder at all.
-  ::unsetenv("XDG_DATA_HOME");
-  const auto home = test_support::Getenv("HOME");
-  ::unsetenv("HOME");
-  clsConfig config(state_);
+  test_support::ScopedEnv no_data_home("XDG_DATA_HOME", std::nullopt);
+  test_support::ScopedEnv no_home("HOME", std::nullopt);
+  clsConfig config(*state_);
   ASSERT_TRUE(config.Init(ConfigPath()));
   EXPECT_EQ(config.DocumentsFolder(), PluginFolder() + "/");
-  if (home) ::setenv("HOME", home->c_str(), 1);
 }
 
 TEST_F(ConfigTest, FilesThatFail) {
@@ -103,21 +101,27 @@ TEST_F(ConfigTest, FilesThatFail) {
   for (const auto& c : cases) {
     std::filesystem::remove(ConfigPath());
     if (c.content) WriteConfigText(*c.content);
-    clsConfig config(state_);
+    clsConfig config(*state_);
     ASSERT_FALSE(config.Init(ConfigPath())) << c.name;
     EXPECT_EQ(config.LastError(), c.error) << c.name;
     EXPECT_EQ(config.Filename(), c.file_remembered ? ConfigPath() : "") << c.name;
   }
 
-  // The host cannot make an XML object: its error's number and text.
+  // The host cannot make an XML object: its error's number and text, and
+  // the trap is reported.
   host_->new_xml_fails = true;
-  clsConfig config(state_);
+  clsConfig config(*state_);
+  test_support::TrapRecorder recorder;
   ASSERT_FALSE(config.Init(ConfigPath()));
   EXPECT_EQ(config.LastError(), "429 - Il componente ActiveX non può creare l'oggetto");
+  ASSERT_EQ(recorder.traps.size(), 1u);
+  EXPECT_EQ(recorder.traps[0].where, "clsConfig.Init");
+  EXPECT_EQ(recorder.traps[0].number, 429);
+  EXPECT_TRUE(recorder.traps[0].runtime_error);
 
   // No host at all.
-  state_.HostApp.reset();
-  clsConfig orphan(state_);
+  state_->SetHostApp(nullptr);
+  clsConfig orphan(*state_);
   ASSERT_FALSE(orphan.Init(ConfigPath()));
   EXPECT_EQ(orphan.LastError().substr(0, 5), "91 - ");
 }
@@ -136,17 +140,17 @@ TEST_F(ConfigTest, SettingTheFolderWritesTheFileFirst) {
   fs_.ClearFaults();
   config_.SetDocumentsFolder("/nuova");
   EXPECT_EQ(config_.DocumentsFolder(), "/nuova");  // stored unchanged
-  clsConfig reread(state_);
+  clsConfig reread(*state_);
   ASSERT_TRUE(reread.Init(ConfigPath()));
   EXPECT_EQ(reread.DocumentsFolder(), "/nuova/");
 }
 
 TEST_F(ConfigTest, SettingTheFolderWithoutDocumentOrSettingDoesNothing) {
-  clsConfig fresh(state_);  // never initialised
+  clsConfig fresh(*state_);  // never initialised
   fresh.SetDocumentsFolder("/x/");
   EXPECT_EQ(fresh.DocumentsFolder(), "");
 
-  clsConfig failed(state_);  // the file did not load
+  clsConfig failed(*state_);  // the file did not load
   ASSERT_FALSE(failed.Init(ConfigPath()));
   failed.SetDocumentsFolder("/x/");
   EXPECT_EQ(failed.DocumentsFolder(), "");
@@ -160,18 +164,15 @@ TEST_F(ConfigTest, SettingTheFolderWithoutDocumentOrSettingDoesNothing) {
 }
 
 TEST(SpecialFoldersTest, AppDataFollowsTheEnvironment) {
-  const auto xdg = test_support::Getenv("XDG_DATA_HOME");
-  const auto home = test_support::Getenv("HOME");
-
-  ::setenv("XDG_DATA_HOME", "/dati/utente/", 1);
-  EXPECT_EQ(SpecialFolderPath(kFolderAppData), "/dati/utente");
-  ::unsetenv("XDG_DATA_HOME");
-  ::setenv("HOME", "/home/medico", 1);
+  using test_support::ScopedEnv;
+  {
+    ScopedEnv data_home("XDG_DATA_HOME", "/dati/utente/");
+    EXPECT_EQ(SpecialFolderPath(kFolderAppData), "/dati/utente");
+  }
+  ScopedEnv no_data_home("XDG_DATA_HOME", std::nullopt);
+  ScopedEnv home("HOME", "/home/medico");
   EXPECT_EQ(SpecialFolderPath(kFolderAppData), "/home/medico/.local/share");
   EXPECT_EQ(SpecialFolderPath(5), "");
-
-  if (xdg) ::setenv("XDG_DATA_HOME", xdg->c_str(), 1);
-  if (home) ::setenv("HOME", home->c_str(), 1);
 }
 
 }  // namespace

@@ -4,29 +4,22 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "base/clock.h"
 #include "base/file_system.h"
-#include "plugin/fake_host.h"
 #include "plugin/module_state.h"
+#include "support/fake_host.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace lirvo::test_support {
-
-inline std::optional<std::string> Getenv(const char* name) {
-  const char* v = ::getenv(name);
-  if (v == nullptr) return std::nullopt;
-  return std::string(v);
-}
 
 class PluginFixture : public ::testing::Test {
  protected:
@@ -34,15 +27,6 @@ class PluginFixture : public ::testing::Test {
     std::filesystem::create_directories(PluginFolder());
     std::filesystem::create_directories(AppData());
     std::filesystem::create_directories(Documents());
-    saved_xdg_ = Getenv("XDG_DATA_HOME");
-    ::setenv("XDG_DATA_HOME", AppData().c_str(), 1);
-  }
-  ~PluginFixture() override {
-    if (saved_xdg_.has_value()) {
-      ::setenv("XDG_DATA_HOME", saved_xdg_->c_str(), 1);
-    } else {
-      ::unsetenv("XDG_DATA_HOME");
-    }
   }
 
   std::string PluginFolder() const { return dir_.File("plugin"); }
@@ -51,6 +35,12 @@ class PluginFixture : public ::testing::Test {
   std::string Documents() const { return dir_.File("documents/"); }
 
   plugin::Services MakeServices() { return {&ui_, &fs_, &clock_, PluginFolder()}; }
+  // A module state registered with the fake host, as registration leaves it.
+  std::shared_ptr<plugin::ModuleState> MakeState() {
+    auto state = plugin::ModuleState::Create(MakeServices());
+    state->SetHostApp(host_);
+    return state;
+  }
 
   // Config.xml with the root named `product` and one parameter per pair (an
   // empty name gives a parameter without the attribute).
@@ -74,11 +64,11 @@ class PluginFixture : public ::testing::Test {
   void WriteConfigText(const std::string& text) { std::ofstream(ConfigPath()) << text; }
 
   TempDir dir_;
+  ScopedEnv data_home_{"XDG_DATA_HOME", AppData()};
   RecordingUi ui_;
   FixedClock clock_{DateTime{2026, 3, 1, 9, 30, 0}};
   FaultyFileSystem fs_{RealFileSystem()};
   std::shared_ptr<FakeHost> host_ = std::make_shared<FakeHost>(dir_.path(), ui_, fs_);
-  std::optional<std::string> saved_xdg_;
 };
 
 }  // namespace lirvo::test_support

@@ -2,36 +2,34 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "forms/frm_referti_lirvo.h"
 #include "plugin/cls_config.h"
 #include "plugin/plugin_fixture.h"
+#include "standin/host_form.h"
+#include "support/runtime_error_matchers.h"
+#include "support/trap_recorder.h"
 
 namespace lirvo::plugin {
 namespace {
 
 using host::ParamArray;
 using host::Variant;
-using test_support::FakeHostForm;
+using standin::HostForm;
 
 class PluginTest : public test_support::PluginFixture {
  protected:
   void Send(const std::string& event, ParamArray param) { plugin_.Evento(event, host_, param); }
   void Send(const std::string& event, Variant param0) { Send(event, ParamArray::Of({param0})); }
-  static Variant Form(const std::string& name) {
-    return std::make_shared<FakeHostForm>(Variant{name});
-  }
+  static Variant Form(const std::string& name) { return std::make_shared<HostForm>(Variant{name}); }
   void Start() {
     WriteConfig(Documents());
     Send("registrazione", Variant{});
-    ASSERT_TRUE(plugin_.State().AppConfig);
+    ASSERT_TRUE(plugin_.State().AppConfig());
   }
   size_t TabsBuilt() const { return host_->framework.Inner().Tabs().size(); }
   void ActivateTab() { Send("mainribbonbar.activetab", Variant{"Referti Lirvo"}); }
-  size_t Count(const std::string& prefix) const {
-    size_t n = 0;
-    for (const auto& c : host_->framework.calls) n += c.rfind(prefix, 0) == 0;
-    return n;
-  }
 
   Plugin plugin_{MakeServices()};
 };
@@ -42,11 +40,11 @@ TEST_F(PluginTest, RegistrationKeepsTheHostAndLoadsTheConfiguration) {
     WriteConfig("/referti");
     ParamArray p = ParamArray::Of({Variant{int64_t{0}}});
     plugin.Evento(name, host_, p);
-    ASSERT_TRUE(plugin.State().AppConfig) << name;
-    EXPECT_EQ(plugin.State().HostApp, host_);
-    EXPECT_EQ(plugin.State().AppConfig->Filename(), ConfigPath());
-    EXPECT_EQ(plugin.State().AppConfig->DocumentsFolder(), "/referti/");
-    EXPECT_FALSE(plugin.State().PluginStopped);
+    ASSERT_TRUE(plugin.State().AppConfig()) << name;
+    EXPECT_EQ(plugin.State().HostApp(), host_);
+    EXPECT_EQ(plugin.State().AppConfig()->Filename(), ConfigPath());
+    EXPECT_EQ(plugin.State().DocumentsFolder(), "/referti/");
+    EXPECT_FALSE(plugin.Stopped());
   }
   EXPECT_TRUE(ui_.boxes.empty());
 
@@ -58,8 +56,8 @@ TEST_F(PluginTest, RegistrationKeepsTheHostAndLoadsTheConfiguration) {
                              std::pair{"registrazione", ParamArray::TwoDimensional(1, 1)}}) {
     Plugin plugin(MakeServices());
     plugin.Evento(name, host_, param);
-    EXPECT_FALSE(plugin.State().AppConfig) << name;
-    EXPECT_FALSE(plugin.State().HostApp);
+    EXPECT_FALSE(plugin.State().AppConfig()) << name;
+    EXPECT_FALSE(plugin.State().HostApp());
   }
 }
 
@@ -70,9 +68,9 @@ TEST_F(PluginTest, AConfigurationThatFailsStopsThePluginAfterOneMessage) {
   EXPECT_EQ(ui_.boxes[0].text, "91 - Variabile oggetto o variabile del blocco With non impostata");
   EXPECT_EQ(ui_.boxes[0].style, 16);
   EXPECT_EQ(ui_.boxes[0].title, "Clinora V6");
-  EXPECT_TRUE(plugin_.State().PluginStopped);
-  EXPECT_FALSE(plugin_.State().AppConfig);
-  EXPECT_FALSE(plugin_.State().HostApp);
+  EXPECT_TRUE(plugin_.Stopped());
+  EXPECT_FALSE(plugin_.State().AppConfig());
+  EXPECT_FALSE(plugin_.State().HostApp());
 
   Send("form.load", Form("frmMain"));
   Send("registrazione", Variant{});
@@ -88,7 +86,7 @@ TEST_F(PluginTest, AConfigurationThatFailsStopsThePluginAfterOneMessage) {
   ASSERT_EQ(ui_.boxes.size(), 2u);
   EXPECT_EQ(ui_.boxes[1].text, "Non è stato possibile caricare il file di configurazione");
   EXPECT_EQ(ui_.boxes[1].title, "");
-  EXPECT_TRUE(missing.State().PluginStopped);
+  EXPECT_TRUE(missing.Stopped());
 }
 
 TEST_F(PluginTest, OnlyTheMainFormBuildsTheRibbon) {
@@ -97,7 +95,7 @@ TEST_F(PluginTest, OnlyTheMainFormBuildsTheRibbon) {
                         Variant{}, Variant{host::Null{}}}) {
     Send("form.load", param);
   }
-  Send("form.load", std::make_shared<FakeHostForm>(Variant{host::Null{}}));
+  Send("form.load", std::make_shared<HostForm>(Variant{host::Null{}}));
   EXPECT_EQ(TabsBuilt(), 0u);
   Send("Form.Load", Form("frmMain"));
   EXPECT_EQ(TabsBuilt(), 1u);
@@ -111,9 +109,9 @@ TEST_F(PluginTest, ExecuteConvertsTheIdentifierAndFindsTheCommand) {
     Send("execute", bad);
   }
   Send("execute", ParamArray::Unallocated());
-  EXPECT_EQ(host_->framework.get_new_id_calls, 0);
+  EXPECT_EQ(plugin_.State().AppConfig()->BuiltServices(), nullptr);
   Send("EXECUTE", Variant{"1006"});
-  EXPECT_EQ(host_->framework.get_new_id_calls, 9);
+  EXPECT_NE(plugin_.State().AppConfig()->BuiltServices(), nullptr);
 }
 
 TEST_F(PluginTest, TheTabEventComparesTheCaptionExactly) {
@@ -128,9 +126,9 @@ TEST_F(PluginTest, TheTabEventComparesTheCaptionExactly) {
 TEST_F(PluginTest, NothingHappensAfterFine) {
   Start();
   Send("fine", ParamArray::Unallocated());
-  EXPECT_TRUE(plugin_.State().PluginStopped);
-  EXPECT_FALSE(plugin_.State().AppConfig);
-  EXPECT_FALSE(plugin_.State().HostApp);
+  EXPECT_TRUE(plugin_.Stopped());
+  EXPECT_FALSE(plugin_.State().AppConfig());
+  EXPECT_FALSE(plugin_.State().HostApp());
   const int xml_before = host_->new_xml_calls;
   Send("registrazione", Variant{});
   Send("form.load", Form("frmMain"));
@@ -138,20 +136,20 @@ TEST_F(PluginTest, NothingHappensAfterFine) {
   Send("mainribbonbar.activetab", Variant{"Referti Lirvo"});
   EXPECT_EQ(host_->new_xml_calls, xml_before);
   EXPECT_TRUE(host_->framework.calls.empty());
-  EXPECT_FALSE(plugin_.State().AppConfig);
+  EXPECT_FALSE(plugin_.State().AppConfig());
 }
 
 TEST_F(PluginTest, ASecondRegistrationReplacesTheConfiguration) {
   Start();
-  auto first = plugin_.State().AppConfig;
+  auto first = plugin_.State().AppConfig();
   WriteConfig("/altra");
   Send("registrazione", Variant{});
-  ASSERT_TRUE(plugin_.State().AppConfig);
-  EXPECT_NE(plugin_.State().AppConfig, first);
-  EXPECT_EQ(plugin_.State().AppConfig->DocumentsFolder(), "/altra/");
+  ASSERT_TRUE(plugin_.State().AppConfig());
+  EXPECT_NE(plugin_.State().AppConfig(), first);
+  EXPECT_EQ(plugin_.State().DocumentsFolder(), "/altra/");
   Send("chiuditutto", ParamArray::Unallocated());
   Send("ChiudiTutto", Variant{});
-  EXPECT_FALSE(plugin_.State().PluginStopped);
+  EXPECT_FALSE(plugin_.Stopped());
 }
 
 TEST_F(PluginTest, ActivatingTheTabTwiceOpensOneWindow) {
@@ -160,43 +158,76 @@ TEST_F(PluginTest, ActivatingTheTabTwiceOpensOneWindow) {
   ASSERT_EQ(host_->framework.Inner().Children().size(), 1u);
   const auto& child = *host_->framework.Inner().Children()[0];
   EXPECT_EQ(child.Caption(), "Referti Lirvo");
+  EXPECT_EQ(child.Icon(), PluginFolder() + "/Styles/RefertiLirvo.png");
   EXPECT_TRUE(child.Shown());
-  EXPECT_EQ(plugin_.State().MainChildForm.get(), &child);
+  const forms::LoadedForms& windows = plugin_.State().Windows();
+  EXPECT_EQ(windows.MainChildForm().get(), &child);
   // Only the new instance stays loaded, with its grid built.
-  ASSERT_EQ(plugin_.State().loaded_forms.size(), 1u);
-  EXPECT_EQ(plugin_.State().loaded_forms[0], child.Form());
-  auto window = forms::FindMainReportsWindow(plugin_.State());
+  ASSERT_EQ(windows.Count(), 1u);
+  auto window = windows.MainReportsWindow();
   ASSERT_TRUE(window);
+  EXPECT_EQ(window, child.Form());
   EXPECT_EQ(window->rcReferti().ColumnCount(), 9);
 
   ActivateTab();
   EXPECT_EQ(host_->framework.Inner().Children().size(), 1u);
-  EXPECT_EQ(Count("OpenChild(frmMDI, False, , Referti Lirvo)"), 2u);
-  EXPECT_EQ(Count("CreateChildForm"), 1u);
 
   // "chiuditutto" leaves it alone.
   Send("chiuditutto", Variant{});
-  EXPECT_EQ(forms::FindMainReportsWindow(plugin_.State()), window);
+  EXPECT_EQ(windows.MainReportsWindow(), window);
   EXPECT_EQ(host_->framework.Inner().Children().size(), 1u);
 }
 
-TEST_F(PluginTest, AFailedOpeningLeavesNoWindowLoaded) {
-  Start();
-  host_->framework.failing = {"CreateChildForm"};
-  ActivateTab();
-  EXPECT_TRUE(plugin_.State().loaded_forms.empty());
-  EXPECT_FALSE(plugin_.State().MainChildForm);
-  EXPECT_TRUE(ui_.boxes.empty());  // silently
+// The host keeps the child window, and with it the plug-in's window, after
+// "fine" and after the plug-in itself is gone. Whatever the person then does
+// in it reaches nothing of the plug-in (under the sanitizers, a window that
+// still pointed at the released state would fail here).
+TEST_F(PluginTest, AWindowTheHostKeepsAfterFineIsInert) {
+  standin::PatientRecord rossi;
+  rossi.cognome = "ROSSI";
+  rossi.nome = "MARIO";
+  rossi.data_nascita = "01/02/1950";
+  rossi.tessera = "080012345";
+  host_->standin.Archive().AddPatient(rossi);
+  std::shared_ptr<forms::frmRefertiLirvo> window;
+  {
+    Plugin plugin(MakeServices());
+    WriteConfig(Documents());
+    ParamArray p = ParamArray::Of({Variant{}});
+    plugin.Evento("registrazione", host_, p);
+    p = ParamArray::Of({Variant{"Referti Lirvo"}});
+    plugin.Evento("mainribbonbar.activetab", host_, p);
+    window = plugin.State().Windows().MainReportsWindow();
+    ASSERT_TRUE(window);
+    window->AddPatientRow(*host_->Archivio().DaiPazienteRegionale("080012345", true));
+    window->rcReferti().Populate();
+    p = ParamArray::Unallocated();
+    plugin.Evento("fine", host_, p);
+    EXPECT_FALSE(window->Loaded());
+    EXPECT_EQ(plugin.State().Windows().Count(), 0u);
+  }
+  ASSERT_EQ(host_->framework.Inner().Children().size(), 1u);
+  EXPECT_EQ(host_->framework.Inner().Children()[0]->Form(), window);
+  host_->framework.calls.clear();
 
-  host_->framework.failing = {"OpenChild"};
-  ActivateTab();
-  EXPECT_EQ(Count("CreateChildForm"), 1u);  // the one that failed above
-  EXPECT_TRUE(plugin_.State().loaded_forms.empty());
+  window->Activate();
+  window->Resize(5000, 4000);
+  window->rcReferti_HyperlinkClick(0, forms::kItemLink, 0);  // "SCHEDA"
+  window->TypeInSearchBox("NESSUNO\r");
+  EXPECT_EQ(window->Icon(), "");
+  EXPECT_TRUE(host_->framework.calls.empty());
+  EXPECT_EQ(ui_.beeps, 0);
+}
 
-  host_->framework.failing.clear();
-  ActivateTab();
-  EXPECT_EQ(plugin_.State().loaded_forms.size(), 1u);
-  EXPECT_TRUE(plugin_.State().MainChildForm);
+TEST(ModuleStateTest, WhatIsMissingRaisesObjectNotSet) {
+  using test_support::ThrowsRuntimeError;
+  auto state = ModuleState::Create(Services{});
+  EXPECT_THAT([&] { state->UserInterface(); }, ThrowsRuntimeError(kErrObjectNotSet));
+  EXPECT_THAT([&] { state->Fs(); }, ThrowsRuntimeError(kErrObjectNotSet));
+  EXPECT_THAT([&] { state->GetClock(); }, ThrowsRuntimeError(kErrObjectNotSet));
+  EXPECT_THAT([&] { state->HostFramework(); }, ThrowsRuntimeError(kErrObjectNotSet));
+  EXPECT_THAT([&] { state->DocumentsFolder(); }, ThrowsRuntimeError(kErrObjectNotSet));
+  EXPECT_THAT([&] { state->SetDocumentsFolder("/x/"); }, ThrowsRuntimeError(kErrObjectNotSet));
 }
 
 // A host whose every member fails, with something other than a runtime error.
@@ -224,25 +255,32 @@ TEST_F(PluginTest, NoEventEverThrowsWhateverItIsGiven) {
   std::vector<std::shared_ptr<host::HostApp>> hosts = {host_, nullptr,
                                                        std::make_shared<BrokenHost>()};
   WriteConfig(Documents());
+  test_support::TrapRecorder recorder;  // the broken host's faults are trapped, and reported
   for (auto& host : hosts) {
     Plugin plugin(MakeServices());
     for (const auto& event : events) {
       for (auto param : params) {
         plugin.Evento(event, host, param);  // noexcept: a throw would end the test program
-        if (event == "registrazione" && plugin.State().PluginStopped) {
+        if (event == "registrazione" && plugin.Stopped()) {
           // A host that cannot load the configuration stops the plug-in.
           EXPECT_NE(host, host_);
         }
       }
     }
-    EXPECT_TRUE(plugin.State().PluginStopped);
+    EXPECT_TRUE(plugin.Stopped());
   }
+  auto trapped = [&](const char* where, int number) {
+    return std::any_of(recorder.traps.begin(), recorder.traps.end(), [&](const Trap& t) {
+      return t.where == where && t.number == number && !t.runtime_error;
+    });
+  };
+  EXPECT_TRUE(trapped("clsConfig.Init", kErrInternal));  // NewXML threw 42
   // Services missing altogether: the failure message cannot be shown, the
   // event still returns.
   Plugin bare(plugin::Services{});
   ParamArray p = ParamArray::Of({Variant{}});
   bare.Evento("registrazione", nullptr, p);
-  EXPECT_FALSE(bare.State().PluginStopped);  // registration ended at the missing Ui
+  EXPECT_FALSE(bare.Stopped());  // registration ended at the missing Ui
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// The host for the plug-in's unit tests: the stand-in Clinora, behind a
-// framework that logs every call and fails or answers Nothing on request,
-// and a Ui that records message boxes.
+// The one host double of the unit tests: the stand-in Clinora of a temporary
+// installation, behind a framework that logs every call and fails or answers
+// Nothing on request, and a Ui that records message boxes and beeps.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,7 +12,6 @@
 #include "base/runtime_error.h"
 #include "controls/ui.h"
 #include "host/host.h"
-#include "standin/host_form.h"
 #include "standin/standin_host.h"
 
 namespace lirvo::test_support {
@@ -26,7 +26,6 @@ class LoggingFramework : public host::Framework {
   std::set<std::string> failing;
   // Calls whose log text starts with one of these answer Nothing.
   std::set<std::string> returning_nothing;
-  int get_new_id_calls = 0;
 
   standin::StandinFramework& Inner() { return inner_; }
   // The controls of the last ribbon tab built, in ribbon order.
@@ -46,7 +45,7 @@ class LoggingFramework : public host::Framework {
   }
 
   int32_t GetNewID() override {
-    Log("GetNewID#" + std::to_string(++get_new_id_calls));
+    Log("GetNewID#" + std::to_string(++new_ids_));
     return inner_.GetNewID();
   }
   std::shared_ptr<host::RibbonTab> InsertRibbonTab(const std::string& caption) override {
@@ -101,7 +100,9 @@ class LoggingFramework : public host::Framework {
     inner_.RichiamaPaziente(patient_id);
   }
   int32_t Popup(const std::vector<std::string>& items) override {
-    Log("Popup(" + std::to_string(items.size()) + ")");
+    std::string call = "Popup(";
+    for (const auto& item : items) call += (&item == &items.front() ? "" : ", ") + item;
+    Log(call + ")");
     return inner_.Popup(items);
   }
 
@@ -120,10 +121,12 @@ class LoggingFramework : public host::Framework {
   }
 
   standin::StandinFramework& inner_;
+  int new_ids_ = 0;
 };
 
 // The stand-in host of the installation at `folder` (archive created), its
-// framework logged, its XML object counted and failing on request.
+// framework logged, its XML object counted; the framework and the XML object
+// fail on request.
 class FakeHost : public host::HostApp {
  public:
   FakeHost(const std::string& folder, ui::Ui& ui, FileSystem& fs) : standin(folder, ui, fs, true) {}
@@ -132,8 +135,12 @@ class FakeHost : public host::HostApp {
   LoggingFramework framework{standin.Framework()};
   int new_xml_calls = 0;
   bool new_xml_fails = false;
+  bool framework_fails = false;  // GetFramework raises 91
 
-  host::Framework& GetFramework() override { return framework; }
+  host::Framework& GetFramework() override {
+    if (framework_fails) throw RuntimeError(kErrObjectNotSet);
+    return framework;
+  }
   std::shared_ptr<host::XmlDocument> NewXML() override {
     ++new_xml_calls;
     if (new_xml_fails) throw RuntimeError(429, "Il componente ActiveX non può creare l'oggetto");
@@ -151,6 +158,7 @@ class RecordingUi : public ui::Ui {
   };
   std::vector<Box> boxes;
   int pointer = ui::kPointerDefault;
+  int beeps = 0;
 
   int MsgBox(const std::string& text, int style, const std::string& title) override {
     boxes.push_back({text, style, title});
@@ -158,15 +166,12 @@ class RecordingUi : public ui::Ui {
   }
   int MousePointer() const override { return pointer; }
   void SetMousePointer(int p) override { pointer = p; }
-  void Beep() override {}
+  void Beep() override { ++beeps; }
   void ShowModal(ui::ModalForm& form) override { form.Close(); }
   std::optional<std::string> BrowseForFolder(const std::string&, const std::string&) override {
     return std::nullopt;
   }
   int PopupMenu(const std::vector<std::string>&) override { return 0; }
 };
-
-// A host form object for "form.load".
-using FakeHostForm = standin::HostForm;
 
 }  // namespace lirvo::test_support

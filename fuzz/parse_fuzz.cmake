@@ -1,1 +1,0 @@
-set(LIRVO_FUZZ_LIBS lirvo_reports lirvo_base)

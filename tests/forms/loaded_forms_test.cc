@@ -1,0 +1,86 @@
+#include "forms/loaded_forms.h"
+
+#include <gtest/gtest.h>
+
+#include "forms/frm_referti_lirvo.h"
+#include "forms/window_fixture.h"
+#include "support/runtime_error_matchers.h"
+
+namespace lirvo::forms {
+namespace {
+
+using test_support::ThrowsRuntimeError;
+
+class LoadedFormsTest : public test_support::WindowFixture {
+ protected:
+  LoadedForms windows_{*context_};
+};
+
+TEST_F(LoadedFormsTest, TheMainWindowOpensOnceInAChildWindowAndIsFoundByName) {
+  EXPECT_EQ(windows_.MainReportsWindow(), nullptr);
+  windows_.OpenMainWindow();
+  const auto& children = Fw().Inner().Children();
+  ASSERT_EQ(children.size(), 1u);
+  auto window = windows_.MainReportsWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(windows_.Find("frmRefertiLirvo"), window);
+  EXPECT_EQ(windows_.Find("frmConfig"), nullptr);
+  EXPECT_EQ(children[0]->Form(), window);
+  EXPECT_EQ(windows_.MainChildForm(), children[0]);
+  EXPECT_EQ(children[0]->Caption(), "Referti Lirvo");
+  EXPECT_EQ(children[0]->Icon(), "/inst/plugin/Styles/RefertiLirvo.png");
+  EXPECT_EQ(windows_.Count(), 1u);  // the default instance is gone again
+
+  windows_.OpenMainWindow();  // the host has it: nothing new
+  EXPECT_EQ(children.size(), 1u);
+  EXPECT_EQ(windows_.MainReportsWindow(), window);
+}
+
+TEST_F(LoadedFormsTest, AFailedOpeningLeavesNoWindowLoaded) {
+  for (const char* failing : {"OpenChild", "CreateChildForm"}) {
+    Fw().failing = {failing};
+    EXPECT_THAT([&] { windows_.OpenMainWindow(); }, ThrowsRuntimeError(kErrInvalidCall)) << failing;
+    EXPECT_EQ(windows_.Count(), 0u) << failing;
+    EXPECT_EQ(windows_.MainChildForm(), nullptr) << failing;
+  }
+  Fw().failing.clear();
+  Fw().returning_nothing = {"CreateChildForm"};
+  EXPECT_THAT([&] { windows_.OpenMainWindow(); }, ThrowsRuntimeError(kErrObjectNotSet));
+  EXPECT_EQ(windows_.Count(), 0u);
+
+  // A context that no shared_ptr owns cannot be handed to a window.
+  test_support::FakeContext unowned(ui_, fs_, host_);
+  LoadedForms orphan(unowned);
+  Fw().returning_nothing.clear();
+  EXPECT_THAT([&] { orphan.OpenMainWindow(); }, ThrowsRuntimeError(kErrObjectNotSet));
+  EXPECT_EQ(orphan.Count(), 0u);
+}
+
+TEST_F(LoadedFormsTest, AReleasedWindowReachesNothing) {
+  windows_.OpenMainWindow();
+  auto window = windows_.MainReportsWindow();
+  ASSERT_NE(window, nullptr);
+  ReportRowValues report;
+  report.patient_id = int64_t{8};
+  window->AddReportRow(window->AddPatientRow(test_support::FakePatient(8, "ROSSINI", "LUCA")),
+                       report);
+  window->rcReferti().Populate();
+  window->rcReferti().SelectRow(1);
+  window->rcReferti_MouseUp(2, 0, 0, 0);
+  EXPECT_EQ(Fw().calls.back(), "Popup(Importa Singolo, Rimuovi Singolo)");
+
+  windows_.ReleaseAll();
+  EXPECT_FALSE(window->Loaded());
+  EXPECT_EQ(windows_.Count(), 0u);
+  EXPECT_EQ(windows_.MainChildForm(), nullptr);
+  Fw().calls.clear();
+  window->rcReferti_MouseUp(2, 0, 0, 0);
+  window->rcReferti_HyperlinkClick(0, kItemLink, 0);
+  window->TypeInSearchBox("VERDI\r");
+  EXPECT_TRUE(Fw().calls.empty());
+  EXPECT_EQ(ui_.beeps, 0);
+  EXPECT_EQ(window->Icon(), "");
+}
+
+}  // namespace
+}  // namespace lirvo::forms

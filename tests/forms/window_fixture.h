@@ -1,0 +1,78 @@
+// The windows' surroundings for tests: a context of their own (the plug-in's
+// is above this layer), over the one fake host of the tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "base/clock.h"
+#include "base/file_system.h"
+#include "base/runtime_error.h"
+#include "forms/window_context.h"
+#include "support/fake_host.h"
+#include "support/temp_dir.h"
+
+namespace lirvo::test_support {
+
+class FakeContext final : public forms::WindowContext {
+ public:
+  FakeContext(ui::Ui& ui, FileSystem& fs, std::shared_ptr<host::HostApp> host)
+      : host(std::move(host)), ui_(ui), fs_(fs) {}
+
+  ui::Ui& UserInterface() const override { return ui_; }
+  FileSystem& Fs() const override { return fs_; }
+  const Clock& GetClock() const override { return clock_; }
+  host::HostApp& Host() const override {
+    if (!host) throw RuntimeError(kErrObjectNotSet);
+    return *host;
+  }
+  const std::string& PluginFolder() const override { return plugin_folder; }
+  std::string DocumentsFolder() const override { return documents_folder; }
+  void SetDocumentsFolder(const std::string& folder) override { documents_folder = folder; }
+  const std::string& CurrentBundle() const override { return current_bundle; }
+  void SetCurrentBundle(std::string path) override { current_bundle = std::move(path); }
+
+  std::shared_ptr<host::HostApp> host;  // nullptr: no host
+  std::string plugin_folder = "/inst/plugin";
+  std::string documents_folder = "/inst/documents/";
+  std::string current_bundle = "/inst/documents/referti.dat";
+
+ private:
+  ui::Ui& ui_;
+  FileSystem& fs_;
+  FixedClock clock_{DateTime{2026, 3, 1, 9, 30, 0}};
+};
+
+// A patient of the archive, as the grid rows read it.
+class FakePatient : public host::Patient {
+ public:
+  FakePatient(int64_t id, std::string cognome, std::string nome)
+      : id_(id), cognome_(std::move(cognome)), nome_(std::move(nome)) {}
+  host::Variant ID() const override { return id_; }
+  std::string Cognome() const override { return cognome_; }
+  std::string Nome() const override { return nome_; }
+  std::string DataNascita() const override { return "01/02/1950"; }
+  std::string CodiceFiscale() const override { return "RSSMRA50B01H501X"; }
+  std::string Tessera() const override { return "080012345"; }
+  std::shared_ptr<host::ExamReports> RefertiEsami() override { return nullptr; }
+  std::shared_ptr<host::VisitReports> RefertiVisite() override { return nullptr; }
+
+ private:
+  int64_t id_;
+  std::string cognome_, nome_;
+};
+
+class WindowFixture : public ::testing::Test {
+ protected:
+  LoggingFramework& Fw() { return host_->framework; }
+
+  TempDir dir_;
+  RecordingUi ui_;
+  FaultyFileSystem fs_{RealFileSystem()};
+  std::shared_ptr<FakeHost> host_ = std::make_shared<FakeHost>(dir_.path(), ui_, fs_);
+  std::shared_ptr<FakeContext> context_ = std::make_shared<FakeContext>(ui_, fs_, host_);
+};
+
+}  // namespace lirvo::test_support
