@@ -150,7 +150,8 @@ class RatioReporter : public lirvo::bench::FastestReporter {
     }
     const double text = Fastest("BM_TextLines/32000");
     if (text > 0) {
-      std::printf("32000 lines: exam lines/text lines %.2f\n", Fastest("BM_ExamLines/32000") / text);
+      std::printf("32000 lines: exam lines/text lines %.2f\n",
+                  Fastest("BM_ExamLines/32000") / text);
     }
   }
 };

@@ -99,8 +99,7 @@ int32_t MainWindowDriver::ReportRow(forms::frmRefertiLirvo& window,
   const controls::ReportGrid& grid = window.rcReferti();
   for (int32_t row = 0; row < grid.RowCount(); ++row) {
     const controls::GridRecord& record = *grid.RowRecord(row);
-    if (record.ItemText(kItemLink) == kReportLink &&
-        record.ItemText(kItemPosition) == position) {
+    if (record.ItemText(kItemLink) == kReportLink && record.ItemText(kItemPosition) == position) {
       return row;
     }
   }
