@@ -68,7 +68,7 @@ void BM_ParseLines(benchmark::State& state) { ParseAll(state, Layout::Lines); }
 // carry the "#03#" marker instead, which makes them text lines.
 std::string LongReport(int64_t lines, bool exams) {
   std::string piece(64, ' ');
-  char line[64];
+  char line[96];
   for (int64_t i = 0; i < lines; ++i) {
     std::snprintf(line, sizeof line, "\r\n%sC%07lld ESAME DI LABORATORIO NUMERO %07lld",
                   exams ? "#04#" : "#03#", static_cast<long long>(i), static_cast<long long>(i));
