@@ -156,6 +156,9 @@ GridRecord::~GridRecord() {
 }
 
 GridItem& GridRecord::AddItem(host::Variant value) {
+  // The rows of the plug-in's grids carry ten items: one allocation for
+  // them, instead of one per doubling, keeps a row's cells close together.
+  if (items_.empty()) items_.reserve(10);
   const GridItem* old_items = items_.data();
   items_.emplace_back(std::move(value));
   // Items moved to new storage come out free-standing: link them again.
