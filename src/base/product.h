@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_system.h"
+
 namespace lirvo {
 
 // The product: the title of the plug-in's message boxes and the name on the
@@ -43,10 +45,10 @@ inline constexpr const char* kIconNames[] = {
 // The Styles folder of the plug-in folder `plugin_folder` (no trailing
 // separator), and the path of one icon in it.
 inline std::string StylesFolder(std::string_view plugin_folder) {
-  return std::string(plugin_folder) + "/" + kStylesFolderName;
+  return JoinPath(plugin_folder, kStylesFolderName);
 }
 inline std::string StylesPath(std::string_view plugin_folder, std::string_view icon) {
-  return StylesFolder(plugin_folder) + "/" + std::string(icon);
+  return JoinPath(StylesFolder(plugin_folder), icon);
 }
 
 }  // namespace lirvo

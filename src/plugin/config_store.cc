@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/file_system.h"
 #include "base/runtime_error.h"
 #include "base/trap.h"
 #include "plugin/module_state.h"
@@ -46,7 +47,7 @@ bool ConfigStore::Init(std::string Filename) {
       documents_folder_ = node->Text();
       if (documents_folder_.empty()) documents_folder_ = UserDataFolder(state_.Fs());
       if (documents_folder_.empty()) documents_folder_ = state_.PluginFolder();
-      if (documents_folder_.empty() || documents_folder_.back() != kPathSeparator) {
+      if (documents_folder_.empty() || !IsPathSeparator(documents_folder_.back())) {
         documents_folder_ += kPathSeparator;
       }
     }

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/file_system.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "base/trap.h"
@@ -65,7 +66,7 @@ void Plugin::Registration(const std::shared_ptr<host::HostApp>& clsPlugin) {
   state_->SetHostApp(clsPlugin);
   auto config = std::make_shared<clsConfig>(*state_);
   state_->SetAppConfig(config);
-  if (config->Init(state_->PluginFolder() + "/" + kConfigFileName)) return;
+  if (config->Init(JoinPath(state_->PluginFolder(), kConfigFileName))) return;
   state_->UserInterface().MsgBox(config->LastError(), ui::kCritical, config->ProductName());
   Shutdown();
 }

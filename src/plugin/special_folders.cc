@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "base/file_system.h"
 #include "base/files.h"
 
 namespace lirvo::plugin {
@@ -13,7 +14,7 @@ std::string Env(const char* name) {
 }
 
 std::string WithoutTrailingSeparator(std::string path) {
-  while (path.size() > 1 && path.back() == kPathSeparator) path.pop_back();
+  while (path.size() > 1 && IsPathSeparator(path.back())) path.pop_back();
   return path;
 }
 
@@ -31,7 +32,7 @@ std::string SpecialFolderPath(int32_t folder) {
 std::string UserDataFolder(FileSystem& fs) {
   std::string path = SpecialFolderPath(kFolderAppData);
   if (path.empty()) return "";
-  if (path.back() != kPathSeparator) path += kPathSeparator;
+  if (!IsPathSeparator(path.back())) path += kPathSeparator;
   for (const char* level : {"Vantrel/", "Clinora V6/", "RefertiLirvo/"}) {
     path += level;
     if (!EnsureFolder(fs, path)) return "";
