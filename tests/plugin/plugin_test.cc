@@ -115,12 +115,7 @@ TEST_F(PluginTest, ExecuteConvertsTheIdentifierAndFindsTheCommand) {
 // in it reaches nothing of the plug-in (under the sanitizers, a window that
 // still pointed at the released state would fail here).
 TEST_F(PluginTest, AWindowTheHostKeepsAfterFineIsInert) {
-  standin::PatientRecord rossi;
-  rossi.cognome = "ROSSI";
-  rossi.nome = "MARIO";
-  rossi.data_nascita = "01/02/1950";
-  rossi.tessera = "080012345";
-  host_->standin.Archive().AddPatient(rossi);
+  auto rossi = host_->AddPatient("ROSSI", "MARIO", "080012345");
   std::shared_ptr<forms::frmRefertiLirvo> window;
   {
     Plugin plugin(MakeServices());
@@ -131,7 +126,7 @@ TEST_F(PluginTest, AWindowTheHostKeepsAfterFineIsInert) {
     plugin.Evento("mainribbonbar.activetab", host_, p);
     window = plugin.State().Windows().MainReportsWindow();
     ASSERT_TRUE(window);
-    auto& row = window->AddPatientRow(*host_->Archivio().DaiPazienteRegionale("080012345", true));
+    auto& row = window->AddPatientRow(*rossi);
     window->AddReportRow(row, forms::ReportRowValues{});
     window->rcReferti().Populate();
     window->rcReferti().SelectRow(1);

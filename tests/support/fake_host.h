@@ -144,6 +144,13 @@ class FakeHost : public host::HostApp {
     return standin.NewXML();
   }
   host::Archive& Archivio() override { return standin.Archivio(); }
+
+  // A patient added to the archive (born 01/02/1950), as the archive gives it back.
+  std::shared_ptr<host::Patient> AddPatient(const std::string& cognome, const std::string& nome,
+                                            const std::string& tessera) {
+    standin.Archive().AddPatient({0, cognome, nome, "01/02/1950", "CF" + tessera, tessera});
+    return standin.Archivio().DaiPazienteRegionale(tessera, true);
+  }
 };
 
 class RecordingUi : public ui::Ui {
