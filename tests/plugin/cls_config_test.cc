@@ -16,8 +16,6 @@ namespace lirvo::plugin {
 namespace {
 
 constexpr const char* kNotLoaded = "Non è stato possibile caricare il file di configurazione";
-constexpr const char* kNoObject =
-    "91 - Variabile oggetto o variabile del blocco With non impostata";
 
 class ConfigTest : public test_support::PluginFixture {
  protected:
@@ -92,7 +90,7 @@ TEST_F(ConfigTest, FilesThatFail) {
       {"not XML", "documentsfolder=/referti", kNotLoaded, false},
       // A parameter without its name, after a good one: remembered before reading.
       {"parameter without name", ConfigText("P", {{"documentsfolder", "/d"}, {"", "/x/"}}),
-       kNoObject, true},
+       "91 - Variabile oggetto o variabile del blocco With non impostata", true},
   };
   for (const auto& c : cases) {
     std::filesystem::remove(ConfigPath());

@@ -63,7 +63,6 @@ TEST_F(RegistryTest, TheSummariesDecideWhichSummaryButtonsShow) {
     bool last, last_unread, last_double;
   } cases[] = {
       {"nessuno.rtf", true, false, false},
-      {"lastUnReadImport.rtf", false, true, false},
       {"allReadyImported.rtf", true, false, true},
   };
   for (const Case& c : cases) {
