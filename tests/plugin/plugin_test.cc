@@ -74,14 +74,22 @@ TEST_F(PluginTest, AConfigurationThatFailsStopsThePluginAfterOneMessage) {
   Send("registrazione", Variant{});
   ASSERT_EQ(ui_.boxes.size(), 1u);
   EXPECT_EQ(ui_.boxes[0].text, "91 - Variabile oggetto o variabile del blocco With non impostata");
-  EXPECT_EQ(ui_.boxes[0].style, 16);
   EXPECT_EQ(ui_.boxes[0].title, "Clinora V6");
   EXPECT_TRUE(plugin_.Stopped());
   EXPECT_FALSE(plugin_.State().HostApp());
 }
 
-TEST_F(PluginTest, OnlyTheMainFormBuildsTheRibbonAndOnlyTheExactCaptionOpensTheWindow) {
+TEST_F(PluginTest, EventsActOnlyOnTheMainFormTheExactCaptionAndAWholeIdentifier) {
   Start();
+  // A malformed identifier ends "execute" before the registry is asked.
+  for (Variant bad : {Variant{"abc"}, Variant{host::Null{}}, Variant{1e20}, Form("x")}) {
+    Send("execute", bad);
+  }
+  Send("execute", ParamArray::Unallocated());
+  EXPECT_EQ(plugin_.State().AppConfig()->BuiltServices(), nullptr);
+  Send("EXECUTE", Variant{"1006"});
+  EXPECT_NE(plugin_.State().AppConfig()->BuiltServices(), nullptr);
+
   for (Variant param : {Form("frmMain "), Form("FRMMAIN"), Form("frmMainX"), Variant{"frmMain"},
                         Variant{}, Variant{host::Null{}}}) {
     Send("form.load", param);
@@ -96,18 +104,6 @@ TEST_F(PluginTest, OnlyTheMainFormBuildsTheRibbonAndOnlyTheExactCaptionOpensTheW
     Send("mainribbonbar.activetab", caption);
   }
   EXPECT_TRUE(host_->framework.Inner().Children().empty());
-}
-
-TEST_F(PluginTest, ExecuteConvertsTheIdentifierAndFindsTheCommand) {
-  Start();
-  // A malformed identifier ends the event before the registry is asked.
-  for (Variant bad : {Variant{"abc"}, Variant{host::Null{}}, Variant{1e20}, Form("x")}) {
-    Send("execute", bad);
-  }
-  Send("execute", ParamArray::Unallocated());
-  EXPECT_EQ(plugin_.State().AppConfig()->BuiltServices(), nullptr);
-  Send("EXECUTE", Variant{"1006"});
-  EXPECT_NE(plugin_.State().AppConfig()->BuiltServices(), nullptr);
 }
 
 // The host keeps the child window, and with it the plug-in's window, after
