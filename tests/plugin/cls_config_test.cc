@@ -140,11 +140,7 @@ TEST_F(ConfigTest, SettingTheFolderWritesTheFileFirst) {
 }
 
 TEST_F(ConfigTest, SettingTheFolderWithoutDocumentOrSettingDoesNothing) {
-  clsConfig fresh(*state_);  // never initialised
-  fresh.SetDocumentsFolder("/x/");
-  EXPECT_EQ(fresh.DocumentsFolder(), "");
-
-  clsConfig failed(*state_);  // the file did not load
+  clsConfig failed(*state_);  // the file did not load: no document
   ASSERT_FALSE(failed.Init(ConfigPath()));
   failed.SetDocumentsFolder("/x/");
   EXPECT_EQ(failed.DocumentsFolder(), "");
