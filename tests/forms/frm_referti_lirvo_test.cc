@@ -9,62 +9,40 @@ namespace lirvo::forms {
 namespace {
 
 using controls::Bounds;
-using test_support::FakePatient;
 
 constexpr const char* kMenuCall = "Popup(Importa Singolo, Rimuovi Singolo)";
-const std::vector<std::string> kChartOfPatient8 = {"SetMainRibbonTab()", "RichiamaPaziente(8)"};
+const std::vector<std::string> kChartOfRossini = {"SetMainRibbonTab()", "RichiamaPaziente(2)"};
 
 ReportRowValues Report(int64_t patient_id, int32_t position, bool out_of_range = false) {
-  ReportRowValues r;
-  r.patient_id = patient_id;
-  r.position = position;
-  r.raw_text = "#01#raw " + std::to_string(position);
-  r.ward = "Ospedale";
-  r.check_in_date = "02/03/2024";
-  r.report_date = "04/03/2024";
-  r.body_inline = "GLICEMIA 98 mg/dl";
-  r.out_of_range = out_of_range;
-  return r;
+  return {patient_id,          position,     "#01#raw " + std::to_string(position),
+          "Ospedale",          "02/03/2024", "04/03/2024",
+          "GLICEMIA 98 mg/dl", out_of_range};
 }
 
 class MainWindowTest : public test_support::WindowFixture {
  protected:
   MainWindowTest() { form.Form_Load(); }
 
-  // Rows: 0 ROSSI MARIO, 1-2 its reports, 3 ROSSINI LUCA, 4 its report,
-  // 5 BIANCHI ANNA (no reports).
+  // Rows: 0 ROSSI MARIO (ID 1), 1-2 its reports, 3 ROSSINI LUCA (ID 2), 4 its
+  // report, 5 BIANCHI ANNA (ID 3, no reports).
   void LoadSample() {
-    auto& rossi = form.AddPatientRow(FakePatient(7, "ROSSI", "MARIO"));
-    form.AddReportRow(rossi, Report(7, 1));
-    form.AddReportRow(rossi, Report(7, 2, true));
-    auto& rossini = form.AddPatientRow(FakePatient(8, "ROSSINI", "LUCA"));
-    form.AddReportRow(rossini, Report(8, 3));
-    form.AddPatientRow(FakePatient(9, "BIANCHI", "ANNA"));
+    auto& rossi = form.AddPatientRow(*host_->AddPatient("ROSSI", "MARIO", "080012345"));
+    form.AddReportRow(rossi, Report(1, 1));
+    form.AddReportRow(rossi, Report(1, 2, true));
+    auto& rossini = form.AddPatientRow(*host_->AddPatient("ROSSINI", "LUCA", "080012346"));
+    form.AddReportRow(rossini, Report(2, 3));
+    form.AddPatientRow(*host_->AddPatient("BIANCHI", "ANNA", "080012347"));
     form.rcReferti().Populate();
   }
 
   frmRefertiLirvo form{context_};
 };
 
-TEST_F(MainWindowTest, LoadBuildsTheColumns) {
-  controls::ReportGrid& grid = form.rcReferti();
-  std::vector<std::string> columns;
-  for (int32_t i = 0; i < grid.ColumnCount(); ++i) {
-    const auto& c = grid.Column(i);
-    columns.push_back(std::to_string(c.item_index) + " " + c.caption + " " +
-                      std::to_string(c.width) + (c.resizable ? " resizable" : "") +
-                      (c.visible ? " visible" : "") + (c.tree_column ? " tree" : ""));
-  }
-  EXPECT_EQ(columns, (std::vector<std::string>{
-                         "0 idPaziente 0", "1 Paziente 700 resizable visible tree", "2 idEmail 0",
-                         "3 body 0", "4 Reparto 460 resizable visible",
-                         "5 Check In 310 resizable visible", "6 Referto del 310 resizable visible",
-                         "7 Descrizione 2000 resizable visible", "8  300 resizable visible"}));
-
+TEST_F(MainWindowTest, ASecondLoadStartsFromNothing) {
   LoadSample();
-  form.Form_Load();  // a second load starts from nothing
-  EXPECT_EQ(grid.ColumnCount(), 9);
-  EXPECT_EQ(grid.Records().Count(), 0);
+  form.Form_Load();
+  EXPECT_EQ(form.rcReferti().ColumnCount(), 9);
+  EXPECT_EQ(form.rcReferti().Records().Count(), 0);
   EXPECT_FALSE(form.pbFndPaz().Visible());
   EXPECT_FALSE(form.ProgressBar1().Visible());
   EXPECT_FALSE(form.cbFndPaz().Enabled());
@@ -73,17 +51,15 @@ TEST_F(MainWindowTest, LoadBuildsTheColumns) {
 TEST_F(MainWindowTest, RowsCarryTheItemsOtherRoutinesRead) {
   LoadSample();
   const controls::GridRecord& patient = *form.rcReferti().RowRecord(0);
-  EXPECT_EQ(patient.ItemCount(), 10);
-  EXPECT_EQ(patient.Item(0).Value(), host::Variant(int64_t{7}));
+  EXPECT_EQ(patient.Item(0).Value(), host::Variant(int64_t{1}));
   EXPECT_EQ(patient.ItemText(1), "ROSSI MARIO");
   EXPECT_TRUE(patient.Item(1).Bold());
-  EXPECT_EQ(patient.ItemText(7), "Codice fiscale: RSSMRA50B01H501X\r\nCodice regionale: 080012345");
+  EXPECT_EQ(patient.ItemText(7), "Codice fiscale: CF080012345\r\nCodice regionale: 080012345");
   EXPECT_EQ(patient.Item(8).Hyperlinks(), (std::vector<controls::Hyperlink>{{0, 6}}));
 
   const controls::GridRecord& report = *form.rcReferti().RowRecord(1);
-  EXPECT_EQ(report.ItemCount(), 9);
   const std::vector<std::string> texts = {
-      "7",       "", "1", "#01#raw 1", "Ospedale", "02/03/2024", "04/03/2024", "GLICEMIA 98 mg/dl",
+      "1",       "", "1", "#01#raw 1", "Ospedale", "02/03/2024", "04/03/2024", "GLICEMIA 98 mg/dl",
       "dettagli"};
   for (int32_t i = 0; i < 9; ++i) EXPECT_EQ(report.ItemText(i), texts[i]) << i;
   EXPECT_EQ(report.Item(8).Hyperlinks(), (std::vector<controls::Hyperlink>{{0, 8}}));
@@ -95,67 +71,69 @@ TEST_F(MainWindowTest, RowsCarryTheItemsOtherRoutinesRead) {
   EXPECT_TRUE(flagged.Item(7).Bold());
   EXPECT_EQ(flagged.Item(7).ForeColor(), 255);
 
-  EXPECT_EQ(form.FindPatientRow(int64_t{8}), form.rcReferti().RowRecord(3));
-  EXPECT_EQ(form.FindPatientRow(std::string("8")), form.rcReferti().RowRecord(3));
-  EXPECT_EQ(form.FindPatientRow(int64_t{10}), nullptr);
+  EXPECT_EQ(form.FindPatientRow(int64_t{2}), form.rcReferti().RowRecord(3));
+  EXPECT_EQ(form.FindPatientRow(std::string("2")), form.rcReferti().RowRecord(3));
+  EXPECT_EQ(form.FindPatientRow(int64_t{4}), nullptr);
 }
 
 TEST_F(MainWindowTest, LayoutKeepsTheDesignMarginsAndSurvivesTinyWindows) {
-  form.Resize(frmRefertiLirvo::kDesignWidth, frmRefertiLirvo::kDesignHeight);
-  EXPECT_EQ(form.rcReferti().GetBounds(), (Bounds{150, 150, 7140, 4215}));
-  EXPECT_EQ(form.Picture1().GetBounds(), (Bounds{0, 4515, 7440, 765}));
-  EXPECT_EQ(form.ProgressBar1().GetBounds(), (Bounds{105, 225, 7230, 315}));
-  EXPECT_EQ(form.Line1().X2(), 7440);
-  EXPECT_EQ(form.Line2().X2(), 7440);
-
-  form.Resize(12000, 9000);
-  EXPECT_EQ(form.rcReferti().GetBounds(), (Bounds{150, 150, 11700, 7935}));
-  EXPECT_EQ(form.ProgressBar1().Width(), 11790);
-
-  // Too short: everything up to the grid's height follows.
-  form.Resize(1000, 1000);
-  EXPECT_EQ(form.rcReferti().GetBounds(), (Bounds{150, 150, 700, 7935}));
-  EXPECT_EQ(form.ProgressBar1().Width(), 790);
-  EXPECT_EQ(form.Line2().X2(), 1000);
-  EXPECT_EQ(form.Picture1().GetBounds(), (Bounds{0, 235, 1000, 765}));
-
-  // Too narrow for the grid: nothing of the layout moves.
-  form.Resize(250, 6000);
-  EXPECT_EQ(form.rcReferti().Width(), 700);
-  EXPECT_EQ(form.Line1().X2(), 1000);
-
-  // Just wide enough for the grid.
-  form.Resize(300, 6000);
-  EXPECT_EQ(form.rcReferti().GetBounds(), (Bounds{150, 150, 0, 4935}));
-  EXPECT_EQ(form.Line1().X2(), 300);
-  EXPECT_EQ(form.ProgressBar1().Width(), 90);
-
+  struct Case {
+    int32_t width, height;
+    Bounds grid, picture, bar;
+    int32_t lines_x2;
+  } cases[] = {
+      {7440, 5280, {150, 150, 7140, 4215}, {0, 4515, 7440, 765}, {105, 225, 7230, 315}, 7440},
+      {12000, 9000, {150, 150, 11700, 7935}, {0, 8235, 12000, 765}, {105, 225, 11790, 315}, 12000},
+      // Too short: everything up to the grid's height follows.
+      {1000, 1000, {150, 150, 700, 7935}, {0, 235, 1000, 765}, {105, 225, 790, 315}, 1000},
+      // Too narrow for the grid: only the docked bottom panel follows.
+      {250, 6000, {150, 150, 700, 7935}, {0, 5235, 250, 765}, {105, 225, 790, 315}, 1000},
+      // Just wide enough for the grid.
+      {300, 6000, {150, 150, 0, 4935}, {0, 5235, 300, 765}, {105, 225, 90, 315}, 300},
+  };
+  for (const Case& c : cases) {
+    form.Resize(c.width, c.height);
+    EXPECT_EQ(form.rcReferti().GetBounds(), c.grid) << c.width;
+    EXPECT_EQ(form.Picture1().GetBounds(), c.picture) << c.width;
+    EXPECT_EQ(form.ProgressBar1().GetBounds(), c.bar) << c.width;
+    EXPECT_EQ(form.Line1().X2(), c.lines_x2) << c.width;
+    EXPECT_EQ(form.Line2().X2(), c.lines_x2) << c.width;
+  }
   EXPECT_NO_THROW(form.Resize(0, 0));
   EXPECT_NO_THROW(form.Resize(-5, -5));
   EXPECT_EQ(form.ScaleWidth(), 0);
 }
 
-TEST_F(MainWindowTest, TypingIsUpperCaseAndEnterFocusesTheFirstMatchingPatientEvenCollapsed) {
+TEST_F(MainWindowTest, SearchFocusesTheFirstPatientWhoseNameStartsWithTheText) {
+  frmRefertiLirvo shown(context_);
+  shown.Form_Load();
+  shown.Form_Activate();
+  EXPECT_EQ(shown.ActiveControl(), &shown.rcReferti());
+
   LoadSample();
-  form.rcReferti().SetFocusedRow(5);
+  form.rcReferti().SetFocusedRow(4);
+  form.rcReferti().SetVisible(false);  // activation focuses the grid only when visible
+  form.Activate();
+  form.rcReferti().SetVisible(true);
+  // Blank text: the button stays off and Enter changes nothing.
+  form.TypeInSearchBox("   \r");
+  EXPECT_FALSE(form.cbFndPaz().Enabled());
+  EXPECT_EQ(form.rcReferti().FocusedRow(), 4);
+  EXPECT_EQ(form.ActiveControl(), nullptr);
+
+  // Typing is upper case; Enter focuses the grid on the first match.
+  form.tbPaziente().SetText("");
   form.TypeInSearchBox("rossè\b");
   EXPECT_EQ(form.tbPaziente().Text(), "ROSS");
   EXPECT_TRUE(form.cbFndPaz().Enabled());
-  EXPECT_EQ(form.ActiveControl(), nullptr);
-
   form.TypeInSearchBox("\r");
   EXPECT_EQ(form.tbPaziente().Text(), "ROSS");
   EXPECT_EQ(form.ActiveControl(), &form.rcReferti());
   EXPECT_EQ(form.rcReferti().FocusedRow(), 0);  // ROSSI before ROSSINI
-
   form.tbPaziente().SetText("");
   form.TypeInSearchBox("rossin\r");
-  EXPECT_EQ(form.rcReferti().FocusedRow(), 3);
   EXPECT_EQ(form.rcReferti().SelectedRows(), (std::vector<int32_t>{3}));
-
-  form.tbPaziente().SetText("BIANCHI");
-  form.cbFndPaz_Click();
-  EXPECT_EQ(form.rcReferti().FocusedRow(), 5);
+  EXPECT_EQ(ui_.beeps, 0);
 
   // Collapsed patients are searched too.
   for (int32_t i = 0; i < form.rcReferti().Records().Count(); ++i) {
@@ -164,32 +142,14 @@ TEST_F(MainWindowTest, TypingIsUpperCaseAndEnterFocusesTheFirstMatchingPatientEv
   form.tbPaziente().SetText("BIA");
   form.cbFndPaz_Click();
   EXPECT_EQ(form.rcReferti().FocusedRow(), 2);
-  EXPECT_EQ(ui_.beeps, 0);
-}
 
-TEST_F(MainWindowTest, ActivationFocusesAVisibleGridAndBlankOrUnmatchedSearchChangesNothing) {
-  LoadSample();
-  form.rcReferti().SetFocusedRow(4);
-  form.rcReferti().SetVisible(false);  // activation focuses the grid only when visible
-  form.Activate();
-  EXPECT_EQ(form.ActiveControl(), nullptr);
-  form.rcReferti().SetVisible(true);
-  form.Form_Activate();
-  ASSERT_EQ(form.ActiveControl(), &form.rcReferti());
-
-  form.TypeInSearchBox("   ");
-  EXPECT_FALSE(form.cbFndPaz().Enabled());
-  form.TypeInSearchBox("\r");
-  EXPECT_EQ(ui_.beeps, 0);
-  EXPECT_EQ(form.rcReferti().FocusedRow(), 4);
-
-  // The text is used as typed: a leading blank matches no name.
+  // The text is used as typed: a leading blank matches no name. No match beeps.
   for (const char* text : {" ROSSI", "VERDI", "MARIO"}) {
     const int beeps = ui_.beeps;
     form.tbPaziente().SetText(text);
     form.cbFndPaz_Click();
     EXPECT_EQ(ui_.beeps, beeps + 1) << text;
-    EXPECT_EQ(form.rcReferti().FocusedRow(), 4) << text;
+    EXPECT_EQ(form.rcReferti().FocusedRow(), 2) << text;
   }
 }
 
@@ -223,7 +183,7 @@ TEST_F(MainWindowTest, ContextMenuOnlyOnOneReportRowOfAnOrdinaryBundle) {
   }
   // A register file's links still open the chart.
   form.rcReferti_HyperlinkClick(3, 8, 0);
-  EXPECT_EQ(Fw().calls, kChartOfPatient8);
+  EXPECT_EQ(Fw().calls, kChartOfRossini);
 }
 
 TEST_F(MainWindowTest, HyperlinksOpenTheChartOnlyFromSchedaLinks) {

@@ -45,25 +45,6 @@ class FakeContext final : public forms::WindowContext {
   FixedClock clock_{DateTime{2026, 3, 1, 9, 30, 0}};
 };
 
-// A patient of the archive, as the grid rows read it.
-class FakePatient : public host::Patient {
- public:
-  FakePatient(int64_t id, std::string cognome, std::string nome)
-      : id_(id), cognome_(std::move(cognome)), nome_(std::move(nome)) {}
-  host::Variant ID() const override { return id_; }
-  std::string Cognome() const override { return cognome_; }
-  std::string Nome() const override { return nome_; }
-  std::string DataNascita() const override { return "01/02/1950"; }
-  std::string CodiceFiscale() const override { return "RSSMRA50B01H501X"; }
-  std::string Tessera() const override { return "080012345"; }
-  std::shared_ptr<host::ExamReports> RefertiEsami() override { return nullptr; }
-  std::shared_ptr<host::VisitReports> RefertiVisite() override { return nullptr; }
-
- private:
-  int64_t id_;
-  std::string cognome_, nome_;
-};
-
 class WindowFixture : public ::testing::Test {
  protected:
   LoggingFramework& Fw() { return host_->framework; }

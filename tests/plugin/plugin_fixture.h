@@ -24,9 +24,9 @@ namespace lirvo::test_support {
 class PluginFixture : public ::testing::Test {
  protected:
   PluginFixture() {
-    std::filesystem::create_directories(PluginFolder());
-    std::filesystem::create_directories(AppData());
-    std::filesystem::create_directories(Documents());
+    for (const auto& dir : {PluginFolder(), AppData(), Documents()}) {
+      std::filesystem::create_directories(dir);
+    }
   }
 
   std::string PluginFolder() const { return dir_.File("plugin"); }

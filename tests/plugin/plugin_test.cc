@@ -28,83 +28,60 @@ class PluginTest : public test_support::PluginFixture {
     Send("registrazione", Variant{});
     ASSERT_TRUE(plugin_.State().AppConfig());
   }
-  size_t TabsBuilt() const { return host_->framework.Inner().Tabs().size(); }
-  void ActivateTab() { Send("mainribbonbar.activetab", Variant{"Referti Lirvo"}); }
 
   Plugin plugin_{MakeServices()};
 };
 
 TEST_F(PluginTest, RegistrationKeepsTheHostAndLoadsTheConfiguration) {
-  for (const char* name : {"registrazione", "REGISTRAZIONE", "Registrazione"}) {
+  // The event name compares without case; a trailing blank is another event,
+  // and Param(0) must exist.
+  struct Case {
+    const char* name;
+    ParamArray param;
+    bool registers;
+  } cases[] = {{"REGISTRAZIONE", ParamArray::Of({Variant{int64_t{0}}}), true},
+               {"registrazione ", ParamArray::Of({Variant{}}), false},
+               {"registrazione", ParamArray::Unallocated(), false},
+               {"registrazione", ParamArray::Of({}), false},
+               {"registrazione", ParamArray::Of({Variant{}}, 1), false},
+               {"registrazione", ParamArray::TwoDimensional(1, 1), false}};
+  WriteConfig("/referti");
+  for (auto& c : cases) {
     Plugin plugin(MakeServices());
-    WriteConfig("/referti");
-    ParamArray p = ParamArray::Of({Variant{int64_t{0}}});
-    plugin.Evento(name, host_, p);
-    ASSERT_TRUE(plugin.State().AppConfig()) << name;
-    EXPECT_EQ(plugin.State().HostApp(), host_);
-    EXPECT_EQ(plugin.State().AppConfig()->Filename(), ConfigPath());
-    EXPECT_EQ(plugin.State().DocumentsFolder(), "/referti/");
-    EXPECT_FALSE(plugin.Stopped());
+    plugin.Evento(c.name, host_, c.param);
+    EXPECT_EQ(!!plugin.State().AppConfig(), c.registers) << c.name;
+    EXPECT_EQ(plugin.State().HostApp(), c.registers ? host_ : nullptr) << c.name;
+    if (c.registers) {
+      EXPECT_EQ(plugin.State().DocumentsFolder(), "/referti/");
+    }
   }
   EXPECT_TRUE(ui_.boxes.empty());
 
-  // A trailing blank is another event, and Param(0) must exist.
-  for (auto [name, param] : {std::pair{"registrazione ", ParamArray::Of({Variant{}})},
-                             std::pair{"registrazione", ParamArray::Unallocated()},
-                             std::pair{"registrazione", ParamArray::Of({})},
-                             std::pair{"registrazione", ParamArray::Of({Variant{}}, 1)},
-                             std::pair{"registrazione", ParamArray::TwoDimensional(1, 1)}}) {
-    Plugin plugin(MakeServices());
-    plugin.Evento(name, host_, param);
-    EXPECT_FALSE(plugin.State().AppConfig()) << name;
-    EXPECT_FALSE(plugin.State().HostApp());
-  }
+  // A second registration replaces the configuration; "chiuditutto" stops nothing.
+  Start();
+  auto first = plugin_.State().AppConfig();
+  WriteConfig("/altra");
+  Send("registrazione", Variant{});
+  EXPECT_NE(plugin_.State().AppConfig(), first);
+  EXPECT_EQ(plugin_.State().DocumentsFolder(), "/altra/");
+  Send("ChiudiTutto", ParamArray::Unallocated());
+  EXPECT_FALSE(plugin_.Stopped());
 }
 
 TEST_F(PluginTest, AConfigurationThatFailsStopsThePluginAfterOneMessage) {
+  // The title is the product of the document that loaded.
   WriteConfig("Clinora V6", {{"", "/x"}});
   Send("registrazione", Variant{});
   ASSERT_EQ(ui_.boxes.size(), 1u);
   EXPECT_EQ(ui_.boxes[0].text, "91 - Variabile oggetto o variabile del blocco With non impostata");
-  EXPECT_EQ(ui_.boxes[0].style, 16);
   EXPECT_EQ(ui_.boxes[0].title, "Clinora V6");
   EXPECT_TRUE(plugin_.Stopped());
-  EXPECT_FALSE(plugin_.State().AppConfig());
   EXPECT_FALSE(plugin_.State().HostApp());
-
-  Send("form.load", Form("frmMain"));
-  Send("registrazione", Variant{});
-  EXPECT_EQ(TabsBuilt(), 0u);
-  EXPECT_EQ(ui_.boxes.size(), 1u);
-
-  // A missing file: the text of a failed load, and a title the document
-  // that did not load cannot give.
-  Plugin missing(MakeServices());
-  std::filesystem::remove(ConfigPath());
-  ParamArray p = ParamArray::Of({Variant{}});
-  missing.Evento("registrazione", host_, p);
-  ASSERT_EQ(ui_.boxes.size(), 2u);
-  EXPECT_EQ(ui_.boxes[1].text, "Non è stato possibile caricare il file di configurazione");
-  EXPECT_EQ(ui_.boxes[1].title, "");
-  EXPECT_TRUE(missing.Stopped());
 }
 
-TEST_F(PluginTest, OnlyTheMainFormBuildsTheRibbon) {
+TEST_F(PluginTest, EventsActOnlyOnTheMainFormTheExactCaptionAndAWholeIdentifier) {
   Start();
-  for (Variant param : {Form("frmMain "), Form("FRMMAIN"), Form("frmMainX"), Variant{"frmMain"},
-                        Variant{}, Variant{host::Null{}}}) {
-    Send("form.load", param);
-  }
-  Send("form.load", std::make_shared<HostForm>(Variant{host::Null{}}));
-  EXPECT_EQ(TabsBuilt(), 0u);
-  Send("Form.Load", Form("frmMain"));
-  EXPECT_EQ(TabsBuilt(), 1u);
-  EXPECT_EQ(host_->framework.Controls().size(), 9u);
-}
-
-TEST_F(PluginTest, ExecuteConvertsTheIdentifierAndFindsTheCommand) {
-  Start();
-  // A malformed identifier ends the event before the registry is asked.
+  // A malformed identifier ends "execute" before the registry is asked.
   for (Variant bad : {Variant{"abc"}, Variant{host::Null{}}, Variant{1e20}, Form("x")}) {
     Send("execute", bad);
   }
@@ -112,70 +89,21 @@ TEST_F(PluginTest, ExecuteConvertsTheIdentifierAndFindsTheCommand) {
   EXPECT_EQ(plugin_.State().AppConfig()->BuiltServices(), nullptr);
   Send("EXECUTE", Variant{"1006"});
   EXPECT_NE(plugin_.State().AppConfig()->BuiltServices(), nullptr);
-}
 
-TEST_F(PluginTest, TheTabEventComparesTheCaptionExactly) {
-  Start();
+  for (Variant param : {Form("frmMain "), Form("FRMMAIN"), Form("frmMainX"), Variant{"frmMain"},
+                        Variant{}, Variant{host::Null{}}}) {
+    Send("form.load", param);
+  }
+  Send("form.load", std::make_shared<HostForm>(Variant{host::Null{}}));
+  EXPECT_EQ(host_->framework.Inner().Tabs().size(), 0u);
+  Send("Form.Load", Form("frmMain"));
+  EXPECT_EQ(host_->framework.Inner().Tabs().size(), 1u);
+
   for (Variant caption :
        {Variant{"referti lirvo"}, Variant{"Referti Lirvo "}, Variant{int64_t{1}}, Variant{}}) {
     Send("mainribbonbar.activetab", caption);
   }
-  for (const auto& call : host_->framework.calls) EXPECT_NE(call.rfind("OpenChild", 0), 0u) << call;
-}
-
-TEST_F(PluginTest, NothingHappensAfterFine) {
-  Start();
-  Send("fine", ParamArray::Unallocated());
-  EXPECT_TRUE(plugin_.Stopped());
-  EXPECT_FALSE(plugin_.State().AppConfig());
-  EXPECT_FALSE(plugin_.State().HostApp());
-  const int xml_before = host_->new_xml_calls;
-  Send("registrazione", Variant{});
-  Send("form.load", Form("frmMain"));
-  Send("execute", Variant{int64_t{1000}});
-  Send("mainribbonbar.activetab", Variant{"Referti Lirvo"});
-  EXPECT_EQ(host_->new_xml_calls, xml_before);
-  EXPECT_TRUE(host_->framework.calls.empty());
-  EXPECT_FALSE(plugin_.State().AppConfig());
-}
-
-TEST_F(PluginTest, ASecondRegistrationReplacesTheConfiguration) {
-  Start();
-  auto first = plugin_.State().AppConfig();
-  WriteConfig("/altra");
-  Send("registrazione", Variant{});
-  ASSERT_TRUE(plugin_.State().AppConfig());
-  EXPECT_NE(plugin_.State().AppConfig(), first);
-  EXPECT_EQ(plugin_.State().DocumentsFolder(), "/altra/");
-  Send("chiuditutto", ParamArray::Unallocated());
-  Send("ChiudiTutto", Variant{});
-  EXPECT_FALSE(plugin_.Stopped());
-}
-
-TEST_F(PluginTest, ActivatingTheTabTwiceOpensOneWindow) {
-  Start();
-  ActivateTab();
-  ASSERT_EQ(host_->framework.Inner().Children().size(), 1u);
-  const auto& child = *host_->framework.Inner().Children()[0];
-  EXPECT_EQ(child.Caption(), "Referti Lirvo");
-  EXPECT_EQ(child.Icon(), PluginFolder() + "/Styles/RefertiLirvo.png");
-  EXPECT_TRUE(child.Shown());
-  const forms::LoadedForms& windows = plugin_.State().Windows();
-  EXPECT_EQ(windows.MainChildForm().get(), &child);
-  // Only the new instance stays loaded, with its grid built.
-  ASSERT_EQ(windows.Count(), 1u);
-  auto window = windows.MainReportsWindow();
-  ASSERT_TRUE(window);
-  EXPECT_EQ(window, child.Form());
-  EXPECT_EQ(window->rcReferti().ColumnCount(), 9);
-
-  ActivateTab();
-  EXPECT_EQ(host_->framework.Inner().Children().size(), 1u);
-
-  // "chiuditutto" leaves it alone.
-  Send("chiuditutto", Variant{});
-  EXPECT_EQ(windows.MainReportsWindow(), window);
-  EXPECT_EQ(host_->framework.Inner().Children().size(), 1u);
+  EXPECT_TRUE(host_->framework.Inner().Children().empty());
 }
 
 // The host keeps the child window, and with it the plug-in's window, after
@@ -183,12 +111,7 @@ TEST_F(PluginTest, ActivatingTheTabTwiceOpensOneWindow) {
 // in it reaches nothing of the plug-in (under the sanitizers, a window that
 // still pointed at the released state would fail here).
 TEST_F(PluginTest, AWindowTheHostKeepsAfterFineIsInert) {
-  standin::PatientRecord rossi;
-  rossi.cognome = "ROSSI";
-  rossi.nome = "MARIO";
-  rossi.data_nascita = "01/02/1950";
-  rossi.tessera = "080012345";
-  host_->standin.Archive().AddPatient(rossi);
+  auto rossi = host_->AddPatient("ROSSI", "MARIO", "080012345");
   std::shared_ptr<forms::frmRefertiLirvo> window;
   {
     Plugin plugin(MakeServices());
@@ -199,12 +122,17 @@ TEST_F(PluginTest, AWindowTheHostKeepsAfterFineIsInert) {
     plugin.Evento("mainribbonbar.activetab", host_, p);
     window = plugin.State().Windows().MainReportsWindow();
     ASSERT_TRUE(window);
-    window->AddPatientRow(*host_->Archivio().DaiPazienteRegionale("080012345", true));
+    auto& row = window->AddPatientRow(*rossi);
+    window->AddReportRow(row, forms::ReportRowValues{});
     window->rcReferti().Populate();
+    window->rcReferti().SelectRow(1);
+    window->rcReferti_MouseUp(2, 0, 0, 0);  // the context menu, while the plug-in runs
+    EXPECT_EQ(host_->framework.calls.back(), "Popup(Importa Singolo, Rimuovi Singolo)");
     p = ParamArray::Unallocated();
     plugin.Evento("fine", host_, p);
     EXPECT_FALSE(window->Loaded());
     EXPECT_EQ(plugin.State().Windows().Count(), 0u);
+    EXPECT_FALSE(plugin.State().Windows().MainChildForm());
   }
   ASSERT_EQ(host_->framework.Inner().Children().size(), 1u);
   EXPECT_EQ(host_->framework.Inner().Children()[0]->Form(), window);
@@ -213,6 +141,7 @@ TEST_F(PluginTest, AWindowTheHostKeepsAfterFineIsInert) {
   window->Activate();
   window->Resize(5000, 4000);
   window->rcReferti_HyperlinkClick(0, forms::kItemLink, 0);  // "SCHEDA"
+  window->rcReferti_MouseUp(2, 0, 0, 0);
   window->TypeInSearchBox("NESSUNO\r");
   EXPECT_EQ(window->Icon(), "");
   EXPECT_TRUE(host_->framework.calls.empty());
@@ -261,20 +190,17 @@ TEST_F(PluginTest, NoEventEverThrowsWhateverItIsGiven) {
     for (const auto& event : events) {
       for (auto param : params) {
         plugin.Evento(event, host, param);  // noexcept: a throw would end the test program
+        // Only a host that cannot load the configuration stops the plug-in there.
         if (event == "registrazione" && plugin.Stopped()) {
-          // A host that cannot load the configuration stops the plug-in.
           EXPECT_NE(host, host_);
         }
       }
     }
     EXPECT_TRUE(plugin.Stopped());
   }
-  auto trapped = [&](const char* where, int number) {
-    return std::any_of(recorder.traps.begin(), recorder.traps.end(), [&](const Trap& t) {
-      return t.where == where && t.number == number && !t.runtime_error;
-    });
-  };
-  EXPECT_TRUE(trapped("clsConfig.Init", kErrInternal));  // NewXML threw 42
+  EXPECT_TRUE(std::any_of(recorder.traps.begin(), recorder.traps.end(), [&](const Trap& t) {
+    return t.where == "clsConfig.Init" && t.number == kErrInternal && !t.runtime_error;
+  }));  // NewXML threw 42
   // Services missing altogether: the failure message cannot be shown, the
   // event still returns.
   Plugin bare(plugin::Services{});

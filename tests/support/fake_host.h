@@ -125,15 +125,13 @@ class LoggingFramework : public host::Framework {
 };
 
 // The stand-in host of the installation at `folder` (archive created), its
-// framework logged, its XML object counted; the framework and the XML object
-// fail on request.
+// framework logged; the framework and the XML object fail on request.
 class FakeHost : public host::HostApp {
  public:
   FakeHost(const std::string& folder, ui::Ui& ui, FileSystem& fs) : standin(folder, ui, fs, true) {}
 
   standin::StandinHost standin;
   LoggingFramework framework{standin.Framework()};
-  int new_xml_calls = 0;
   bool new_xml_fails = false;
   bool framework_fails = false;  // GetFramework raises 91
 
@@ -142,11 +140,17 @@ class FakeHost : public host::HostApp {
     return framework;
   }
   std::shared_ptr<host::XmlDocument> NewXML() override {
-    ++new_xml_calls;
     if (new_xml_fails) throw RuntimeError(429, "Il componente ActiveX non può creare l'oggetto");
     return standin.NewXML();
   }
   host::Archive& Archivio() override { return standin.Archivio(); }
+
+  // A patient added to the archive (born 01/02/1950), as the archive gives it back.
+  std::shared_ptr<host::Patient> AddPatient(const std::string& cognome, const std::string& nome,
+                                            const std::string& tessera) {
+    standin.Archive().AddPatient({0, cognome, nome, "01/02/1950", "CF" + tessera, tessera});
+    return standin.Archivio().DaiPazienteRegionale(tessera, true);
+  }
 };
 
 class RecordingUi : public ui::Ui {
