@@ -22,7 +22,7 @@ class GridTest : public ::testing::Test {
     grid.AddColumn(0, "id", 0, false);
     grid.AddColumn(1, "Paziente", 700, true);
     rossi = &AddPatient("ROSSI MARIO", 2);
-    bianchi = &AddPatient("BIANCHI ANNA", 1);
+    AddPatient("BIANCHI ANNA", 1);
   }
 
   GridRecord& AddPatient(const std::string& name, int reports) {
@@ -40,7 +40,6 @@ class GridTest : public ::testing::Test {
 
   ReportGrid grid{"rcReferti", {150, 150, 7140, 4215}};
   GridRecord* rossi = nullptr;
-  GridRecord* bianchi = nullptr;
 };
 
 TEST_F(GridTest, SelectionAndFocusFollowRecordsAndRemovals) {

@@ -104,7 +104,9 @@ TEST(ParseReport, EmptyAndBlankPiecesAreNoReport) {
   // A line break is not a blank: the piece is a (nearly empty) report.
   ASSERT_TRUE(ParseReport("\r\n", Layout::Lines, r));
   EXPECT_EQ(r.Kind, "S");
+  EXPECT_EQ(r.PatientCode, "");
   EXPECT_EQ(r.ReportDate, "//");
+  EXPECT_EQ(r.CheckInDate, "//");
   EXPECT_EQ(r.Body, "");
 }
 
@@ -139,12 +141,6 @@ TEST(ParseReport, ShortHeaderFieldsReachIntoTheNextLines) {
   EXPECT_EQ(r.ReportDate, " d/el/ tes");  // columns 39-46 " del tes", read as DDMMYYYY
   EXPECT_EQ(r.CheckInDate, "//");         // past the end
   EXPECT_EQ(r.Body, std::string(14, 'y') + "CODICE12345\r\nseguito del testo");
-
-  const ReportRecord tiny = Parse("AB", Layout::Inline, &ok);
-  ASSERT_TRUE(ok);
-  EXPECT_EQ(tiny.PatientCode, "");
-  EXPECT_EQ(tiny.ReportDate, "//");
-  EXPECT_EQ(tiny.CheckInDate, "//");
 }
 
 TEST(ParseReport, ColumnsCountCharactersNotBytes) {
@@ -163,26 +159,15 @@ TEST(ParseReport, ColumnsCountCharactersNotBytes) {
   EXPECT_EQ(r.ExamDescriptions, "90.62.2 EMOCROMO COMPLETO");
 }
 
-TEST(ParseReport, ExamCodesAndLabelsAreKeptOnceBySubstring) {
-  const std::string piece = Header("X") +
-                            "\r\n#04#90.27.1 GLUCOSIO\r\n"
-                            "#04#90.27   GLUCOSIO PLASMATICO\r\n"  // 90.27 occurs in 90.27.1
-                            "#04#90.16.3 GLUCOSIO\r\n"             // the label occurs already
-                            "#04#        SENZA CODICE\r\n"         // a blank code adds nothing
-                            "#04#ECOADD\r\n"                       // a blank label adds nothing
-                            "#04#...1    TRE PUNTI\r\n";
-  const ReportRecord r = Parse(piece, Layout::Inline);
-  EXPECT_EQ(r.ExamCodes, "90.27.1, 90.16.3, ECOADD, ...1");
-  EXPECT_EQ(r.ExamDescriptions,
-            "90.27.1 GLUCOSIO, 90.27 GLUCOSIO PLASMATICO, SENZA CODICE, TRE PUNTI");
-  EXPECT_EQ(r.Kind, "S");
-  EXPECT_EQ(r.Body, "");
-}
-
 TEST(ParseReport, ExamEntriesAlreadyListedAnywhereInTheJoinedText) {
   const struct {
     std::string lines, codes, labels;
   } cases[] = {
+      // A code or label inside one listed already; a blank code or label adds nothing.
+      {"#04#90.27.1 GLUCOSIO\r\n#04#90.27   GLUCOSIO PLASMATICO\r\n#04#90.16.3 GLUCOSIO\r\n"
+       "#04#        SENZA CODICE\r\n#04#ECOADD\r\n#04#...1    TRE PUNTI",
+       "90.27.1, 90.16.3, ECOADD, ...1",
+       "90.27.1 GLUCOSIO, 90.27 GLUCOSIO PLASMATICO, SENZA CODICE, TRE PUNTI"},
       // A code straddling the ", " between two listed codes, one inside a
       // longer code, one inside a code and the separator.
       {"#04#A       UNO\r\n#04#B       DUE\r\n#04#A, B    TRE\r\n#04#B, C\r\n#04#, B", "A, B, B, C",
@@ -203,6 +188,8 @@ TEST(ParseReport, ExamEntriesAlreadyListedAnywhereInTheJoinedText) {
     const ReportRecord r = Parse(Header("X") + "\r\n" + c.lines, Layout::Inline);
     EXPECT_EQ(r.ExamCodes, c.codes) << c.lines;
     EXPECT_EQ(r.ExamDescriptions, c.labels) << c.lines;
+    EXPECT_EQ(r.Kind, "S");
+    EXPECT_EQ(r.Body, "");  // exam lines are not text
   }
 }
 
