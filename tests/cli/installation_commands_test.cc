@@ -103,17 +103,19 @@ TEST_F(PatientsCommandTest, AddPrintsTheNewIdAndListShowsThePatients) {
                    "\n");
 }
 
-// A duplicate, blank-padded or not: hostile_text_test.
+// A duplicate, blank-padded or not: hostile_archive_test.
 TEST_F(PatientsCommandTest, AddRefusesBadDatesAndMissingArchives) {
   RunResult r =
       Lirvo({"patients", "add", "ROSSI", "MARIO", "30/02/1950", "", "1", "--install", dir_.path()});
   EXPECT_EQ(r.code, 2);
   EXPECT_EQ(r.err, "lirvo patients add: invalid birth date: 30/02/1950\n");
 
-  r = Lirvo({"patients", "list", "--install", dir_.File("elsewhere")});
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "lirvo patients: no archive at " + dir_.File("elsewhere") +
-                       "/archive.db (run lirvo init first)\n");
+  for (const auto& [command, key] : {std::pair{"patients", "list"}, std::pair{"chart", "1"}}) {
+    r = Lirvo({command, key, "--install", dir_.File("elsewhere")});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.err, std::string("lirvo ") + command + ": no archive at " + dir_.File("elsewhere") +
+                         "/archive.db (run lirvo init first)\n");
+  }
 }
 
 TEST_F(PatientsCommandTest, ImportReportsSkippedRowsByLine) {
@@ -206,6 +208,9 @@ TEST_F(ChartCommandTest, PrintsExamsAndVisitsForPeople) {
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, out) << key;
   }
+  const RunResult r = Lirvo({"chart", "99", "--install", dir_.path()});
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "lirvo chart: no patient 99\n");
 }
 
 TEST_F(ChartCommandTest, JsonHoldsEveryArgumentWithNullForNull) {
@@ -225,16 +230,6 @@ TEST_F(ChartCommandTest, JsonHoldsEveryArgumentWithNullForNull) {
           R"("visits":[{"args":["","","","","02/11/2026","02/11/2026",0,"","","","","","",)"
           R"("lrv.87.44.1   ","RefertoOnLine"]}]})"
           "\n");
-}
-
-TEST_F(ChartCommandTest, UnknownPatientOrInstallationFails) {
-  RunResult r = Lirvo({"chart", "99", "--install", dir_.path()});
-  EXPECT_EQ(r.code, 1);
-  EXPECT_EQ(r.err, "lirvo chart: no patient 99\n");
-  r = Lirvo({"chart", "1", "--install", dir_.File("none")});
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "lirvo chart: no archive at " + dir_.File("none") +
-                       "/archive.db (run lirvo init first)\n");
 }
 
 }  // namespace
