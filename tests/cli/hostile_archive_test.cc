@@ -2,6 +2,10 @@
 // locked by another process's write transaction, read-only. Each command says
 // what is wrong with the path, never points at a command that would replace
 // the archive, and never swaps the file under another process.
+// Also against hostile text: blank-padded and blank codes, huge fields and
+// lines, control characters in bundles and in patients' names. One rule for
+// codes whichever way they come in, bounded output, nothing that can drive
+// the terminal.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,6 +16,7 @@
 #include <vector>
 
 #include "base/file_system.h"
+#include "base/utf8.h"
 #include "cli/run_lirvo.h"
 #include "standin/archive.h"
 #include "standin/installation.h"
@@ -136,6 +141,127 @@ TEST_F(HostileArchiveTest, AReadOnlyArchiveIsCalledSo) {
   ASSERT_TRUE(WIFEXITED(status));
   // 1: exit status, 2: message of add; 4: list cannot read a read-only archive.
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// True when `s` holds a C0 control other than a line break, DEL, or a C1
+// control (U+0080 to U+009F, or a stray byte that a terminal may read as one).
+bool HasControlCharacters(const std::string& s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if ((c < 0x20 && c != '\n') || c == 0x7f) return true;
+    // C1 controls, U+0080 to U+009F, are C2 80 to C2 9F in UTF-8.
+    if (c == 0xc2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) < 0xa0) return true;
+  }
+  return !IsValidUtf8(s);  // a stray byte that a terminal may read as a C1 control
+}
+
+class HostileTextTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    standin::LayOutInstallation(RealFileSystem(), inst_, false);
+    auto archive = standin::SqliteArchive::Open(inst_.ArchiveFile());
+    archive->AddPatient({0, "ROSSI", "MARIO", "01/02/1950", "RSSMRA50B01H501U", "8000031415"});
+    archive->AddPatient({0, "EVIL\x1b]0;pwned\x07", "X\x1b[2J\xc2\x9b", "01/01/1970",
+                         std::string("C\0F", 3), "666"});
+    // A surname of 10,000 characters, from before the archive capped them.
+    lirvo::test_support::OtherConnection(inst_.ArchiveFile())
+        .Exec(
+            "INSERT INTO patients(cognome, nome, data_nascita, codice_fiscale, tessera) "
+            "VALUES(printf('%.*c', 10000, 'Z'), 'LUNGO', '01/01/1970', '', '777')");
+    const std::string long_field(101, 'L');
+    RealFileSystem().WriteFile(dir_.File("p.csv"),
+                               "cognome,nome,data_nascita,codice_fiscale,tessera\n"
+                               "BIANCHI,LUCIA,15/07/1982,,\" 8000031415 \"\n"
+                               "BIANCHI,LUCIA,15/07/1982, rssmra50b01h501u ,T1\n"
+                               "BIANCHI,LUCIA,15/07/1982,,\"   \"\n" +
+                                   long_field + ",LUCIA,15/07/1982,,T2\n" +
+                                   std::string(200000, ',') + "\n" +
+                                   "VERDI,GINO,01/01/1960,,\" T3 \"\n");
+    RealFileSystem().WriteFile(dir_.File("s.lirvo"),
+                               "patient add E F 01/01/2000 \"\" \" 8000031415 \"\n");
+    RealFileSystem().WriteFile(
+        dir_.File("b.dat"),
+        "#01#REF202400000000001RSSMRA48C12H501C0101202403150930RAD00120240314 RADIOLOGIA\n"
+        "#04#88.73.5\x1b[31m ECO\n"
+        "Testo \x1b]0;pwned\x07 con \x81 escape e \x7f.\n");
+  }
+
+  lirvo::test_support::TempDir dir_;
+  standin::Installation inst_{dir_.path()};
+};
+
+TEST_F(HostileTextTest, OneRuleForCodesAndVisibleBoundedOutput) {
+  const std::string dir = dir_.path();
+  const std::string csv = dir_.File("p.csv");
+  const struct Case {
+    std::vector<std::string> args;
+    int code;
+    std::string out;  // what standard output holds (a part of it)
+    std::string err;  // what standard error holds (a part of it)
+  } cases[] = {
+      {{"patients", "add", "E", "F", "01/01/2000", " RSSMRA50B01H501U ", "Q77", "--install", dir},
+       1,
+       "",
+       "a patient with this tessera or codice fiscale exists"},
+      {{"patients", "add", "E", "F", "01/01/2000", "", " 8000031415\t", "--install", dir},
+       1,
+       "",
+       "exists"},
+      {{"patients", "add", "E", "F", "01/01/2000", "", "   ", "--install", dir},
+       2,
+       "",
+       "empty tessera"},
+      {{"patients", "add", std::string(101, 'E'), "F", "01/01/2000", "", "9", "--install", dir},
+       2,
+       "",
+       "cognome longer than 100 characters"},
+      {{"patients", "import", csv, "--install", dir},
+       3,
+       "1 patient imported, 5 rows skipped\n",
+       csv + ":2: skipped: a patient with this tessera or codice fiscale exists\n" + csv +
+           ":3: skipped: a patient with this tessera or codice fiscale exists\n" + csv +
+           ":4: skipped: empty tessera\n" + csv +
+           ":5: skipped: cognome longer than 100 characters\n" + csv +
+           ":6: skipped: line longer than 64 KiB\n"},
+      {{"run", "--install", dir, dir_.File("s.lirvo")},
+       2,
+       "another patient has the same regional code or codice fiscale",
+       ""},
+      {{"chart", " 1", "--install", dir}, 0, "patient 1: ROSSI MARIO", ""},
+      {{"chart", "1 ", "--install", dir}, 0, "patient 1: ROSSI MARIO", ""},
+      {{"chart", " 8000031415 ", "--install", dir}, 0, "patient 1: ROSSI MARIO", ""},
+      {{"chart", "2", "--install", dir},
+       0,
+       "patient 2: EVIL^[]0;pwned^G X^[[2JM-^[, born 01/01/1970, codice fiscale C^@F",
+       ""},
+      {{"chart", "\x1b[2J", "--install", dir}, 1, "", "no patient ^[[2J"},
+      {{"patients", "list", "--install", dir},
+       0,
+       "2   EVIL^[]0;pwned^G" + std::string(26, ' ') + "X^[[2JM-^[  01/01/1970  C^@F",
+       ""},
+      {{"parse", dir_.File("b.dat")},
+       0,
+       "exams 88.73.5^[\n    Testo ^[]0;pwned^G con M-^A escape e ^?.",
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    const RunResult r = Lirvo(c.args);
+    EXPECT_EQ(r.code, c.code) << r.err;
+    EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    if (c.args[0] != "run") {  // the transcript is JSON, escaped on its own
+      EXPECT_FALSE(HasControlCharacters(r.out)) << r.out;
+      EXPECT_FALSE(HasControlCharacters(r.err)) << r.err;
+    }
+  }
+  // The 10,000-character surname takes one 40-character column.
+  const RunResult list = Lirvo({"patients", "list", "--install", dir});
+  EXPECT_LT(list.out.size(), 1000u);
+  EXPECT_NE(list.out.find(std::string(37, 'Z') + "...  LUNGO"), std::string::npos) << list.out;
+  // Only " T3 " of the file came in, and it came in trimmed.
+  EXPECT_NE(list.out.find("VERDI"), std::string::npos);
+  EXPECT_EQ(Lirvo({"chart", "T3", "--install", dir}).code, 0);
 }
 
 }  // namespace

@@ -157,6 +157,9 @@ TEST_F(HostileInputTest, AFailedInitLeavesNothingThatARetryRefuses) {
   EXPECT_EQ(failed.err, "lirvo init: " + root + "/documents: is not a folder\n");
   EXPECT_FALSE(fsys::exists(root + "/plugin"));
   EXPECT_FALSE(fsys::exists(root + "/archive.db"));
+  const RunResult under = Lirvo({"init", root + "/documents/inst"});
+  EXPECT_EQ(under.code, 1);
+  EXPECT_EQ(under.err, "lirvo init: " + root + "/documents: is not a folder\n");
 
   fsys::remove(root + "/documents");
   const RunResult retry = Lirvo({"init", root, "--demo"});

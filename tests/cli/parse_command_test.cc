@@ -108,10 +108,6 @@ TEST_F(ParseCommandTest, MissingUnreadableOrBadArgumentsAreUsageErrors) {
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.out + r.err, "lirvo parse: " + dir_.File("nope.dat") + ": file not found\n");
   }
-  const RunResult folder = Lirvo({"parse", dir_.path()});
-  EXPECT_EQ(folder.code, 2);
-  EXPECT_EQ(folder.out, "");
-  EXPECT_EQ(folder.err, "lirvo parse: " + dir_.path() + ": is a folder\n");
   EXPECT_EQ(Lirvo({"parse", "--json", "--layout", "wide", path_}).code, 2);
   EXPECT_EQ(Lirvo({"parse", "--json", "--stats", path_}).code, 2);
   EXPECT_EQ(Lirvo({"parse"}).code, 2);

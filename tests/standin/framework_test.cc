@@ -39,35 +39,16 @@ TEST_F(FrameworkTest, ASecondTabOfOneCaptionTakesTheFirstOnesPlace) {
   EXPECT_EQ(fw_.FindRibbonControl(1004), nullptr);
 }
 
-TEST_F(FrameworkTest, RibbonKeepsInsertionOrderAndEveryAttribute) {
+// Order and attributes of the ribbon show in every transcript's "dump ribbon"
+// (tests/e2e); here what no transcript reaches.
+TEST_F(FrameworkTest, RibbonControlsAreFoundByIdAndForeignGroupsRefused) {
   auto tab = fw_.InsertRibbonTab("Referti Lirvo");
-  auto first = tab->AddGroup("Referti Lirvo", 1);
-  fw_.AddFileBitmap("/i/plugin/Styles/RefertiLirvo.png", 1001);
-  auto main = fw_.InsertGroupControl(*first, 1001);
-  auto group = fw_.InsertTabGroup(*tab, "Referti");
-  fw_.AddFileBitmap("/i/plugin/Styles/REFImport.png", 1004);
-  auto importa = fw_.InsertGroupButton(*group, "Importa", 1004, 4, true, "Importa i referti");
-  importa->SetEnabled(false);
-  auto stampa = fw_.InsertGroupButton(*group, "Stampa", 1006, 4, false, "Stampa");
-  stampa->SetVisible(false);
-
+  auto main = fw_.InsertGroupControl(*tab->AddGroup("Referti Lirvo", 1), 1001);
+  auto importa = fw_.InsertGroupButton(*fw_.InsertTabGroup(*tab, "Referti"), "Importa", 1004, 4,
+                                       true, "Importa i referti");
   EXPECT_EQ(fw_.FindRibbonControl(1004), importa);
   EXPECT_EQ(fw_.FindRibbonControl(1001), main);
   EXPECT_EQ(fw_.FindRibbonControl(999), nullptr);
-
-  EXPECT_EQ(RibbonToJson(fw_).dump(),
-            R"({"type":"ribbon","active_tab":"Clinora","tabs":[{"caption":"Referti Lirvo",)"
-            R"("groups":[{"caption":"Referti Lirvo","style":1,"controls":[{"kind":"group",)"
-            R"("id":1001,"caption":"Referti Lirvo","tooltip":"",)"
-            R"("icon":"/i/plugin/Styles/RefertiLirvo.png","style":0,"flag":false,)"
-            R"("enabled":true,"visible":true}]},{"caption":"Referti","style":0,"controls":[)"
-            R"({"kind":"button","id":1004,"caption":"Importa","tooltip":"Importa i referti",)"
-            R"("icon":"/i/plugin/Styles/REFImport.png","style":4,"flag":true,"enabled":false,)"
-            R"("visible":true},{"kind":"button","id":1006,"caption":"Stampa",)"
-            R"("tooltip":"Stampa","icon":"","style":4,"flag":false,"enabled":true,)"
-            R"("visible":false}]}]}]})");
-
-  // Groups made elsewhere are a type mismatch.
   class OtherGroup final : public host::RibbonGroup {
    public:
     std::string Caption() const override { return "x"; }
@@ -98,7 +79,7 @@ TEST_F(FrameworkTest, ChildWindowsAreFoundByCaption) {
   EXPECT_THROW(fw_.CreateChildForm(nullptr), RuntimeError);
 }
 
-TEST_F(FrameworkTest, VisibleCallsReachTheHookAndIdsAreUniquePerHost) {
+TEST_F(FrameworkTest, VisibleCallsReachTheHook) {
   fw_.ActivateTab("Referti Lirvo");
   EXPECT_EQ(fw_.ActiveTab(), "Referti Lirvo");
   fw_.SetMainRibbonTab();
@@ -109,10 +90,6 @@ TEST_F(FrameworkTest, VisibleCallsReachTheHookAndIdsAreUniquePerHost) {
   fw_.CreateChildForm(std::make_shared<Form>());
   ui_.QueuePopup(2);
   EXPECT_EQ(fw_.Popup({"Importa Singolo", "Rinuncia"}), 2);
-  // Ids start at the first value, per host, and are not something a person sees.
-  EXPECT_EQ(fw_.GetNewID(), kFirstNewID);
-  EXPECT_EQ(fw_.GetNewID(), kFirstNewID + 1);
-  EXPECT_EQ(StandinFramework(ui_).GetNewID(), kFirstNewID);
   EXPECT_EQ(calls_,
             (std::vector<std::string>{
                 R"({"type":"host","call":"SetMainRibbonTab","args":[]})",
