@@ -4,7 +4,6 @@
 
 #include "base/runtime_error.h"
 #include "base/utf8.h"
-#include "standin/framework.h"
 
 namespace lirvo::standin {
 
@@ -62,43 +61,6 @@ nlohmann::ordered_json PatientToJson(const PatientRecord& p) {
   j["data_nascita"] = SanitizeUtf8(p.data_nascita);
   j["codice_fiscale"] = SanitizeUtf8(p.codice_fiscale);
   j["tessera"] = SanitizeUtf8(p.tessera);
-  return j;
-}
-
-nlohmann::ordered_json RibbonToJson(const StandinFramework& framework) {
-  nlohmann::ordered_json tabs = nlohmann::ordered_json::array();
-  for (const auto& tab : framework.Tabs()) {
-    nlohmann::ordered_json groups = nlohmann::ordered_json::array();
-    for (const auto& group : tab->Groups()) {
-      nlohmann::ordered_json controls = nlohmann::ordered_json::array();
-      for (const auto& c : group->Controls()) {
-        nlohmann::ordered_json jc;
-        jc["kind"] = c->GetKind() == StandinRibbonControl::Kind::kButton ? "button" : "group";
-        jc["id"] = c->CommandId();
-        jc["caption"] = SanitizeUtf8(c->Caption());
-        jc["tooltip"] = SanitizeUtf8(c->Tooltip());
-        jc["icon"] = SanitizeUtf8(framework.IconOf(c->CommandId()));
-        jc["style"] = c->Style();
-        jc["flag"] = c->Flag();
-        jc["enabled"] = c->Enabled();
-        jc["visible"] = c->Visible();
-        controls.push_back(std::move(jc));
-      }
-      nlohmann::ordered_json jg;
-      jg["caption"] = SanitizeUtf8(group->Caption());
-      jg["style"] = group->Style();
-      jg["controls"] = std::move(controls);
-      groups.push_back(std::move(jg));
-    }
-    nlohmann::ordered_json jt;
-    jt["caption"] = SanitizeUtf8(tab->Caption());
-    jt["groups"] = std::move(groups);
-    tabs.push_back(std::move(jt));
-  }
-  nlohmann::ordered_json j;
-  j["type"] = "ribbon";
-  j["active_tab"] = SanitizeUtf8(framework.ActiveTab());
-  j["tabs"] = std::move(tabs);
   return j;
 }
 

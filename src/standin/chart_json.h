@@ -11,8 +11,6 @@
 
 namespace lirvo::standin {
 
-class StandinFramework;
-
 // A value as JSON: null for Null, true/false, numbers, texts; Empty becomes
 // "" (empty text, as the runtime reads it). An object cannot be written and
 // throws RuntimeError 13; so does a number that is not finite.
@@ -27,11 +25,6 @@ nlohmann::ordered_json ChartToJson(int64_t patient_id, const std::vector<ChartEn
 
 // {"id":1,"cognome":...,"nome":...,"data_nascita":...,"codice_fiscale":...,"tessera":...}
 nlohmann::ordered_json PatientToJson(const PatientRecord& p);
-
-// {"type":"ribbon","active_tab":...,"tabs":[{"caption":...,"groups":[{"caption":...,
-//  "style":...,"controls":[{"kind":...,"id":...,"caption":...,"tooltip":...,"icon":...,
-//  "style":...,"flag":...,"enabled":...,"visible":...}]}]}]}
-nlohmann::ordered_json RibbonToJson(const StandinFramework& framework);
 
 // {"type":"host","call":CALL,"args":[...]}
 nlohmann::ordered_json HostCallToJson(const std::string& call,

@@ -175,6 +175,19 @@ TEST_F(ArchiveTest, AutomaticExamsReachTheChartOnlyWhenTheGroupIsSaved) {
   EXPECT_EQ(Open()->Exams(1).size(), 4u);
 }
 
+TEST_F(ArchiveTest, ScriptedResultsFailChosenSaves) {
+  auto archive = Open();
+  archive->AddPatient(Rossi());
+  auto p = archive->DaiPazienteRegionale("8000031415", true);
+  archive->ForTestingScriptSaveResults({host::Empty{}, Null{}, false});
+  EXPECT_EQ(p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.1")), Variant(true));
+  EXPECT_EQ(p->RefertiEsami()->Salva(Exam("03/11/2026", Null{}, "A", "1")), Variant(Null{}));
+  EXPECT_EQ(p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.2")), Variant(false));
+  EXPECT_EQ(p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.3")), Variant(true));
+  EXPECT_EQ(archive->Visits(1).size(), 2u);
+  EXPECT_TRUE(archive->Exams(1).empty());
+}
+
 TEST_F(ArchiveTest, FailingDatabaseThrowsInsteadOfAnsweringFalse) {
   auto archive = Open();
   archive->AddPatient(Rossi());
