@@ -1,5 +1,7 @@
 #include "reports/cls_trascodifica.h"
 
+#include <functional>
+#include <string_view>
 #include <utility>
 
 #include "base/file_system.h"
@@ -25,6 +27,14 @@ std::string ChildText(const std::vector<std::shared_ptr<host::XmlNode>>& childre
   return children[index]->Text();
 }
 
+uint64_t HashOf(std::string_view code) { return std::hash<std::string_view>{}(code); }
+
+// The slot a probe for `hash` starts at, and the tag it looks for.
+size_t HomeSlot(uint64_t hash, size_t slot_count) {
+  return static_cast<size_t>(hash) & (slot_count - 1);
+}
+uint32_t TagOf(uint64_t hash) { return static_cast<uint32_t>(hash >> 32); }
+
 }  // namespace
 
 const clsItemTrascodifica& TranscodingList::Item(size_t position) const {
@@ -38,19 +48,48 @@ const clsItemTrascodifica* TranscodingList::FindKey(const std::string& key) cons
 }
 
 const clsItemTrascodifica* TranscodingList::FindExact(const std::string& code) const {
-  auto it = by_exact_.find(code);
-  return it == by_exact_.end() ? nullptr : &items_[it->second];
+  if (slots_.empty()) return nullptr;
+  const uint64_t hash = HashOf(code);
+  const uint32_t tag = TagOf(hash);
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = HomeSlot(hash, slots_.size());; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.position == 0) return nullptr;
+    if (slot.tag == tag && items_[slot.position - 1].codice() == code) {
+      return &items_[slot.position - 1];
+    }
+  }
+}
+
+void TranscodingList::IndexExact(size_t position) {
+  const uint64_t hash = HashOf(items_[position].codice());
+  const size_t mask = slots_.size() - 1;
+  size_t i = HomeSlot(hash, slots_.size());
+  while (slots_[i].position != 0) i = (i + 1) & mask;
+  slots_[i] = Slot{TagOf(hash), static_cast<uint32_t>(position + 1)};
 }
 
 void TranscodingList::Add(clsItemTrascodifica item) {
   const size_t position = items_.size();
-  if (!by_key_.emplace(UCase(item.codice()), position).second) {
-    throw RuntimeError(kErrDuplicateKey);
-  }
+  std::string key = UCase(item.codice());
+  if (by_key_.find(key) != by_key_.end()) throw RuntimeError(kErrDuplicateKey);
   // Two codes equal exactly are equal without case too, so the second never
-  // gets here: each exact code has one entry, the one a walk meets first.
-  by_exact_.emplace(item.codice(), position);
+  // gets here: each exact code has one entry, the one a walk meets first,
+  // and the index needs no order among equal codes.
+
+  // Everything that allocates comes first, so a failure leaves the list as
+  // it was.
+  if (items_.size() == items_.capacity()) items_.reserve(items_.empty() ? 16 : 2 * items_.size());
+  std::vector<Slot> grown;
+  if (2 * (position + 1) > slots_.size()) grown.assign(slots_.empty() ? 32 : 2 * slots_.size(), {});
+  by_key_.emplace(std::move(key), position);
   items_.push_back(std::move(item));
+  if (grown.empty()) {
+    IndexExact(position);
+  } else {
+    slots_.swap(grown);
+    for (size_t i = 0; i < items_.size(); ++i) IndexExact(i);
+  }
 }
 
 clsTrascodifica::clsTrascodifica(host::HostApp& host, std::string plugin_folder)
@@ -81,9 +120,14 @@ std::shared_ptr<const TranscodingList> clsTrascodifica::Lista() {
   return list_;
 }
 
+const TranscodingList* clsTrascodifica::Loaded() {
+  if (list_ == nullptr) Lista();
+  return list_.get();
+}
+
 std::string clsTrascodifica::DescrizioneEsame(const std::string& sCodice) {
   try {
-    const auto list = Lista();
+    const TranscodingList* list = Loaded();
     if (list == nullptr) return "";
     const clsItemTrascodifica* item = list->FindExact(sCodice);
     return item == nullptr ? "" : item->descrizione();
@@ -98,7 +142,7 @@ bool clsTrascodifica::AllineamentoClinora(const std::string& sCodice, std::strin
   sRetCLNId.clear();
   sRetCLNDs.clear();
   try {
-    const auto list = Lista();
+    const TranscodingList* list = Loaded();
     const clsItemTrascodifica* item = list == nullptr ? nullptr : list->FindExact(sCodice);
     if (item == nullptr) return false;
     std::string id = item->clnID();

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -65,9 +66,19 @@ class TranscodingList {
   void Add(clsItemTrascodifica item);
 
  private:
+  // One slot of the exact-code index: part of the code's hash, and the
+  // entry's 1-based position (0 for a free slot).
+  struct Slot {
+    uint32_t tag = 0;
+    uint32_t position = 0;
+  };
+  void IndexExact(size_t position);
+
   std::vector<clsItemTrascodifica> items_;
-  std::unordered_map<std::string, size_t> by_key_;    // UCase(code) -> position
-  std::unordered_map<std::string, size_t> by_exact_;  // code -> first position
+  std::unordered_map<std::string, size_t> by_key_;  // UCase(code) -> position
+  // Open addressing with linear probing, at most half full: a look-up reads
+  // a slot or two and, when the tag matches, one entry.
+  std::vector<Slot> slots_;
 };
 
 class clsTrascodifica {
@@ -96,13 +107,17 @@ class clsTrascodifica {
   // the entries before it are the table from then on.
   std::shared_ptr<const TranscodingList> Lista();
 
-  // Drops the table: the next use reads the file again.
+  // Drops the table: the next use reads the file again. A list that Lista
+  // gave stays valid for whoever holds it.
   void Refresh() { list_.reset(); }
 
   // The file the table is read from.
   const std::string& Path() const { return path_; }
 
  private:
+  // The table, loading it when needed: nullptr when the file does not load.
+  const TranscodingList* Loaded();
+
   XmlFactory new_xml_;
   std::string path_;
   std::shared_ptr<TranscodingList> list_;

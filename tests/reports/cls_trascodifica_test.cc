@@ -191,22 +191,26 @@ TEST(TrascodificaTest, TheFileIsReadOncePerInstanceUntilRefresh) {
   EXPECT_EQ(id, "201");
 }
 
-// The index against a literal walk from the first entry, over tables whose
-// codes collide often in case and blanks, some stopped by an entry.
+// The index against a literal walk from the first entry: small tables whose
+// codes collide often in case and blanks, most stopped by an entry, and
+// tables of up to 2,000 entries that make the index grow.
 TEST(TrascodificaTest, IndexAnswersAsTheWalk) {
   std::mt19937 rng(20261206);
-  auto random_code = [&] {
+  auto random_code = [&](bool numbered) {
     std::string s(rng() % 4, ' ');
     for (char& c : s) c = "aAbB "[rng() % 5];
+    if (numbered && rng() % 8 != 0) s += std::to_string(rng() % 4000);
     return s;
   };
-  for (int round = 0; round < 200; ++round) {
+  for (int round = 0; round < 120; ++round) {
+    const bool large = round % 4 == 0;
     Table table;
     std::string body;
-    const int n = static_cast<int>(rng() % 12);
+    const int n = static_cast<int>(rng() % (large ? 2000 : 12));
     for (int i = 0; i < n; ++i) {
       const std::string k = std::to_string(i);
-      body += Esame({random_code(), "d" + k, "id" + k, "ds" + k}, rng() % 20 == 0 ? 3 : 4);
+      const int children = rng() % (large ? 2000 : 20) == 0 ? 3 : 4;
+      body += Esame({random_code(large), "d" + k, "id" + k, "ds" + k}, children);
     }
     table.Write(body);
     try {
@@ -215,8 +219,10 @@ TEST(TrascodificaTest, IndexAnswersAsTheWalk) {
     }
     const auto list = table->Lista();
     ASSERT_NE(list, nullptr);
-    for (int q = 0; q < 30; ++q) {
-      const std::string code = random_code();
+    for (int q = 0; q < 40; ++q) {
+      const std::string code = q % 2 == 0 && list->Count() > 0
+                                   ? list->Item(1 + rng() % list->Count()).codice()
+                                   : random_code(large);
       std::string want_id, want_ds, want_descrizione;
       bool want = false;
       for (size_t i = 1; i <= list->Count(); ++i) {
