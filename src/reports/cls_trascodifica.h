@@ -9,7 +9,9 @@
 // host description. The entries are keyed by code without regard to case;
 // an entry whose code repeats an earlier one in any case, or that has fewer
 // than four child nodes, stops the load there with an error (457 or 91):
-// the entries before it stay, and the table counts as loaded.
+// the entries before it stay, and the table counts as loaded. An empty code
+// is a code like any other: its entry is stored, and a look-up of "" finds
+// it.
 //
 // Look-ups compare codes exactly (case and blanks count) and answer the
 // first entry with that code. They do not walk the table: the list keeps an
