@@ -25,16 +25,22 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-// One plug-in folder for the whole run.
-const std::string& Folder() {
-  static const std::string folder = [] {
-    std::string templ =
-        (std::filesystem::temp_directory_path() / "lirvo-fuzz-trascodifica-XXXXXX").string();
-    Check(::mkdtemp(templ.data()) != nullptr);
-    return templ;
-  }();
-  return folder;
-}
+// One plug-in folder for the whole run, removed at its end.
+class Folder {
+ public:
+  Folder() {
+    path_ = (std::filesystem::temp_directory_path() / "lirvo-fuzz-trascodifica-XXXXXX").string();
+    Check(::mkdtemp(path_.data()) != nullptr);
+  }
+  ~Folder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 
 // Both look-ups of `code` against the first entry of `list` with that code.
 void CheckLookup(lirvo::reports::clsTrascodifica& table,
@@ -56,12 +62,14 @@ void CheckLookup(lirvo::reports::clsTrascodifica& table,
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The look-ups trap only the runtime's own errors.
   static lirvo::ScopedTrapSink quiet([](const lirvo::Trap& trap) { Check(trap.runtime_error); });
+  static const Folder folder;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  lirvo::RealFileSystem().WriteFile(lirvo::JoinPath(Folder(), lirvo::kTranscodingFileName), bytes);
+  lirvo::RealFileSystem().WriteFile(lirvo::JoinPath(folder.path(), lirvo::kTranscodingFileName),
+                                    bytes);
 
   lirvo::reports::clsTrascodifica table(
       [] { return std::make_shared<lirvo::standin::PugiXmlDocument>(lirvo::RealFileSystem()); },
-      Folder());
+      folder.path());
   bool loaded = true;
   try {
     loaded = table.Lista() != nullptr;
