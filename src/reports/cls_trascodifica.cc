@@ -14,10 +14,6 @@ namespace lirvo::reports {
 
 namespace {
 
-constexpr int kErrSubscript = 9;
-constexpr int kErrObjectNotSet = 91;
-constexpr int kErrDuplicateKey = 457;
-
 // The text of child node `index`, as `childNodes.item(index).text` reads it:
 // a missing node is Nothing, and reading its text raises 91.
 std::string ChildText(const std::vector<std::shared_ptr<host::XmlNode>>& children, size_t index) {
