@@ -346,6 +346,7 @@ class ReportGrid : public Control {
   GridLook& Look() { return look_; }
   const GridLook& Look() const { return look_; }
   GridPrintOptions& PrintOptions() { return print_options_; }
+  const GridPrintOptions& PrintOptions() const { return print_options_; }
 
   // ---- Refresh
   // Tells the view that the records changed. When no shown row is focused,

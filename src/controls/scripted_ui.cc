@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/runtime_error.h"
 #include "base/utf8.h"
+#include "controls/report_grid.h"
 
 namespace lirvo::ui {
 namespace {
@@ -12,6 +14,11 @@ constexpr int kAnswerCancel = 2;
 constexpr int kAnswerAbort = 3;
 constexpr int kAnswerRetry = 4;
 constexpr int kAnswerIgnore = 5;
+
+// The runtime's "printer error", for a print a script makes fail.
+constexpr int kErrPrinter = 482;
+// The device context the scripted printer dialog hands back.
+constexpr PrinterDc kScriptedDc = 1;
 
 // The answers the buttons of a message-box style can give; the first is the
 // answer of a box nobody answers.
@@ -130,6 +137,71 @@ void ScriptedUi::ShowModal(ModalForm& form) {
     Emit({{"type", "modal_close"}, {"form", SanitizeUtf8(name)}});
     form.Close();
   }
+}
+
+}  // namespace lirvo::ui
+
+namespace lirvo::ui {
+
+nlohmann::json ScriptedUi::RunsToJson(const controls::StyledText& text) {
+  nlohmann::json runs = nlohmann::json::array();
+  for (const controls::StyledRun& run : text) {
+    runs.push_back({{"text", SanitizeUtf8(run.text)},
+                    {"font", SanitizeUtf8(run.style.font_name)},
+                    {"size", run.style.size},
+                    {"color", run.style.color},
+                    {"bold", run.style.bold}});
+  }
+  return runs;
+}
+
+void ScriptedUi::FailPrintIfQueued(const char* what) {
+  if (print_failures_ == 0) return;
+  --print_failures_;
+  Emit({{"type", "print_failed"}, {"what", what}});
+  throw RuntimeError(kErrPrinter);
+}
+
+PrinterDc ScriptedUi::ShowPrinter(int flags) {
+  const bool ok = PopFront(printers_).value_or(false);
+  Emit({{"type", "printer"}, {"flags", flags}, {"answer", ok ? "ok" : "cancel"}});
+  if (!ok) throw RuntimeError(kErrCancel);
+  return kScriptedDc;
+}
+
+void ScriptedUi::PrintGrid(const controls::ReportGrid& grid) {
+  FailPrintIfQueued("list");
+  std::vector<int32_t> items;
+  nlohmann::json columns = nlohmann::json::array();
+  for (int32_t i = 0; i < grid.ColumnCount(); ++i) {
+    const controls::GridColumn& column = grid.Column(i);
+    if (!column.visible) continue;
+    items.push_back(column.item_index);
+    columns.push_back(SanitizeUtf8(column.caption));
+  }
+  nlohmann::json rows = nlohmann::json::array();
+  for (int32_t row = 0; row < grid.RowCount(); ++row) {
+    const controls::GridRecord* record = grid.RowRecord(row);
+    nlohmann::json cells = nlohmann::json::array();
+    for (int32_t item : items) cells.push_back(SanitizeUtf8(record->ItemText(item)));
+    rows.push_back({{"level", record->Depth()}, {"cells", std::move(cells)}});
+  }
+  Emit({{"type", "print"},
+        {"what", "list"},
+        {"landscape", grid.PrintOptions().landscape},
+        {"columns", std::move(columns)},
+        {"rows", std::move(rows)}});
+}
+
+void ScriptedUi::PrintText(const controls::StyledText& text, PrinterDc dc) {
+  FailPrintIfQueued("text");
+  std::string plain;
+  for (const controls::StyledRun& run : text) plain += run.text;
+  Emit({{"type", "print"},
+        {"what", "text"},
+        {"dc", dc},
+        {"text", SanitizeUtf8(plain)},
+        {"runs", RunsToJson(text)}});
 }
 
 }  // namespace lirvo::ui

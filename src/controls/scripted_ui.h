@@ -8,11 +8,13 @@
 //   QueueFolder(path | nullopt)    next folder browser: the folder, or cancelled
 //   QueueModalAction({form, steps}) next modal window (named `form`, or any
 //                                  when `form` is empty): Perform each step
+//   QueuePrinter(true | false)     next printer dialog: OK, or cancelled
+//   QueuePrintFailure()            the next print (of a list or a text) fails
 //
 // Without a queued answer: a message box answers OK, or No when it asks yes
 // or no (Cancel when it has a Cancel button); a pop-up menu is dismissed (0);
 // a folder browser is cancelled; a modal window is closed as its close
-// button would (Close()).
+// button would (Close()); a printer dialog is cancelled; a print succeeds.
 //
 // Events (one JSON object each, in call order):
 //   {"type":"msgbox","style":N,"title":"...","text":"...","answer":N}
@@ -27,6 +29,12 @@
 //   {"type":"modal","form":"...","caption":"...", ...Describe()}
 //   {"type":"modal_action","form":"...","action":"...","ok":bool}
 //   {"type":"modal_close","form":"..."}   closed because no action closed it
+//   {"type":"printer","flags":N,"answer":"ok"|"cancel"}
+//   {"type":"print","what":"list","landscape":B,"columns":[captions],
+//       "rows":[{"level":N,"cells":[texts]}]}   the visible columns only
+//   {"type":"print","what":"text","dc":N,"text":"...",
+//       "runs":[{"text","font","size","color","bold"}]}
+//   {"type":"print_failed","what":"list"|"text"}   after QueuePrintFailure
 #pragma once
 
 #include <deque>
@@ -55,12 +63,15 @@ class ScriptedUi : public Ui {
   void QueuePopup(int choice) { popups_.push_back(choice); }
   void QueueFolder(std::optional<std::string> folder) { folders_.push_back(std::move(folder)); }
   void QueueModalAction(ModalAction action) { modal_actions_.push_back(std::move(action)); }
+  void QueuePrinter(bool ok) { printers_.push_back(ok); }
+  void QueuePrintFailure() { ++print_failures_; }
 
   // Answers not yet used, per queue (a script can warn about leftovers).
   size_t PendingAnswers() const { return answers_.size(); }
   size_t PendingPopups() const { return popups_.size(); }
   size_t PendingFolders() const { return folders_.size(); }
   size_t PendingModalActions() const { return modal_actions_.size(); }
+  size_t PendingPrinters() const { return printers_.size(); }
 
   // Also send pointer changes to the sink (they are always in Calls()).
   void RecordPointer(bool on) { record_pointer_ = on; }
@@ -77,15 +88,26 @@ class ScriptedUi : public Ui {
   std::optional<std::string> BrowseForFolder(const std::string& title,
                                              const std::string& start_folder) override;
   int PopupMenu(const std::vector<std::string>& items) override;
+  PrinterDc ShowPrinter(int flags) override;
+  void PrintGrid(const controls::ReportGrid& grid) override;
+  void PrintText(const controls::StyledText& text, PrinterDc dc) override;
+
+  // The runs of `text` as JSON ({"text","font","size","color","bold"}), as
+  // the "print" and "modal" events show them.
+  static nlohmann::json RunsToJson(const controls::StyledText& text);
 
  private:
   void Emit(nlohmann::json event, bool to_sink = true);
+  // Uses up a queued print failure: emits print_failed and raises.
+  void FailPrintIfQueued(const char* what);
 
   Sink sink_;
   std::deque<int> answers_;
   std::deque<int> popups_;
   std::deque<std::optional<std::string>> folders_;
   std::deque<ModalAction> modal_actions_;
+  std::deque<bool> printers_;
+  int print_failures_ = 0;
   std::vector<nlohmann::json> calls_;
   int pointer_ = kPointerDefault;
   bool record_pointer_ = false;

@@ -4,6 +4,7 @@
 // and for the headless `lirvo run`.
 #pragma once
 
+#include <cstdint>
 #include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
@@ -11,6 +12,11 @@
 
 #include "base/busy_pointer.h"
 #include "base/product.h"
+#include "controls/styled_text.h"
+
+namespace lirvo::controls {
+class ReportGrid;
+}
 
 namespace lirvo::ui {
 
@@ -25,6 +31,18 @@ inline constexpr int kYesNoButtons = 4;    // the buttons part of a style
 inline constexpr int kAnswerOk = 1;
 inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
+
+// The printer dialog's flags, as the common dialog numbers them: hand back a
+// device context of the chosen printer, hide the page-number choice, and
+// preselect "selection" (else "all pages", 0).
+inline constexpr int kPrinterReturnDc = 256;
+inline constexpr int kPrinterNoPageNums = 8;
+inline constexpr int kPrinterSelection = 1;
+// The runtime error of a dialog whose Cancel is reported as an error.
+inline constexpr int kErrCancel = 32755;
+
+// A device context of a printer chosen in the printer dialog.
+using PrinterDc = int64_t;
 
 // Mouse pointers, and the guard that shows one while it lives.
 using ::lirvo::kPointerDefault;
@@ -56,6 +74,19 @@ class Ui : public BusyPointer {
   // The host's pop-up menu: 1-based number of the chosen item, 0 when
   // dismissed.
   virtual int PopupMenu(const std::vector<std::string>& items) = 0;
+
+  // ---- Printing. Each throws RuntimeError when it fails; nothing reaches
+  // the paper then.
+  // The printer dialog with `flags` (kPrinter...): the chosen printer's
+  // device context; RuntimeError kErrCancel when the user cancels.
+  virtual PrinterDc ShowPrinter(int flags) = 0;
+  // The grid prints itself on the default printer, as a list: its visible
+  // columns (captions as headers) and the rows it shows, each indented by
+  // its depth, in landscape when its print options say so.
+  virtual void PrintGrid(const controls::ReportGrid& grid) = 0;
+  // Prints `text` (the whole text of a rich-text box, or its selection) on
+  // the printer of `dc`.
+  virtual void PrintText(const controls::StyledText& text, PrinterDc dc) = 0;
 };
 
 // A window of the plug-in that can be shown modally.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "controls/report_grid.h"
+#include "support/runtime_error_matchers.h"
+
 namespace lirvo::ui {
 namespace {
 
@@ -112,6 +115,48 @@ TEST(ScriptedUiTest, ModalActionsDriveTheFormAndOpenFormsAreClosed) {
   EXPECT_EQ(second.closed, 1);
   EXPECT_EQ(sink.back(), (nlohmann::json{{"type", "modal_close"}, {"form", "frmGetBundle"}}));
   EXPECT_EQ(ui.PendingModalActions(), 1u);
+}
+
+TEST(ScriptedUiTest, PrinterDialogCancelsUnlessToldAndPrintsShowWhatReachesThePaper) {
+  std::vector<nlohmann::json> sink;
+  ScriptedUi ui([&](const nlohmann::json& e) { sink.push_back(e); });
+  EXPECT_THAT([&] { ui.ShowPrinter(264); }, test_support::ThrowsRuntimeError(kErrCancel));
+  ui.QueuePrinter(true);
+  const PrinterDc dc = ui.ShowPrinter(265);
+  EXPECT_EQ(sink[0], (nlohmann::json{{"type", "printer"}, {"flags", 264}, {"answer", "cancel"}}));
+  EXPECT_EQ(sink[1]["answer"], "ok");
+
+  ui.PrintText({{"Reparto: ", {"Courier New", 8, 0, true}}, {"Ospedale", {"Courier New", 8, 255}}},
+               dc);
+  EXPECT_EQ(sink[2]["text"], "Reparto: Ospedale");
+  EXPECT_EQ(sink[2]["runs"][1], (nlohmann::json{{"text", "Ospedale"},
+                                                {"font", "Courier New"},
+                                                {"size", 8.0},
+                                                {"color", 255},
+                                                {"bold", false}}));
+
+  // A list prints its visible columns and shown rows, with their depth.
+  controls::ReportGrid grid("rc", {});
+  grid.AddColumn(0, "id", 0, false);
+  grid.AddColumn(1, "Paziente", 100, true);
+  grid.SetColumnVisible(0, false);
+  controls::GridRecord& patient = grid.Records().Add();
+  patient.AddItem(7);
+  patient.AddItem(std::string("ROSSI MARIO"));
+  patient.Childs().Add().AddItem(7);
+  patient.SetExpanded(true);
+  grid.PrintOptions().landscape = true;
+  ui.QueuePrintFailure();
+  EXPECT_THAT([&] { ui.PrintGrid(grid); }, test_support::ThrowsRuntimeError(482));
+  ui.PrintGrid(grid);
+  EXPECT_EQ(sink[3], (nlohmann::json{{"type", "print_failed"}, {"what", "list"}}));
+  EXPECT_EQ(sink[4], (nlohmann::json{{"type", "print"},
+                                     {"what", "list"},
+                                     {"landscape", true},
+                                     {"columns", {"Paziente"}},
+                                     {"rows",
+                                      {{{"level", 0}, {"cells", {"ROSSI MARIO"}}},
+                                       {{"level", 1}, {"cells", {""}}}}}}));
 }
 
 }  // namespace

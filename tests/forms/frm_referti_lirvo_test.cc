@@ -9,6 +9,7 @@ namespace lirvo::forms {
 namespace {
 
 using controls::Bounds;
+using test_support::CallsOf;
 
 constexpr const char* kMenuCall = "Popup(Importa Singolo, Rimuovi Singolo)";
 const std::vector<std::string> kChartOfRossini = {"SetMainRibbonTab()", "RichiamaPaziente(2)"};
@@ -133,7 +134,7 @@ TEST_F(MainWindowTest, SearchFocusesTheFirstPatientWhoseNameStartsWithTheText) {
   form.tbPaziente().SetText("");
   form.TypeInSearchBox("rossin\r");
   EXPECT_EQ(form.rcReferti().SelectedRows(), (std::vector<int32_t>{3}));
-  EXPECT_EQ(ui_.beeps, 0);
+  EXPECT_TRUE(CallsOf(ui_, "beep").empty());
 
   // Collapsed patients are searched too.
   for (int32_t i = 0; i < form.rcReferti().Records().Count(); ++i) {
@@ -145,10 +146,10 @@ TEST_F(MainWindowTest, SearchFocusesTheFirstPatientWhoseNameStartsWithTheText) {
 
   // The text is used as typed: a leading blank matches no name. No match beeps.
   for (const char* text : {" ROSSI", "VERDI", "MARIO"}) {
-    const int beeps = ui_.beeps;
+    const size_t beeps = CallsOf(ui_, "beep").size();
     form.tbPaziente().SetText(text);
     form.cbFndPaz_Click();
-    EXPECT_EQ(ui_.beeps, beeps + 1) << text;
+    EXPECT_EQ(CallsOf(ui_, "beep").size(), beeps + 1) << text;
     EXPECT_EQ(form.rcReferti().FocusedRow(), 2) << text;
   }
 }

@@ -17,6 +17,7 @@ namespace {
 using host::ParamArray;
 using host::Variant;
 using standin::HostForm;
+using test_support::CallsOf;
 
 class PluginTest : public test_support::PluginFixture {
  protected:
@@ -55,7 +56,7 @@ TEST_F(PluginTest, RegistrationKeepsTheHostAndLoadsTheConfiguration) {
       EXPECT_EQ(plugin.State().DocumentsFolder(), "/referti/");
     }
   }
-  EXPECT_TRUE(ui_.boxes.empty());
+  EXPECT_TRUE(CallsOf(ui_, "msgbox").empty());
 
   // A second registration replaces the configuration; "chiuditutto" stops nothing.
   Start();
@@ -72,9 +73,10 @@ TEST_F(PluginTest, AConfigurationThatFailsStopsThePluginAfterOneMessage) {
   // The title is the product of the document that loaded.
   WriteConfig("Clinora V6", {{"", "/x"}});
   Send("registrazione", Variant{});
-  ASSERT_EQ(ui_.boxes.size(), 1u);
-  EXPECT_EQ(ui_.boxes[0].text, "91 - Variabile oggetto o variabile del blocco With non impostata");
-  EXPECT_EQ(ui_.boxes[0].title, "Clinora V6");
+  const auto boxes = CallsOf(ui_, "msgbox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0]["text"], "91 - Variabile oggetto o variabile del blocco With non impostata");
+  EXPECT_EQ(boxes[0]["title"], "Clinora V6");
   EXPECT_TRUE(plugin_.Stopped());
   EXPECT_FALSE(plugin_.State().HostApp());
 }
@@ -145,7 +147,7 @@ TEST_F(PluginTest, AWindowTheHostKeepsAfterFineIsInert) {
   window->TypeInSearchBox("NESSUNO\r");
   EXPECT_EQ(window->Icon(), "");
   EXPECT_TRUE(host_->framework.calls.empty());
-  EXPECT_EQ(ui_.beeps, 0);
+  EXPECT_TRUE(CallsOf(ui_, "beep").empty());
 }
 
 TEST(ModuleStateTest, WhatIsMissingRaisesObjectNotSet) {

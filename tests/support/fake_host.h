@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/runtime_error.h"
-#include "controls/ui.h"
+#include "controls/scripted_ui.h"
 #include "host/host.h"
 #include "standin/standin_host.h"
 
@@ -153,29 +153,17 @@ class FakeHost : public host::HostApp {
   }
 };
 
-class RecordingUi : public ui::Ui {
- public:
-  struct Box {
-    std::string text;
-    int style;
-    std::string title;
-  };
-  std::vector<Box> boxes;
-  int pointer = ui::kPointerDefault;
-  int beeps = 0;
+// The user for window and plug-in tests: the scripted one, with nothing
+// queued, so every question gets its default answer.
+using RecordingUi = ui::ScriptedUi;
 
-  int MsgBox(const std::string& text, int style, const std::string& title) override {
-    boxes.push_back({text, style, title});
-    return (style & ui::kYesNoButtons) ? ui::kAnswerNo : ui::kAnswerOk;
+// The events of `type` ("msgbox", "beep" ...) that `ui` recorded.
+inline std::vector<nlohmann::json> CallsOf(const ui::ScriptedUi& ui, const std::string& type) {
+  std::vector<nlohmann::json> found;
+  for (const nlohmann::json& call : ui.Calls()) {
+    if (call["type"] == type) found.push_back(call);
   }
-  int MousePointer() const override { return pointer; }
-  void SetMousePointer(int p) override { pointer = p; }
-  void Beep() override { ++beeps; }
-  void ShowModal(ui::ModalForm& form) override { form.Close(); }
-  std::optional<std::string> BrowseForFolder(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  int PopupMenu(const std::vector<std::string>&) override { return 0; }
-};
+  return found;
+}
 
 }  // namespace lirvo::test_support
