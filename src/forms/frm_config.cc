@@ -3,7 +3,6 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
-#include "base/file_system.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "base/trap.h"
@@ -81,11 +80,8 @@ void frmConfig::Command1_Click() {
   const auto context = Context();
   if (!context) return;
   try {
-    const std::string current(Trim(laPath_.Caption()));
-    std::string chosen(Trim(BrowseForFolder(context->UserInterface(), current)));
+    const std::string chosen = BrowseForNewFolder(context->UserInterface(), laPath_.Caption());
     if (chosen.empty()) return;
-    if (!IsPathSeparator(chosen.back())) chosen += kPathSeparator;
-    if (EqualsText(chosen, current)) return;
     laPath_.SetCaption(chosen);
     cmdButton_[1].SetEnabled(ValidateFolder(false));
   } catch (...) {

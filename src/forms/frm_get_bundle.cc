@@ -205,11 +205,8 @@ void frmGetBundle::Command1_Click() {
   const auto context = Context();
   if (!context) return;
   try {
-    const std::string old_folder(Trim(laPath_.Caption()));
-    std::string new_folder(Trim(BrowseForFolder(context->UserInterface(), old_folder)));
+    const std::string new_folder = BrowseForNewFolder(context->UserInterface(), laPath_.Caption());
     if (new_folder.empty()) return;
-    if (!IsPathSeparator(new_folder.back())) new_folder += kPathSeparator;
-    if (EqualsText(new_folder, old_folder)) return;
     laPath_.SetCaption(new_folder);
     context->SetDocumentsFolder(new_folder);
     plbBundlesList("");
