@@ -51,7 +51,10 @@ std::string BaseName(std::string_view path) {
 std::string RegisterName(std::string_view path, const DateTime& when, std::string_view ending,
                          int counter) {
   std::string name = BaseName(path) + "_" + FormatStamp(when);
-  if (counter > 1) name += "_" + std::to_string(counter);
+  if (counter > 1) {
+    name += '_';
+    name += std::to_string(counter);
+  }
   name += ending;
   return name;
 }
