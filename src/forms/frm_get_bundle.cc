@@ -1,14 +1,11 @@
 #include "forms/frm_get_bundle.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
 
 #include "base/file_system.h"
-#include "base/product.h"
-#include "base/runtime_error.h"
 #include "base/text.h"
 #include "base/trap.h"
 #include "base/utf8.h"
