@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 
 #include "base/files.h"
+#include "forms/frm_config.h"
 #include "plugin/plugin_fixture.h"
 #include "plugin/special_folders.h"
 #include "support/scoped_env.h"
@@ -151,6 +154,52 @@ TEST_F(ConfigTest, SettingTheFolderWithoutDocumentOrSettingDoesNothing) {
   config_.SetDocumentsFolder("/x/");
   EXPECT_EQ(config_.DocumentsFolder(), "");
   EXPECT_EQ(ReadConfig(), before);  // no element added
+}
+
+// The configuration dialog applies through the store: Config.xml is replaced
+// at once through a temporary file; when it cannot be written the old folder
+// stays, on disk and in memory, the dialog still reports the folder applied,
+// and no temporary file is left behind.
+TEST_F(ConfigTest, TheDialogAppliesTheFolderAtOnceOrNotAtAll) {
+  struct Case {
+    const char* fault;
+    std::function<void()> inject;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"none", [] {}},
+           {"disk full", [&] { fs_.FailWithOsError(FsOp::kWrite, "Config.xml", ENOSPC); }},
+           {"rename refused",
+            [&] { fs_.FailOn(FsOp::kRename, "Config.xml", kErrPermissionDenied); }},
+       }) {
+    fs_.ClearFaults();
+    WriteConfig(Documents());
+    auto config = std::make_shared<clsConfig>(*state_);
+    ASSERT_TRUE(config->Init(ConfigPath()));
+    state_->SetAppConfig(config);
+    const std::string before = ReadConfig();
+    c.inject();
+
+    test_support::TrapRecorder traps;
+    ui_.QueueFolder(AppData());
+    ui_.QueueModalAction({"frmConfig", {"Command1", "Applica"}});
+    EXPECT_TRUE(forms::ShowConfigDialog(*state_)) << c.fault;
+
+    const bool written = std::string(c.fault) == "none";
+    EXPECT_EQ(state_->DocumentsFolder(), written ? AppData() + "/" : Documents()) << c.fault;
+    EXPECT_EQ(traps.traps.size(), written ? 0u : 1u) << c.fault;
+    if (!written) {
+      EXPECT_EQ(ReadConfig(), before) << c.fault;
+    }
+    fs_.ClearFaults();
+    clsConfig reread(*state_);
+    ASSERT_TRUE(reread.Init(ConfigPath()));
+    EXPECT_EQ(reread.DocumentsFolder(), written ? AppData() + "/" : Documents()) << c.fault;
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(PluginFolder())) {
+      names.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"Config.xml"}) << c.fault;
+  }
 }
 
 TEST(SpecialFoldersTest, AppDataFollowsTheEnvironment) {

@@ -1,0 +1,303 @@
+#include "forms/frm_get_bundle.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <utime.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "base/clock.h"
+#include "forms/window_fixture.h"
+#include "support/trap_recorder.h"
+
+namespace lirvo::forms {
+namespace {
+
+using test_support::CallsOf;
+using ::testing::ElementsAre;
+
+constexpr const char* kChooseValid = "Selezionare un documento valido dall'elenco!";
+
+// One folder holding the entries a test gives, in the order given; nothing
+// else can be read or written.
+class CannedListing final : public FileSystem {
+ public:
+  std::vector<DirEntry> entries;
+
+  bool FileExists(const std::string&) override { return false; }
+  bool DirectoryExists(const std::string&) override { return true; }
+  std::string ReadFile(const std::string&) override { throw RuntimeError(kErrPathFileAccess); }
+  void WriteFile(const std::string&, std::string_view) override {
+    throw RuntimeError(kErrPathFileAccess);
+  }
+  void RenameFile(const std::string&, const std::string&) override {
+    throw RuntimeError(kErrPathFileAccess);
+  }
+  void RenameNoReplace(const std::string&, const std::string&) override {
+    throw RuntimeError(kErrPathFileAccess);
+  }
+  void RemoveFile(const std::string&) override { throw RuntimeError(kErrPathFileAccess); }
+  void MakeDirectory(const std::string&) override { throw RuntimeError(kErrPathFileAccess); }
+  std::vector<DirEntry> ListDirectory(const std::string&) override { return entries; }
+  std::optional<uint64_t> FileSize(const std::string&) override { return std::nullopt; }
+};
+
+class BundleChooserTest : public test_support::WindowFixture {
+ protected:
+  BundleChooserTest() {
+    std::filesystem::create_directory(Documents());
+    context_->documents_folder = Documents();
+  }
+
+  std::string Documents() const { return dir_.File("documents/"); }
+  void Touch(const std::string& name) { std::ofstream(Documents() + name) << "#01#"; }
+
+  std::shared_ptr<frmGetBundle> Load(std::shared_ptr<WindowContext> context) {
+    auto form = std::make_shared<frmGetBundle>(context);
+    form->Form_Load();
+    form->plbBundlesList(context_->current_bundle);
+    return form;
+  }
+  std::shared_ptr<frmGetBundle> Load() { return Load(context_); }
+
+  static std::vector<std::string> Column(frmGetBundle& form, int32_t item) {
+    std::vector<std::string> texts;
+    const controls::GridRecords& records = form.rcBundle().Records();
+    for (int32_t i = 0; i < records.Count(); ++i) texts.push_back(records.Record(i).ItemText(item));
+    return texts;
+  }
+};
+
+TEST_F(BundleChooserTest, LoadingShowsTheFolderAndTheEmptyGrid) {
+  auto form = Load();
+  EXPECT_EQ(form->laPath().Caption(), Documents());
+  EXPECT_EQ(form->Line1().X2(), frmGetBundle::kDesignWidth);
+  const controls::ReportGrid& grid = form->rcBundle();
+  ASSERT_EQ(grid.ColumnCount(), 4);
+  EXPECT_FALSE(grid.Column(kBundleItemPath).visible);
+  EXPECT_EQ(grid.RowCount(), 0);
+  EXPECT_EQ(form->plbGetBundleFile(), "");
+  EXPECT_TRUE(form->IsOpen());
+}
+
+TEST_F(BundleChooserTest, ListsTheBundleFilesByNameWithTheImportedMark) {
+  for (const char* name :
+       {"zeta.dat", "Referti_20260301093000_Imported.dat", "referti.dat", "split_imported.dat",
+        "scarto_20260301093000_Trash.tmp", "GRANDE.DAT", "note.txt", "referti.dat.bak",
+        "àccentato è.dat", "con ; '%.dat", "\xff\xfe.dat"}) {
+    Touch(name);
+  }
+  std::filesystem::create_directory(Documents() + "cartella.dat");
+  context_->current_bundle = Documents() + "referti.dat";
+
+  auto form = Load();
+  EXPECT_THAT(Column(*form, kBundleItemName),
+              ElementsAre("con ; '%.dat", "GRANDE.DAT", "referti.dat",
+                          "Referti_20260301093000_Imported.dat", "split_imported.dat", "zeta.dat",
+                          "àccentato è.dat", "\xff\xfe.dat"));
+  EXPECT_EQ(Column(*form, kBundleItemPath)[2], Documents() + "referti.dat");
+  EXPECT_THAT(Column(*form, kBundleItemImported),
+              ElementsAre("", "", "", "Importato!", "", "", "", ""));
+  const controls::GridItem& mark = form->rcBundle().Records().Record(3).Item(kBundleItemImported);
+  EXPECT_TRUE(mark.Bold());
+  EXPECT_EQ(mark.ForeColor(), 255);
+  // The bundle now loaded is listed but not selected.
+  EXPECT_TRUE(form->rcBundle().SelectedRows().empty());
+  EXPECT_EQ(form->SelectedBundleFile(), "");
+
+  // The transcript shows a name that is not UTF-8 without failing.
+  const nlohmann::json described = form->Describe();
+  EXPECT_EQ(described["folder"], Documents());
+  EXPECT_EQ(described["rows"][3],
+            nlohmann::json::parse(R"({"items":[")" + Documents() +
+                                  R"(Referti_20260301093000_Imported.dat",)"
+                                  R"("Referti_20260301093000_Imported.dat",")" +
+                                  Column(*form, kBundleItemDate)[3] +
+                                  R"(","Importato!"],"bold":[3],"colors":{"3":255}})"));
+  EXPECT_FALSE(described.dump().empty());
+}
+
+TEST_F(BundleChooserTest, TheFileDateIsLocalDateAndTimeOrNothing) {
+  Touch("referti.dat");
+  const int64_t modified = 1772357400;  // 01/03/2026 09:30:00 UTC
+  const struct utimbuf times = {modified, modified};
+  ASSERT_EQ(::utime((Documents() + "referti.dat").c_str(), &times), 0);
+  EXPECT_THAT(Column(*Load(), kBundleItemDate), ElementsAre(FormatDateTime(LocalTimeAt(modified))));
+
+  struct Case {
+    DateTime modified;
+    std::string text;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{2026, 3, 1, 9, 5, 7}, "01/03/2026 09:05:07"},
+           {{1900, 1, 0, 0, 0, 0}, ""},  // what a failed conversion leaves
+           {{}, ""},
+           {{10000, 1, 1, 0, 0, 0}, ""},
+           {{2026, 2, 29, 0, 0, 0}, ""},
+           {{2026, 3, 1, 24, 0, 0}, ""},
+           {{2026, 3, 1, 9, -1, 0}, ""},
+       }) {
+    EXPECT_EQ(frmGetBundle::BundleFileDate(c.modified), c.text) << c.text;
+  }
+
+  CannedListing canned;
+  canned.entries = {{"illeggibile.dat", false, 10, DateTime{}}};
+  auto form = Load(std::make_shared<test_support::FakeContext>(ui_, canned, host_));
+  EXPECT_THAT(Column(*form, kBundleItemDate), ElementsAre(""));
+}
+
+TEST_F(BundleChooserTest, AFolderThatCannotBeListedGivesAnEmptyListSilently) {
+  Touch("referti.dat");
+  auto form = Load();
+  ASSERT_EQ(form->rcBundle().RowCount(), 1);
+
+  struct Case {
+    const char* what;
+    std::function<void()> break_it;
+    int error;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"vanished", [&] { std::filesystem::remove_all(Documents()); }, kErrFileNotFound},
+           {"unreadable", [&] { fs_.FailOn(FsOp::kList, "documents"); }, kErrPathFileAccess},
+       }) {
+    c.break_it();
+    test_support::TrapRecorder traps;
+    form->plbBundlesList("");
+    EXPECT_EQ(form->rcBundle().RowCount(), 0) << c.what;
+    ASSERT_EQ(traps.traps.size(), 1u) << c.what;
+    EXPECT_EQ(traps.traps[0].where, "frmGetBundle.plbBundlesList");
+    EXPECT_EQ(traps.traps[0].number, c.error) << c.what;
+  }
+  EXPECT_TRUE(CallsOf(ui_, "msgbox").empty());
+  EXPECT_EQ(form->laPath().Caption(), Documents());
+}
+
+TEST_F(BundleChooserTest, TenThousandFilesInAnyOrderAreListedSorted) {
+  CannedListing canned;
+  const int count = 10000;
+  for (int i = 0; i < count; ++i) {
+    // Descending numbers, every third a folder, every seventh not a bundle.
+    const std::string number = std::to_string(100000 + (count - i) * 7 % count);
+    canned.entries.push_back({"r" + number + (i % 7 == 0 ? ".txt" : ".dat"), i % 3 == 0, 1,
+                              DateTime{2026, 3, 1, 9, 0, 0}});
+  }
+  auto context = std::make_shared<test_support::FakeContext>(ui_, canned, host_);
+  auto form = Load(context);
+  const std::vector<std::string> names = Column(*form, kBundleItemName);
+  size_t expected = 0;
+  for (int i = 0; i < count; ++i) expected += (i % 3 != 0 && i % 7 != 0) ? 1 : 0;
+  EXPECT_EQ(names.size(), expected);
+  EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+  EXPECT_TRUE(form->rcBundle().SelectedRows().empty());
+  ASSERT_TRUE(form->Perform("choose " + names.back()));
+  EXPECT_EQ(form->plbGetBundleFile(), "/inst/documents/" + names.back());
+}
+
+TEST_F(BundleChooserTest, ConfirmCancelAndClose) {
+  Touch("a.dat");
+  Touch("b c.dat");
+  struct Case {
+    std::vector<std::string> actions;
+    std::vector<bool> performed;
+    std::string chosen;
+    bool open;
+    size_t warnings;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"Conferma"}, {true}, "", true, 1},  // nothing selected: the dialog stays
+           {{"cmdButton 0", "choose b c.dat"}, {true, true}, "b c.dat", false, 1},
+           {{"select a.dat", "cmdButton 0"}, {true, true}, "a.dat", false, 0},
+           {{"dblclick b c.dat"}, {true}, "b c.dat", false, 0},
+           {{"choose manca.dat", "choose A.DAT", "select"}, {false, false, false}, "", true, 0},
+           {{"select a.dat", "Annulla"}, {true, true}, "", false, 0},
+           {{"select a.dat", "cmdButton 1"}, {true, true}, "", false, 0},
+           {{"choose a.dat", "cancel"}, {true, true}, "", false, 0},
+           {{"cmdButton 2", "Chiudi", "choose"}, {false, false, false}, "", true, 0},
+       }) {
+    const std::string label = c.actions.front();
+    test_support::RecordingUi ui;
+    auto context = std::make_shared<test_support::FakeContext>(ui, fs_, host_);
+    context->documents_folder = Documents();
+    auto form = Load(context);
+    std::vector<bool> performed;
+    for (const std::string& action : c.actions) performed.push_back(form->Perform(action));
+    EXPECT_EQ(performed, c.performed) << label;
+    EXPECT_EQ(form->plbGetBundleFile(), c.chosen.empty() ? "" : Documents() + c.chosen) << label;
+    EXPECT_EQ(form->IsOpen(), c.open) << label;
+    const auto warnings = CallsOf(ui, "msgbox");
+    ASSERT_EQ(warnings.size(), c.warnings) << label;
+    if (!warnings.empty()) {
+      EXPECT_EQ(warnings[0]["text"], kChooseValid);
+      EXPECT_EQ(warnings[0]["style"], 48);
+      EXPECT_EQ(warnings[0]["title"], "Clinora - Referti Lirvo");
+    }
+  }
+
+  // The close box after a selection: nothing chosen.
+  auto form = Load();
+  ASSERT_TRUE(form->Perform("select a.dat"));
+  form->Close();
+  EXPECT_FALSE(form->IsOpen());
+  EXPECT_EQ(form->plbGetBundleFile(), "");
+}
+
+TEST_F(BundleChooserTest, ANewFolderIsStoredAndListed) {
+  const std::string other = dir_.File("altri");
+  std::filesystem::create_directory(other);
+  std::ofstream(other + "/nuovo.dat") << "#01#";
+  Touch("vecchio.dat");
+  auto form = Load();
+  Touch("aggiunto.dat");  // only a new listing shows it
+
+  for (const auto& same : std::vector<std::optional<std::string>>{std::nullopt, Documents()}) {
+    ui_.QueueFolder(same);
+    ASSERT_TRUE(form->Perform("Command1"));
+    EXPECT_EQ(Column(*form, kBundleItemName), std::vector<std::string>{"vecchio.dat"});
+  }
+  ui_.QueueFolder(other);
+  ASSERT_TRUE(form->Perform("Command1"));
+  EXPECT_EQ(context_->documents_folder, other + "/");
+  EXPECT_EQ(form->laPath().Caption(), other + "/");
+  EXPECT_EQ(Column(*form, kBundleItemPath), std::vector<std::string>{other + "/nuovo.dat"});
+  EXPECT_TRUE(form->rcBundle().SelectedRows().empty());
+  EXPECT_TRUE(form->IsOpen());
+}
+
+TEST_F(BundleChooserTest, ShownModallyTheScriptedUserChooses) {
+  Touch("a.dat");
+  auto form = Load();
+  ui_.QueueModalAction({"frmGetBundle", {"choose a.dat"}});
+  context_->UserInterface().ShowModal(*form);
+  EXPECT_EQ(form->plbGetBundleFile(), Documents() + "a.dat");
+  const auto modal = CallsOf(ui_, "modal");
+  ASSERT_EQ(modal.size(), 1u);
+  EXPECT_EQ(modal[0]["folder"], Documents());
+  EXPECT_EQ(modal[0]["rows"].size(), 1u);
+  EXPECT_TRUE(CallsOf(ui_, "modal_close").empty());
+
+  // Unanswered, the dialog is closed: nothing chosen.
+  auto again = Load();
+  context_->UserInterface().ShowModal(*again);
+  EXPECT_EQ(again->plbGetBundleFile(), "");
+  EXPECT_EQ(CallsOf(ui_, "modal_close").size(), 1u);
+}
+
+TEST_F(BundleChooserTest, AReleasedWindowDoesNothing) {
+  Touch("a.dat");
+  auto form = Load();
+  form->Release();
+  ui_.QueueFolder(dir_.path());
+  form->Command1_Click();
+  form->cmdButton_Click(0);
+  form->plbBundlesList("");
+  EXPECT_EQ(ui_.PendingFolders(), 1u);
+  EXPECT_TRUE(ui_.Calls().empty());
+  EXPECT_EQ(form->rcBundle().RowCount(), 1);
+  EXPECT_EQ(context_->documents_folder, Documents());
+  EXPECT_FALSE(form->Perform("choose a.dat"));
+}
+
+}  // namespace
+}  // namespace lirvo::forms
