@@ -4,6 +4,7 @@
 
 #include "base/runtime_error.h"
 #include "base/trap.h"
+#include "forms/frm_get_bundle.h"
 #include "forms/frm_referti_lirvo.h"
 #include "reports/bundle_parser.h"
 #include "reports/bundle_text.h"
@@ -78,6 +79,24 @@ bool LoadBundle(WindowContext& context, const LoadedForms& windows, const std::s
     ReportTrap("LoadBundle");
     return false;
   }
+}
+
+bool ChooseAndLoadBundle(WindowContext& context, const LoadedForms& windows, std::string& message) {
+  message.clear();
+  std::string chosen;
+  try {
+    const auto chooser = std::make_shared<frmGetBundle>(context.weak_from_this());
+    chooser->Form_Load();
+    chooser->plbBundlesList(context.CurrentBundle());
+    context.UserInterface().ShowModal(*chooser);
+    chosen = chooser->plbGetBundleFile();
+    chooser->Release();
+  } catch (const RuntimeError&) {
+    ReportTrap("ChooseAndLoadBundle");
+    return false;
+  }
+  if (chosen.empty()) return false;
+  return LoadBundle(context, windows, chosen, message);
 }
 
 }  // namespace lirvo::forms

@@ -25,4 +25,11 @@ inline constexpr size_t kMaxLoadedPieces = 32768;
 bool LoadBundle(WindowContext& context, const LoadedForms& windows, const std::string& path,
                 std::string& message);
 
+// The history command: shows the bundle chooser (frmGetBundle) over the
+// documents folder and loads the bundle the user confirms, with LoadBundle's
+// result and message. False with an empty message when the user cancels or
+// closes the chooser (the grid and the current bundle stay as they were), or
+// when the chooser cannot be opened.
+bool ChooseAndLoadBundle(WindowContext& context, const LoadedForms& windows, std::string& message);
+
 }  // namespace lirvo::forms
