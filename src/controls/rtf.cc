@@ -144,14 +144,16 @@ class RtfReader {
         if (c != '\r' && c != '\n') Byte(static_cast<unsigned char>(c), false);
       }
     }
-    FlushSurrogate();
+    if (!stack_.empty()) FlushSurrogate();
     return std::move(out_);
   }
 
  private:
   GroupState& Top() { return stack_.back(); }
 
+  // A surrogate pair does not reach across a group's brace.
   void Push() {
+    FlushSurrogate();
     fallback_left_ = 0;
     if (stack_.size() >= kMaxRtfDepth) {
       ++overflow_;
@@ -162,6 +164,7 @@ class RtfReader {
 
   // False once the outermost group has closed.
   bool Pop() {
+    if (!stack_.empty()) FlushSurrogate();
     fallback_left_ = 0;
     if (overflow_ > 0) {
       --overflow_;
@@ -382,7 +385,7 @@ class RtfReader {
   void FlushSurrogate() {
     if (high_surrogate_ == 0) return;
     high_surrogate_ = 0;
-    Emit(0xFFFD);
+    if (Top().dest == Dest::kText) Emit(0xFFFD);
   }
 
   void Emit(char32_t cp) {
