@@ -106,9 +106,31 @@ int32_t MainWindowDriver::ReportRow(forms::frmRefertiLirvo& window,
   throw std::invalid_argument("no report row with position " + position);
 }
 
-void MainWindowDriver::Select(const std::string& position) {
+int32_t MainWindowDriver::PatientRow(forms::frmRefertiLirvo& window,
+                                     const std::string& patient_id) const {
+  const controls::ReportGrid& grid = window.rcReferti();
+  const controls::GridRecords& records = grid.Records();
+  for (int32_t i = 0; i < records.Count(); ++i) {
+    const controls::GridRecord& record = records.Record(i);
+    if (record.ItemText(kItemPatientId) == patient_id) return grid.RowOf(record);
+  }
+  throw std::invalid_argument("no patient row with ID " + patient_id);
+}
+
+void MainWindowDriver::Select(const std::vector<std::string>& positions) {
   auto window = Window();
-  const int32_t row = ReportRow(*window, position);
+  std::vector<int32_t> rows;
+  for (const std::string& position : positions) rows.push_back(ReportRow(*window, position));
+  Handle([&] {
+    controls::ReportGrid& grid = window->rcReferti();
+    grid.SetFocusedRow(rows.front());
+    for (size_t i = 1; i < rows.size(); ++i) grid.SelectRow(rows[i], /*add=*/true);
+  });
+}
+
+void MainWindowDriver::SelectPatient(const std::string& patient_id) {
+  auto window = Window();
+  const int32_t row = PatientRow(*window, patient_id);
   Handle([&] { window->rcReferti().SetFocusedRow(row); });
 }
 
@@ -125,16 +147,8 @@ void MainWindowDriver::ReportLink(const std::string& position) {
 
 void MainWindowDriver::PatientLink(const std::string& patient_id) {
   auto window = Window();
-  const controls::ReportGrid& grid = window->rcReferti();
-  const controls::GridRecords& records = grid.Records();
-  for (int32_t i = 0; i < records.Count(); ++i) {
-    const controls::GridRecord& record = records.Record(i);
-    if (record.ItemText(kItemPatientId) != patient_id) continue;
-    const int32_t row = grid.RowOf(record);
-    Handle([&] { window->rcReferti_HyperlinkClick(row, kItemLink, 0); });
-    return;
-  }
-  throw std::invalid_argument("no patient row with ID " + patient_id);
+  const int32_t row = PatientRow(*window, patient_id);
+  Handle([&] { window->rcReferti_HyperlinkClick(row, kItemLink, 0); });
 }
 
 void MainWindowDriver::Search(const std::string& text) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "forms/loaded_forms.h"
 
@@ -35,9 +36,12 @@ class MainWindowDriver {
 
   // The actions. Each throws std::invalid_argument when it cannot be done:
   // the window is not loaded, or no row matches.
-  // Clicks the report row whose item 2 is `position`: it becomes the focused
-  // and only selected row.
-  void Select(const std::string& position);
+  // Clicks the report row whose item 2 is `positions[0]`: it becomes the
+  // focused and only selected row; the rows of the further positions are
+  // added to the selection, as a control-click does.
+  void Select(const std::vector<std::string>& positions);
+  // Clicks the patient row whose item 0 is `patient_id`.
+  void SelectPatient(const std::string& patient_id);
   // The right mouse button released over the grid.
   void RightClick();
   // The hyperlink ("dettagli") of the report row whose item 2 is `position`.
@@ -55,6 +59,7 @@ class MainWindowDriver {
  private:
   std::shared_ptr<forms::frmRefertiLirvo> Window() const;  // throws when not loaded
   int32_t ReportRow(forms::frmRefertiLirvo& window, const std::string& position) const;
+  int32_t PatientRow(forms::frmRefertiLirvo& window, const std::string& patient_id) const;
   // Runs a handler of the window; a runtime error that escapes it is
   // reported, not thrown.
   void Handle(const std::function<void()>& handler);

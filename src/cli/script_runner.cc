@@ -166,16 +166,18 @@ class ScriptRunner::Impl {
 
   // Answers queued for questions that never came, so a script's author
   // sees them: {"type":"unused","answers":N,"popups":N,"folders":N,
-  // "modal_actions":N}, only when something is left.
+  // "modal_actions":N,"printers":N}, only when something is left.
   void ReportUnusedAnswers() {
     const size_t answers = ui_.PendingAnswers(), popups = ui_.PendingPopups(),
-                 folders = ui_.PendingFolders(), modals = ui_.PendingModalActions();
-    if (answers + popups + folders + modals == 0) return;
+                 folders = ui_.PendingFolders(), modals = ui_.PendingModalActions(),
+                 printers = ui_.PendingPrinters();
+    if (answers + popups + folders + modals + printers == 0) return;
     Print({{"type", "unused"},
            {"answers", answers},
            {"popups", popups},
            {"folders", folders},
-           {"modal_actions", modals}});
+           {"modal_actions", modals},
+           {"printers", printers}});
   }
 
  private:
@@ -221,8 +223,20 @@ void ScriptRunner::Impl::Run(const Words& w) {
     NeedWords(w, 2, 2, "browse FOLDER|cancel");
     ui_.QueueFolder(w[1] == "cancel" ? std::nullopt : std::optional<std::string>(w[1]));
   } else if (command == "select") {
-    NeedWords(w, 2, 2, "select POSITION");
-    window_.Select(w[1]);
+    NeedWords(w, 2, 1000, "select POSITION... | select patient ID");
+    if (w[1] == "patient") {
+      NeedWords(w, 3, 3, "select patient ID");
+      window_.SelectPatient(w[2]);
+    } else {
+      window_.Select(Words(w.begin() + 1, w.end()));
+    }
+  } else if (command == "printer") {
+    NeedWords(w, 2, 2, "printer ok|cancel");
+    if (w[1] != "ok" && w[1] != "cancel") Fail("usage: printer ok|cancel");
+    ui_.QueuePrinter(w[1] == "ok");
+  } else if (command == "printfail") {
+    NeedWords(w, 1, 1, "printfail");
+    ui_.QueuePrintFailure();
   } else if (command == "rightclick") {
     NeedWords(w, 1, 1, "rightclick");
     window_.RightClick();

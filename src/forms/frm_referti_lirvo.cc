@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "base/trap.h"
 #include "base/utf8.h"
+#include "reports/imported_register.h"
 
 namespace lirvo::forms {
 namespace {
@@ -191,11 +192,38 @@ void frmRefertiLirvo::rcReferti_MouseUp(int32_t button, int32_t shift, int32_t x
   }
 }
 
-void frmRefertiLirvo::ShowReportMenu(WindowContext& context) {
-  if (Contains(context.CurrentBundle(), "_Imported.dat")) return;
+GridRecord* frmRefertiLirvo::SelectedReportRow() {
   const auto selected = rcReferti_.SelectedRecords();
-  if (selected.size() != 1 || selected.front()->ItemText(kItemLink) != kReportLink) return;
-  context.HostFramework().Popup({"Importa Singolo", "Rimuovi Singolo"});
+  if (selected.size() != 1 || selected.front()->ItemText(kItemLink) != kReportLink) return nullptr;
+  return selected.front();
+}
+
+void frmRefertiLirvo::ShowReportMenu(WindowContext& context) {
+  if (Contains(context.CurrentBundle(), reports::kImportedEnding)) return;
+  if (SelectedReportRow() == nullptr) return;
+  const int32_t choice = context.HostFramework().Popup({"Importa Singolo", "Rimuovi Singolo"});
+  if (choice == 1) ProcessSelectedReport(kModeImport);
+  if (choice == 2) ProcessSelectedReport(kModeDiscard);
+}
+
+void frmRefertiLirvo::ProcessSelectedReport(int16_t mode) {
+  const auto context = Context();
+  if (!context) return;
+  GridRecord* row = SelectedReportRow();
+  if (row == nullptr) return;
+  if (mode == kModeImport) return;  // the single import comes with the import engine
+  bool success = false;
+  if (mode == kModeDiscard) {
+    success = reports::SplitOffReport(
+        {context->Fs(), context->GetClock(), &context->UserInterface()}, context->CurrentBundle(),
+        row->ItemText(kItemRawText), /*imported=*/false);
+  }
+  if (success) {
+    rcReferti_.RemoveRecord(*row);
+  } else {
+    context->UserInterface().MsgBox("Attenzione! Operazione non a buon fine!", ui::kInformation,
+                                    ui::kMsgTitle);
+  }
 }
 
 void frmRefertiLirvo::rcReferti_HyperlinkClick(int32_t row, int32_t item_index,
@@ -220,16 +248,19 @@ void frmRefertiLirvo::rcReferti_HyperlinkClick(int32_t row, int32_t item_index,
 // ---- Grid rows ------------------------------------------------------------------------
 
 GridRecord& frmRefertiLirvo::AddPatientRow(const host::Patient& patient) {
-  GridRecord& row = rcReferti_.Records().Add();
-  row.AddItem(patient.ID());
-  row.AddItem(patient.Cognome() + " " + patient.Nome()).SetBold(true);
-  AddEmptyItems(row, 5);
-  row.AddItem("Codice fiscale: " + patient.CodiceFiscale() + "\r\n" +
-              "Codice regionale: " + patient.Tessera());
-  LinkWholeText(row.AddItem(std::string(kPatientLink)));
-  AddEmptyItems(row, 1);
-  row.SetExpanded(true);
-  return row;
+  const host::Variant id = patient.ID();
+  return patient_rows_.AddIndexed(GridItem(id).Text(), [&]() -> GridRecord& {
+    GridRecord& row = rcReferti_.Records().Add();
+    row.AddItem(id);
+    row.AddItem(patient.Cognome() + " " + patient.Nome()).SetBold(true);
+    AddEmptyItems(row, 5);
+    row.AddItem("Codice fiscale: " + patient.CodiceFiscale() + "\r\n" +
+                "Codice regionale: " + patient.Tessera());
+    LinkWholeText(row.AddItem(std::string(kPatientLink)));
+    AddEmptyItems(row, 1);
+    row.SetExpanded(true);
+    return row;
+  });
 }
 
 GridRecord& frmRefertiLirvo::AddReportRow(GridRecord& patient_row, const ReportRowValues& report) {
@@ -251,12 +282,45 @@ GridRecord& frmRefertiLirvo::AddReportRow(GridRecord& patient_row, const ReportR
 }
 
 GridRecord* frmRefertiLirvo::FindPatientRow(const host::Variant& patient_id) {
-  const std::string id = GridItem(patient_id).Text();
-  controls::GridRecords& records = rcReferti_.Records();
+  return patient_rows_.Find(GridItem(patient_id).Text());
+}
+
+// ---- The patient row index ----------------------------------------------------------
+
+PatientRowIndex::PatientRowIndex(controls::ReportGrid& grid) : grid_(grid) {
+  grid_.AddObserver(this);
+  Rebuild();
+}
+
+PatientRowIndex::~PatientRowIndex() { grid_.RemoveObserver(this); }
+
+GridRecord* PatientRowIndex::Find(const std::string& patient_id) {
+  if (stale_) Rebuild();
+  const auto found = rows_.find(patient_id);
+  return found == rows_.end() ? nullptr : found->second;
+}
+
+void PatientRowIndex::Rebuild() {
+  rows_.clear();
+  controls::GridRecords& records = grid_.Records();
   for (int32_t i = 0; i < records.Count(); ++i) {
-    if (records.Record(i).ItemText(kItemPatientId) == id) return &records.Record(i);
+    rows_.try_emplace(records.Record(i).ItemText(kItemPatientId), &records.Record(i));
   }
-  return nullptr;
+  stale_ = false;
+}
+
+void PatientRowIndex::RowsInserted(const GridRecord* parent, int32_t, int32_t) {
+  if (parent == nullptr && !adding_) stale_ = true;
+}
+
+void PatientRowIndex::RowsAboutToBeRemoved(const GridRecord* parent, int32_t, int32_t) {
+  if (parent == nullptr) stale_ = true;
+}
+
+void PatientRowIndex::ItemsChanged(const GridRecord& record, int32_t first_item,
+                                   int32_t last_item) {
+  if (adding_ || record.Parent() != nullptr) return;
+  if (first_item <= kItemPatientId && kItemPatientId <= last_item) stale_ = true;
 }
 
 }  // namespace lirvo::forms

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "controls/report_grid.h"
 #include "controls/simple_controls.h"
@@ -50,6 +51,53 @@ struct ReportRowValues {
   std::string report_date;
   std::string body_inline;  // Body in the Inline layout
   bool out_of_range = false;
+};
+
+// The first top-level row of each patient ID, so that a load of n reports
+// finds patient rows in constant time instead of scanning the grid. The
+// rows that AddPatientRow adds keep it up to date; any other change of the
+// top level (a removal, an item 0 changed, a row added another way) makes
+// it rebuild once on its next look-up.
+class PatientRowIndex : public controls::GridObserver {
+ public:
+  explicit PatientRowIndex(controls::ReportGrid& grid);
+  ~PatientRowIndex() override;
+  PatientRowIndex(const PatientRowIndex&) = delete;
+  PatientRowIndex& operator=(const PatientRowIndex&) = delete;
+
+  controls::GridRecord* Find(const std::string& patient_id);
+  // Adds a row through `add` without making the index stale, and indexes it
+  // under `patient_id` unless an earlier row has that ID.
+  template <typename Add>
+  controls::GridRecord& AddIndexed(const std::string& patient_id, Add add) {
+    adding_ = true;
+    controls::GridRecord* row = nullptr;
+    try {
+      row = &add();
+    } catch (...) {
+      adding_ = false;
+      stale_ = true;
+      throw;
+    }
+    adding_ = false;
+    if (!stale_) rows_.try_emplace(patient_id, row);
+    return *row;
+  }
+
+  // ---- controls::GridObserver
+  void RowsInserted(const controls::GridRecord* parent, int32_t first, int32_t last) override;
+  void RowsAboutToBeRemoved(const controls::GridRecord* parent, int32_t first,
+                            int32_t last) override;
+  void ItemsChanged(const controls::GridRecord& record, int32_t first_item,
+                    int32_t last_item) override;
+
+ private:
+  void Rebuild();
+
+  controls::ReportGrid& grid_;
+  std::unordered_map<std::string, controls::GridRecord*> rows_;
+  bool stale_ = false;
+  bool adding_ = false;
 };
 
 class frmRefertiLirvo : public Window {
@@ -104,6 +152,17 @@ class frmRefertiLirvo : public Window {
   // the host.
   void rcReferti_HyperlinkClick(int32_t row, int32_t item_index, int32_t hyperlink_index);
 
+  // The report menu's actions on the one selected report row.
+  static constexpr int16_t kModeImport = 0;   // "Importa Singolo"
+  static constexpr int16_t kModeDiscard = 1;  // "Rimuovi Singolo"
+  // Discards the selected report (mode 1): it leaves the bundle file for a
+  // discarded file of its own and its row leaves the grid, without a
+  // message; "Attenzione! Operazione non a buon fine!" when the register
+  // refuses. Does nothing unless exactly one report row is selected. The
+  // single import (mode 0) comes with the import engine; until then it does
+  // nothing.
+  void ProcessSelectedReport(int16_t mode);
+
   // The user types `typed` into the search box: each character goes through
   // tbPaziente_KeyPress and, when it comes back, into the box; "\b" deletes
   // the last character.
@@ -129,12 +188,16 @@ class frmRefertiLirvo : public Window {
   // A report row at the end of `patient_row`'s children.
   controls::GridRecord& AddReportRow(controls::GridRecord& patient_row,
                                      const ReportRowValues& report);
-  // The first top-level row whose item 0 shows `patient_id`, or nullptr.
+  // The first top-level row whose item 0 shows `patient_id`, or nullptr;
+  // constant time (see PatientRowIndex).
   controls::GridRecord* FindPatientRow(const host::Variant& patient_id);
 
  private:
   void InitGrid();
   void ShowReportMenu(WindowContext& context);
+  // The selected record when exactly one row is selected and it is a report
+  // row; nullptr otherwise.
+  controls::GridRecord* SelectedReportRow();
   void SetFocusTo(controls::Control& control) { active_control_ = &control; }
 
   int32_t scale_width_ = kDesignWidth;
@@ -150,6 +213,8 @@ class frmRefertiLirvo : public Window {
   controls::Label Label1_;
   controls::TextBox tbPaziente_;
   controls::Button cbFndPaz_;
+
+  PatientRowIndex patient_rows_{rcReferti_};
 };
 
 }  // namespace lirvo::forms

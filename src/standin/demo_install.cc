@@ -23,13 +23,44 @@ constexpr DemoBundleFile kBundles[] = {
 }  // namespace
 
 const std::vector<TranscodingEntry>& DemoTranscoding() {
+  // The laboratory's codes as the demo bundles carry them (blood count by
+  // parameter, chemistry by nomenclature code), and common exams of a family
+  // doctor's practice that the demo bundles do not use. The qualitative urine
+  // colour ("URC") is left out on purpose: its values go into the chart
+  // untranscoded.
   static const std::vector<TranscodingEntry> entries = {
       {"HB", "EMOGLOBINA", "HGB", "Emoglobina"},
+      {"GR", "GLOBULI ROSSI", "RBC", "Eritrociti"},
+      {"GB", "GLOBULI BIANCHI", "WBC", "Leucociti"},
+      {"PLT", "PIASTRINE", "PLT", "Piastrine"},
+      {"HCT", "EMATOCRITO", "HCT", "Ematocrito"},
+      {"MCV", "VOLUME CORPUSCOLARE MEDIO", "MCV", "Volume globulare medio"},
       {"90.27.1", "GLUCOSIO", "GLI", "Glicemia"},
+      {"90.28.1", "EMOGLOBINA GLICATA (HbA1c)", "HBA1C", "Emoglobina glicata"},
       {"90.16.3", "CREATININA", "CREA", "Creatinina"},
+      {"90.44.1", "UREA", "AZO", "Azotemia"},
+      {"90.43.5", "ACIDO URICO", "URIC", "Uricemia"},
       {"90.14.3", "COLESTEROLO TOTALE", "COL", "Colesterolo totale"},
       {"90.14.1", "COLESTEROLO HDL", "HDL", "Colesterolo HDL"},
+      {"90.14.2", "COLESTEROLO LDL", "LDL", "Colesterolo LDL"},
       {"90.43.2", "TRIGLICERIDI", "TRIG", "Trigliceridi"},
+      {"90.09.2", "AST (GOT)", "GOT", "Transaminasi GOT"},
+      {"90.04.5", "ALT (GPT)", "GPT", "Transaminasi GPT"},
+      {"90.25.5", "GAMMA GT", "GGT", "Gamma GT"},
+      {"90.10.4", "BILIRUBINA TOTALE", "BILT", "Bilirubina totale"},
+      {"90.05.1", "ALBUMINA", "ALB", "Albumina"},
+      {"90.40.4", "SODIO", "NA", "Sodiemia"},
+      {"90.37.4", "POTASSIO", "K", "Potassiemia"},
+      {"90.11.4", "CALCIO TOTALE", "CA", "Calcemia"},
+      {"90.22.3", "FERRO", "FE", "Sideremia"},
+      {"90.22.5", "FERRITINA", "FERR", "Ferritina"},
+      {"90.42.1", "TSH REFLEX", "TSH", "Tireotropina (TSH)"},
+      {"90.42.3", "FT4", "FT4", "Tiroxina libera"},
+      {"90.56.5", "PSA TOTALE", "PSA", "Antigene prostatico specifico"},
+      {"90.75.4", "INR", "INR", "Tempo di protrombina (INR)"},
+      {"90.82.5", "VES", "VES", "Velocità di eritrosedimentazione"},
+      {"PCR", "PROTEINA C REATTIVA", "PCR", "Proteina C reattiva"},
+      {"90.43.3", "VITAMINA D (25-OH)", "VITD", "Vitamina D 25-OH"},
   };
   return entries;
 }

@@ -50,7 +50,7 @@ TEST(InitCommandTest, DemoAddsPatientsBundlesAndTranscodings) {
   EXPECT_EQ(r.out, "installation laid out in " + dir.path() + "\n" +
                        std::to_string(demo::DemoPatients().size()) +
                        " demo patients, 3 demo bundles in " + dir.path() +
-                       "/documents/, 6 transcoding entries\n");
+                       "/documents/, 32 transcoding entries\n");
   auto archive = standin::SqliteArchive::Open(dir.File("archive.db"));
   const auto patients = archive->ListPatients();
   ASSERT_EQ(patients.size(), demo::DemoPatients().size());

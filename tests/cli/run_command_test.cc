@@ -136,11 +136,12 @@ TEST_F(RunCommandTest, AnswersNobodyAskedForAreReported) {
           "popup 2\n"
           "browse /tmp\n"
           "choose referti.dat\n"
+          "printer ok\n"
           "event registrazione 0\n");
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.out,
-            "{\"type\":\"unused\",\"answers\":1,\"popups\":1,\"folders\":1,\"modal_actions\":1}"
-            "\n");
+            "{\"type\":\"unused\",\"answers\":1,\"popups\":1,\"folders\":1,\"modal_actions\":1,"
+            "\"printers\":1}\n");
 }
 
 TEST_F(RunCommandTest, PatientsAndChartsAreSetUpAndDumped) {
@@ -206,7 +207,15 @@ class MainWindowDriverTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowDriverTest, SelectingAndRightClickingAReportRow) {
-  driver_.Select("2");
+  driver_.Select({"1", "2"});
+  EXPECT_TRUE(Report(1)["selected"]);
+  EXPECT_TRUE(Report(1)["focused"]);
+  EXPECT_TRUE(Report(2)["selected"]);
+  driver_.SelectPatient(patient_id_);
+  EXPECT_TRUE(driver_.GridJson()["rows"][0]["selected"]);
+  EXPECT_FALSE(Report(1)["selected"]);
+  EXPECT_THROW(driver_.SelectPatient("999"), std::invalid_argument);
+  driver_.Select({"2"});
   EXPECT_TRUE(Report(2)["selected"]);
   EXPECT_TRUE(Report(2)["focused"]);
   EXPECT_FALSE(Report(1)["selected"]);
@@ -216,8 +225,8 @@ TEST_F(MainWindowDriverTest, SelectingAndRightClickingAReportRow) {
   EXPECT_EQ(events_[0], "host Popup");
   EXPECT_EQ(events_[1],
             R"({"answer":0,"items":["Importa Singolo","Rimuovi Singolo"],"type":"popup"})");
-  EXPECT_THROW(driver_.Select("3"), std::invalid_argument);
-  EXPECT_THROW(driver_.Select(""),
+  EXPECT_THROW(driver_.Select({"3"}), std::invalid_argument);
+  EXPECT_THROW(driver_.Select({""}),
                std::invalid_argument);  // a patient row (item 2 empty) is no report
 }
 
@@ -232,7 +241,7 @@ TEST_F(MainWindowDriverTest, LinksAndSearch) {
               ::testing::ThrowsMessage<std::invalid_argument>(
                   ::testing::StrEq("the search box is not shown")));
   window_->pbFndPaz().SetVisible(true);
-  driver_.Select("2");
+  driver_.Select({"2"});
   driver_.Search("ros");
   EXPECT_EQ(window_->tbPaziente().Text(), "ROS");
   auto grid = driver_.GridJson();

@@ -6,8 +6,10 @@
 #include <string>
 
 #include "base/cp1252.h"
+#include "base/text.h"
 #include "reports/bundle_parser.h"
 #include "reports/bundle_text.h"
+#include "standin/demo_install.h"
 
 namespace lirvo::demo {
 namespace {
@@ -87,6 +89,30 @@ TEST(MakeDemoBundle, TargetSizeAndLineBreak) {
   EXPECT_EQ(lf.find('\r'), std::string::npos);
   options.line_break = "\r\n";
   EXPECT_EQ(reports::NormaliseLineBreaks(lf), MakeDemoBundle(options));
+}
+
+}  // namespace
+}  // namespace lirvo::demo
+
+namespace lirvo::demo {
+namespace {
+
+// The demo table knows every laboratory code of the demo bundles but the
+// urine colour, and loads whole: no code repeats in any letter case.
+TEST(DemoTranscoding, CoversTheDemoBundlesAndLoadsWhole) {
+  std::set<std::string> table;
+  for (const auto& entry : standin::DemoTranscoding()) {
+    EXPECT_TRUE(table.insert(UCase(entry.codice)).second) << entry.codice;
+  }
+  std::set<std::string> unknown;
+  for (uint32_t seed = 1; seed <= 3; ++seed) {
+    const std::string text = MakeDemoBundle({.seed = seed, .reports = 200});
+    for (size_t at = text.find("#05#"); at != std::string::npos; at = text.find("#05#", at + 1)) {
+      const std::string code(Trim(text.substr(at + 4, 20)));
+      if (table.count(UCase(code)) == 0) unknown.insert(code);
+    }
+  }
+  EXPECT_EQ(unknown, std::set<std::string>{"URC"});
 }
 
 }  // namespace

@@ -1,0 +1,167 @@
+#include "forms/bundle_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "base/text.h"
+#include "forms/frm_referti_lirvo.h"
+#include "forms/window_fixture.h"
+
+namespace lirvo::forms {
+namespace {
+
+using test_support::CallsOf;
+
+// A report piece of patient `code` (columns 19-34 of its header) with one
+// text line.
+std::string Report(std::string_view code, std::string_view text) {
+  std::string header = std::string(18, 'X') + std::string(code);
+  header.resize(34, ' ');
+  return "#01#" + header + "0101202403150930RAD00120240314 RADIOLOGIA\n" + std::string(text) + "\n";
+}
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+class BundleLoaderTest : public test_support::WindowFixture {
+ protected:
+  BundleLoaderTest() {
+    host_->AddPatient("ROSSI", "MARIO", "080012345");
+    host_->AddPatient("VERDI", "ANNA", "080012346");
+    windows_.OpenMainWindow();
+    window_ = windows_.MainReportsWindow();
+  }
+
+  // Writes `text` as the bundle and loads it.
+  bool Load(const std::string& text, std::string& message) {
+    std::ofstream(Bundle(), std::ios::binary) << text;
+    return LoadBundle(*context_, windows_, Bundle(), message);
+  }
+  std::string Bundle() const { return dir_.File("referti.dat"); }
+  // The positions (item 2) of the report rows under top-level row `patient`.
+  std::vector<std::string> Positions(int32_t patient) {
+    std::vector<std::string> positions;
+    const controls::GridRecords& children = window_->rcReferti().Records().Record(patient).Childs();
+    for (int32_t i = 0; i < children.Count(); ++i) {
+      positions.push_back(children.Record(i).ItemText(kItemPosition));
+    }
+    return positions;
+  }
+
+  LoadedForms windows_{*context_};
+  std::shared_ptr<frmRefertiLirvo> window_;
+};
+
+TEST_F(BundleLoaderTest, ReportsGoUnderTheirPatientsInFileOrder) {
+  std::string message = "old";
+  ASSERT_TRUE(Load("intro\n" + Report("080012345", "primo") + Report("999", "nessuno") +
+                       Report("080012346", "terzo") + Report("080012345", "quarto"),
+                   message));
+  EXPECT_EQ(message, "");
+  EXPECT_EQ(context_->current_bundle, Bundle());
+  const controls::GridRecords& records = window_->rcReferti().Records();
+  ASSERT_EQ(records.Count(), 2);
+  EXPECT_EQ(records.Record(0).ItemText(kItemPatientName), "ROSSI MARIO");
+  EXPECT_EQ(Positions(0), (std::vector<std::string>{"1", "4"}));
+  EXPECT_EQ(Positions(1), (std::vector<std::string>{"3"}));
+  // The raw text is the normalised piece without its marker.
+  const controls::GridRecord& first = records.Record(0).Childs().Record(0);
+  EXPECT_EQ(first.ItemText(kItemRawText),
+            Report("080012345", "primo").substr(4, 75) + "\r\nprimo\r\n");
+  EXPECT_EQ(first.ItemText(kItemDescription), "primo");
+  EXPECT_EQ(first.ItemText(kItemReportDate), "15/03/2024");
+  EXPECT_TRUE(window_->pbFndPaz().Visible());
+  EXPECT_EQ(window_->rcReferti().FocusedRow(), 0);
+  EXPECT_EQ(ui_.MousePointer(), ui::kPointerDefault);
+}
+
+TEST_F(BundleLoaderTest, AnEmptyOrMissingFileEmptiesTheGridAndSaysSo) {
+  std::string message;
+  ASSERT_TRUE(Load(Report("080012345", "uno"), message));
+  for (const bool missing : {false, true}) {
+    SCOPED_TRACE(missing);
+    message.clear();
+    const bool loaded = missing ? LoadBundle(*context_, windows_, dir_.File("gone.dat"), message)
+                                : Load("", message);
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(message, "File referti inconsistente!");
+    EXPECT_EQ(window_->rcReferti().Records().Count(), 0);
+    EXPECT_EQ(context_->current_bundle, "");
+    EXPECT_FALSE(window_->pbFndPaz().Visible());
+  }
+
+  // Reports of unknown patients only: a successful load of nothing.
+  EXPECT_TRUE(Load(Report("999", "x"), message));
+  EXPECT_EQ(window_->rcReferti().Records().Count(), 0);
+  EXPECT_FALSE(window_->pbFndPaz().Visible());
+}
+
+TEST_F(BundleLoaderTest, WithoutTheWindowOrTheHostTheLoadFailsSilently) {
+  std::string message;
+  LoadedForms none(*context_);
+  context_->current_bundle = "/d/old.dat";
+  EXPECT_FALSE(LoadBundle(*context_, none, Bundle(), message));
+  EXPECT_EQ(context_->current_bundle, "/d/old.dat");
+
+  // The host goes away half-way: the load ends with an empty message, the
+  // pointer restored.
+  context_->host = nullptr;
+  EXPECT_FALSE(Load(Report("080012345", "uno"), message));
+  EXPECT_EQ(message, "");
+  EXPECT_EQ(context_->current_bundle, Bundle());
+  EXPECT_EQ(ui_.MousePointer(), ui::kPointerDefault);
+}
+
+TEST_F(BundleLoaderTest, DiscardingAReportMovesItToATrashFileAndRemovesItsRow) {
+  std::string message;
+  // The bundle on disk has the CR LF line breaks of the grid's raw texts.
+  ASSERT_TRUE(Load(Replace(Report("080012345", "uno") + Report("080012345", "due"), "\n", "\r\n"),
+                   message));
+  // Rows: 0 the patient, 1 and 2 the reports; the menu's second entry.
+  window_->rcReferti().SetFocusedRow(1);
+  ui_.QueuePopup(2);
+  window_->rcReferti_MouseUp(2, 0, 0, 0);
+  EXPECT_EQ(Positions(0), (std::vector<std::string>{"2"}));
+  EXPECT_TRUE(CallsOf(ui_, "msgbox").empty());
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("referti_20260301093000_Trash.tmp")));
+
+  // The bundle changed on disk since the load: the register refuses, the row
+  // stays and the user is told.
+  std::ofstream(Bundle(), std::ios::binary) << "#01#altro\r\n";
+  window_->rcReferti().SetFocusedRow(1);
+  window_->ProcessSelectedReport(frmRefertiLirvo::kModeDiscard);
+  EXPECT_EQ(Positions(0), (std::vector<std::string>{"2"}));
+  const auto boxes = CallsOf(ui_, "msgbox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0]["text"], "Attenzione! Operazione non a buon fine!");
+  EXPECT_EQ(boxes[0]["style"], ui::kInformation);
+  EXPECT_EQ(Bytes(Bundle()), "#01#altro\r\n");
+
+  // On a patient row nothing happens at all.
+  window_->rcReferti().SetFocusedRow(0);
+  window_->ProcessSelectedReport(frmRefertiLirvo::kModeDiscard);
+  EXPECT_EQ(CallsOf(ui_, "msgbox").size(), 1u);
+}
+
+TEST_F(BundleLoaderTest, ThePatientIndexFollowsRowsRemovedOrChangedElsewhere) {
+  std::string message;
+  ASSERT_TRUE(Load(Report("080012345", "uno") + Report("080012346", "due"), message));
+  controls::GridRecords& records = window_->rcReferti().Records();
+  EXPECT_EQ(window_->FindPatientRow(int64_t{2}), &records.Record(1));
+  records.RemoveAt(0);
+  EXPECT_EQ(window_->FindPatientRow(int64_t{1}), nullptr);
+  EXPECT_EQ(window_->FindPatientRow(int64_t{2}), &records.Record(0));
+  records.Record(0).Item(kItemPatientId).SetValue(int64_t{7});
+  EXPECT_EQ(window_->FindPatientRow(int64_t{2}), nullptr);
+  EXPECT_EQ(window_->FindPatientRow(int64_t{7}), &records.Record(0));
+}
+
+}  // namespace
+}  // namespace lirvo::forms
