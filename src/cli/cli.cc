@@ -26,6 +26,7 @@ int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostre
   AddInitCommand(app, ctx);
   AddPatientsCommand(app, ctx);
   AddChartCommand(app, ctx);
+  AddPreviewCommand(app, ctx);
 
   return CheckOutput(out, err, RunApp(app, args, ctx));
 }

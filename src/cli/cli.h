@@ -47,5 +47,6 @@ void AddCryptoCommand(CLI::App& app, Context& ctx);
 void AddInitCommand(CLI::App& app, Context& ctx);
 void AddPatientsCommand(CLI::App& app, Context& ctx);
 void AddChartCommand(CLI::App& app, Context& ctx);
+void AddPreviewCommand(CLI::App& app, Context& ctx);
 
 }  // namespace lirvo::cli
