@@ -253,16 +253,19 @@ class BundleWriter {
         last_exam = t.exam_code;
       }
     }
-    char taken[64];
-    std::snprintf(taken, sizeof taken, "Prelievo del %02d/%02d/%04d ore 07:45", reported.day,
-                  reported.month, reported.year);
-    Line(taken);
     for (size_t i = 0; i < count && i < std::size(kLabTests); ++i) {
       LabValueLine(kLabTests[(first + i) % std::size(kLabTests)]);
     }
     if (rng_.Percent(50)) {
       Line("#05#" + Padded("URC", 20) + Padded("COLORE URINE", 90) + "GIALLO PAGLIERINO");
     }
+    // The notes come after the values, as the laboratory prints them: text
+    // after the first value is not part of the report's body, so the list
+    // and the preview show the values alone.
+    char taken[64];
+    std::snprintf(taken, sizeof taken, "Prelievo del %02d/%02d/%04d ore 07:45", reported.day,
+                  reported.month, reported.year);
+    Line(taken);
     Line("Valori fuori dai limiti di riferimento contrassegnati con H/L.");
     Line(std::string("Il direttore del laboratorio: ") + rng_.Pick(kDoctors));
   }

@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "base/trap.h"
 #include "base/utf8.h"
+#include "forms/report_preview.h"
 #include "reports/imported_register.h"
 
 namespace lirvo::forms {
@@ -234,10 +235,13 @@ void frmRefertiLirvo::rcReferti_HyperlinkClick(int32_t row, int32_t item_index,
   try {
     const GridRecord* record = rcReferti_.RowRecord(row);
     if (record == nullptr) return;
-    if (record->ItemText(item_index) == kPatientLink) {
+    const std::string link = record->ItemText(item_index);
+    if (link == kPatientLink) {
       host::Framework& framework = context->HostFramework();
       framework.SetMainRibbonTab();
       framework.RichiamaPaziente(record->Item(kItemPatientId).Value());
+    } else if (link == kReportLink) {
+      ShowReportDetail(*context, record->ItemText(kItemRawText));
     }
   } catch (const RuntimeError&) {
     // A failing host call ends the click without a message.

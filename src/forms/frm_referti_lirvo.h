@@ -149,7 +149,7 @@ class frmRefertiLirvo : public Window {
   // loaded bundle is not a register file.
   void rcReferti_MouseUp(int32_t button, int32_t shift, int32_t x, int32_t y);
   // A hyperlink of the grid clicked: "SCHEDA" opens the patient's chart in
-  // the host.
+  // the host, "dettagli" the report's preview in the detail window.
   void rcReferti_HyperlinkClick(int32_t row, int32_t item_index, int32_t hyperlink_index);
 
   // The report menu's actions on the one selected report row.
