@@ -35,6 +35,8 @@ std::string ErrorDescription(int number) {
       return "Proprietà o metodo non supportati dall'oggetto";
     case kErrDuplicateKey:
       return "Questa chiave è già associata ad un elemento dell'insieme";
+    case kErrPrinter:
+      return "Errore della stampante";
     default:
       return "Errore definito dall'applicazione o dall'oggetto";
   }

@@ -26,6 +26,7 @@ enum ErrorNumber : int {
   kErrInvalidUseOfNull = 94,
   kErrNoSuchMember = 438,
   kErrDuplicateKey = 457,
+  kErrPrinter = 482,
 };
 
 // The runtime's Italian text for an error number ("Overflow", "Tipo non

@@ -62,8 +62,10 @@ void NeedWords(const Words& w, size_t min, size_t max, const char* usage) {
 // The transcript form of a Ui event: the members a reader looks at first in
 // a fixed order, then the rest as recorded.
 Json FromUiEvent(const nlohmann::json& event) {
-  static const char* const kOrder[] = {"type",  "form",  "caption", "style", "title", "text",
-                                       "items", "start", "action",  "ok",    "queued"};
+  static const char* const kOrder[] = {"type",    "form",   "caption", "what",   "style",
+                                       "flags",   "title",  "labels",  "folder", "landscape",
+                                       "columns", "rows",   "dc",      "text",   "items",
+                                       "start",   "action", "ok",      "queued"};
   Json j;
   for (const char* key : kOrder) {
     if (event.contains(key)) j[key] = event[key];
@@ -219,6 +221,9 @@ void ScriptRunner::Impl::Run(const Words& w) {
   } else if (command == "choose") {
     NeedWords(w, 2, 2, "choose NAME|cancel");
     ui_.QueueModalAction({"frmGetBundle", {w[1] == "cancel" ? "cancel" : "choose " + w[1]}});
+  } else if (command == "modal") {
+    NeedWords(w, 3, 1000, "modal FORM ACTION [ACTION...]");
+    ui_.QueueModalAction({w[1], Words(w.begin() + 2, w.end())});
   } else if (command == "browse") {
     NeedWords(w, 2, 2, "browse FOLDER|cancel");
     ui_.QueueFolder(w[1] == "cancel" ? std::nullopt : std::optional<std::string>(w[1]));

@@ -15,8 +15,6 @@ constexpr int kAnswerAbort = 3;
 constexpr int kAnswerRetry = 4;
 constexpr int kAnswerIgnore = 5;
 
-// The runtime's "printer error", for a print a script makes fail.
-constexpr int kErrPrinter = 482;
 // The device context the scripted printer dialog hands back.
 constexpr PrinterDc kScriptedDc = 1;
 

@@ -101,8 +101,11 @@ void frmReferto::cbStampa_Click() {
     ui::Ui& ui = context->UserInterface();
     const ui::PrinterDc dc = ui.ShowPrinter(flags);
     ui.PrintText(selection ? RichTextBox1_.SelectedRuns() : RichTextBox1_.Runs(), dc);
+  } catch (const RuntimeError& e) {
+    // Cancelled or failed: nothing printed, no message, the window stays. A
+    // cancel is the person's choice, not a fault: it is not recorded.
+    if (e.Number() != ui::kErrCancel) ReportTrap("frmReferto.cbStampa_Click");
   } catch (...) {
-    // Cancelled or failed: nothing printed, no message, the window stays.
     ReportTrap("frmReferto.cbStampa_Click");
   }
 }

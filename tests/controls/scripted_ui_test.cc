@@ -147,7 +147,7 @@ TEST(ScriptedUiTest, PrinterDialogCancelsUnlessToldAndPrintsShowWhatReachesThePa
   patient.SetExpanded(true);
   grid.PrintOptions().landscape = true;
   ui.QueuePrintFailure();
-  EXPECT_THAT([&] { ui.PrintGrid(grid); }, test_support::ThrowsRuntimeError(482));
+  EXPECT_THAT([&] { ui.PrintGrid(grid); }, test_support::ThrowsRuntimeError(kErrPrinter));
   ui.PrintGrid(grid);
   EXPECT_EQ(sink[3], (nlohmann::json{{"type", "print_failed"}, {"what", "list"}}));
   EXPECT_EQ(sink[4], (nlohmann::json{{"type", "print"},

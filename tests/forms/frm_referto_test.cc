@@ -7,6 +7,7 @@
 
 #include "forms/window_fixture.h"
 #include "support/runtime_error_matchers.h"
+#include "support/trap_recorder.h"
 
 namespace lirvo::forms {
 namespace {
@@ -88,7 +89,10 @@ TEST_F(DetailWindowTest, CancelOrAFailingPrintLeavesTheWindowOpenWithoutAMessage
   ui_.QueuePrinter(true);
   ui_.QueuePrintFailure();
   ui_.QueueModalAction({"frmReferto", {"cbStampa", "cbStampa"}});
+  test_support::TrapRecorder traps;
   form.ShowModal();
+  // The failed print is recorded as a trap, the person's cancel is not.
+  ASSERT_EQ(traps.traps.size(), 1u);
   EXPECT_EQ(CallsOf(ui_, "printer").size(), 2u);
   EXPECT_TRUE(CallsOf(ui_, "print").empty());
   EXPECT_EQ(CallsOf(ui_, "print_failed").size(), 1u);
