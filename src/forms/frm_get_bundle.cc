@@ -10,6 +10,7 @@
 #include "base/trap.h"
 #include "base/utf8.h"
 #include "forms/folder_browser.h"
+#include "forms/grid_look.h"
 #include "reports/imported_register.h"
 
 namespace lirvo::forms {
@@ -104,11 +105,7 @@ void frmGetBundle::InitGrid() {
   rcBundle_.Records().DeleteAll();
 
   controls::GridLook& look = rcBundle_.Look();
-  look.group_by_prompt = "Trascinare qui il titolo di una colonna per raggruppare";
-  look.sort_prefix = "Ordina per ";
-  look.font_name = "Courier New";
-  look.empty_text = "";
-  look.header_back_color = Rgb(212, 208, 200);
+  ApplySharedGridLook(look);
   look.group_area_back_color = kWhite;
 
   rcBundle_.AddColumn(kBundleItemPath, "file", 0, false);

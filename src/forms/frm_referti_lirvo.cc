@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "base/trap.h"
 #include "base/utf8.h"
+#include "forms/grid_look.h"
 #include "forms/report_preview.h"
 #include "reports/imported_register.h"
 
@@ -80,13 +81,9 @@ void frmRefertiLirvo::InitGrid() {
   rcReferti_.Records().DeleteAll();
 
   controls::GridLook& look = rcReferti_.Look();
-  look.group_by_prompt = "Trascinare qui il titolo di una colonna per raggruppare";
-  look.sort_prefix = "Ordina per ";
-  look.font_name = "Courier New";
-  look.header_back_color = Rgb(212, 208, 200);
+  ApplySharedGridLook(look);
   look.group_area_back_color = Rgb(212, 208, 200);
   look.highlight_back_color = Rgb(224, 233, 248);
-  look.empty_text = "";
 
   rcReferti_.AddColumn(kItemPatientId, "idPaziente", 0, false);
   rcReferti_.AddColumn(kItemPatientName, "Paziente", 700, true);
