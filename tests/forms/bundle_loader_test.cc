@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
+#include "base/file_system.h"
 #include "base/text.h"
 #include "forms/frm_referti_lirvo.h"
 #include "forms/window_fixture.h"
@@ -20,13 +20,6 @@ std::string Report(std::string_view code, std::string_view text) {
   std::string header = std::string(18, 'X') + std::string(code);
   header.resize(34, ' ');
   return "#01#" + header + "0101202403150930RAD00120240314 RADIOLOGIA\n" + std::string(text) + "\n";
-}
-
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
 }
 
 class BundleLoaderTest : public test_support::WindowFixture {
@@ -121,7 +114,7 @@ TEST_F(BundleLoaderTest, DiscardingFromABundleChangedOnDiskIsRefused) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0]["text"], "Attenzione! Operazione non a buon fine!");
   EXPECT_EQ(boxes[0]["style"], ui::kInformation);
-  EXPECT_EQ(Bytes(Bundle()), "#01#altro\r\n");
+  EXPECT_EQ(RealFileSystem().ReadFile(Bundle()), "#01#altro\r\n");
 }
 
 TEST_F(BundleLoaderTest, ThePatientIndexFollowsRowsRemovedOrChangedElsewhere) {

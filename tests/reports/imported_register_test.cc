@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
+#include "base/file_system.h"
 #include "base/runtime_error.h"
 #include "support/temp_dir.h"
 #include "support/trap_recorder.h"
@@ -16,12 +16,7 @@ namespace {
 
 using test_support::TempDir;
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
+std::string Bytes(const std::string& path) { return RealFileSystem().ReadFile(path); }
 
 void Put(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
