@@ -19,6 +19,10 @@ const TextStyle kBold{"Courier New", 8, 0, true};
 const TextStyle kRed{"Courier New", 8, 255, true};
 
 RichTextBox MakeBox() { return RichTextBox("RichTextBox1", {90, 840, 11015, 6210}); }
+void Select(RichTextBox& box, int32_t start, int32_t length) {
+  box.SetSelStart(start);
+  box.SetSelLength(length);
+}
 
 TEST(RichTextBoxTest, AppendRichTextBuildsMergedRunsAndLeavesTheTextSelected) {
   RichTextBox box = MakeBox();
@@ -45,14 +49,12 @@ TEST(RichTextBoxTest, AppendRichTextBuildsMergedRunsAndLeavesTheTextSelected) {
 TEST(RichTextBoxTest, SelectionStylesSplitAndMergeRuns) {
   RichTextBox box = MakeBox();
   box.SetRuns({{"abcdef", kPlain}});
-  box.SetSelStart(2);
-  box.SetSelLength(2);
+  Select(box, 2, 2);
   box.SetSelBold(true);
   EXPECT_EQ(box.Runs(), (StyledText{{"ab", kPlain}, {"cd", kBold}, {"ef", kPlain}}));
   EXPECT_EQ(box.SelectedRuns(), (StyledText{{"cd", kBold}}));
   // Across run ends: the selection's runs are cut at its ends.
-  box.SetSelStart(1);
-  box.SetSelLength(4);
+  Select(box, 1, 4);
   EXPECT_EQ(box.SelectedRuns(), (StyledText{{"b", kPlain}, {"cd", kBold}, {"e", kPlain}}));
   box.SetSelFontSize(12);
   box.SetSelFontName("Arial");
@@ -63,8 +65,7 @@ TEST(RichTextBoxTest, SelectionStylesSplitAndMergeRuns) {
       box.Runs(),
       (StyledText{{"a", kPlain}, {"b", arial}, {"cd", arial_bold}, {"e", arial}, {"f", kPlain}}));
   // Back to one style: everything merges again.
-  box.SetSelStart(0);
-  box.SetSelLength(99);
+  Select(box, 0, 99);
   EXPECT_EQ(box.SelLength(), 6);
   box.SetSelBold(false);
   box.SetSelFontSize(8);
@@ -77,8 +78,7 @@ TEST(RichTextBoxTest, SelTextReplacesTheSelectionInTheStyleAtTheCaret) {
   RichTextBox box = MakeBox();
   box.SetRuns({{"ab", kPlain}, {"cd", kBold}, {"ef", kPlain}});
   // With a selection: the first selected character's style.
-  box.SetSelStart(1);
-  box.SetSelLength(2);
+  Select(box, 1, 2);
   box.SetSelText("XYZ");
   EXPECT_EQ(box.Runs(), (StyledText{{"aXYZ", kPlain}, {"d", kBold}, {"ef", kPlain}}));
   EXPECT_EQ(box.SelStart(), 4);
@@ -97,8 +97,7 @@ TEST(RichTextBoxTest, SelTextReplacesTheSelectionInTheStyleAtTheCaret) {
   EXPECT_EQ(box.Runs().front(), (StyledRun{">", kPlain}));
   EXPECT_EQ(box.Runs()[1], (StyledRun{"!", {"Courier New", 8, 255, false}}));
   // An empty replacement deletes, and the neighbours merge.
-  box.SetSelStart(6);
-  box.SetSelLength(2);
+  Select(box, 6, 2);
   box.SetSelText("");
   EXPECT_EQ(box.Text(), ">!aXYZef");
   EXPECT_EQ(box.Runs().back(), (StyledRun{"aXYZef", kPlain}));
@@ -110,16 +109,14 @@ TEST(RichTextBoxTest, CaretAndTextLimits) {
   EXPECT_EQ(box.Runs(), (StyledText{{"riga uno\r\nriga due", TextStyle{}}}));
   box.SetSelStart(500);
   EXPECT_EQ(box.SelStart(), 18);
-  box.SetSelStart(5);
-  box.SetSelLength(500);
+  Select(box, 5, 500);
   EXPECT_EQ(box.SelText(), "uno\r\nriga due");
   EXPECT_THAT([&] { box.SetSelStart(-1); }, ThrowsRuntimeError(kErrInvalidPropertyValue));
   EXPECT_THAT([&] { box.SetSelLength(-1); }, ThrowsRuntimeError(kErrInvalidPropertyValue));
   EXPECT_EQ(box.SelStart(), 5);
   EXPECT_EQ(box.SelLength(), 13);
   // SetText keeps the first character's style, puts the caret at the start.
-  box.SetSelStart(0);
-  box.SetSelLength(1);
+  Select(box, 0, 1);
   box.SetSelBold(true);
   box.SetText("nuovo");
   EXPECT_EQ(box.Runs(), (StyledText{{"nuovo", {TextStyle{}.font_name, 8.25f, 0, true}}}));
@@ -142,8 +139,7 @@ TEST(RichTextBoxTest, ManyAppendedRunsStayConsistent) {
   }
   EXPECT_EQ(box.Text(), expected);
   EXPECT_EQ(box.Runs().size(), 3000u);
-  box.SetSelStart(0);
-  box.SetSelLength(box.TextLength());
+  Select(box, 0, box.TextLength());
   box.SetSelColor(0);
   box.SetSelBold(false);
   EXPECT_EQ(box.Runs(), (StyledText{{expected, kPlain}}));

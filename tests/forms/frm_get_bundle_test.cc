@@ -2,7 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <utime.h>
 
 #include <filesystem>
 #include <fstream>
@@ -18,28 +17,21 @@ namespace {
 using test_support::CallsOf;
 using ::testing::ElementsAre;
 
-constexpr const char* kChooseValid = "Selezionare un documento valido dall'elenco!";
-
 // One folder holding the entries a test gives, in the order given; nothing
 // else can be read or written.
 class CannedListing final : public FileSystem {
  public:
   std::vector<DirEntry> entries;
 
+  [[noreturn]] static void Refuse() { throw RuntimeError(kErrPathFileAccess); }
   bool FileExists(const std::string&) override { return false; }
   bool DirectoryExists(const std::string&) override { return true; }
-  std::string ReadFile(const std::string&) override { throw RuntimeError(kErrPathFileAccess); }
-  void WriteFile(const std::string&, std::string_view) override {
-    throw RuntimeError(kErrPathFileAccess);
-  }
-  void RenameFile(const std::string&, const std::string&) override {
-    throw RuntimeError(kErrPathFileAccess);
-  }
-  void RenameNoReplace(const std::string&, const std::string&) override {
-    throw RuntimeError(kErrPathFileAccess);
-  }
-  void RemoveFile(const std::string&) override { throw RuntimeError(kErrPathFileAccess); }
-  void MakeDirectory(const std::string&) override { throw RuntimeError(kErrPathFileAccess); }
+  std::string ReadFile(const std::string&) override { Refuse(); }
+  void WriteFile(const std::string&, std::string_view) override { Refuse(); }
+  void RenameFile(const std::string&, const std::string&) override { Refuse(); }
+  void RenameNoReplace(const std::string&, const std::string&) override { Refuse(); }
+  void RemoveFile(const std::string&) override { Refuse(); }
+  void MakeDirectory(const std::string&) override { Refuse(); }
   std::vector<DirEntry> ListDirectory(const std::string&) override { return entries; }
   std::optional<uint64_t> FileSize(const std::string&) override { return std::nullopt; }
 };
@@ -70,18 +62,8 @@ class BundleChooserTest : public test_support::WindowFixture {
   }
 };
 
-TEST_F(BundleChooserTest, LoadingShowsTheFolderAndTheEmptyGrid) {
-  auto form = Load();
-  EXPECT_EQ(form->laPath().Caption(), Documents());
-  EXPECT_EQ(form->Line1().X2(), frmGetBundle::kDesignWidth);
-  const controls::ReportGrid& grid = form->rcBundle();
-  ASSERT_EQ(grid.ColumnCount(), 4);
-  EXPECT_FALSE(grid.Column(kBundleItemPath).visible);
-  EXPECT_EQ(grid.RowCount(), 0);
-  EXPECT_EQ(form->plbGetBundleFile(), "");
-  EXPECT_TRUE(form->IsOpen());
-}
-
+// The folder's caption, the row marks and the transcript of an ordinary
+// listing are pinned by the end-to-end scripts; here the odd names.
 TEST_F(BundleChooserTest, ListsTheBundleFilesByNameWithTheImportedMark) {
   for (const char* name :
        {"zeta.dat", "Referti_20260301093000_Imported.dat", "referti.dat", "split_imported.dat",
@@ -97,35 +79,19 @@ TEST_F(BundleChooserTest, ListsTheBundleFilesByNameWithTheImportedMark) {
               ElementsAre("con ; '%.dat", "GRANDE.DAT", "referti.dat",
                           "Referti_20260301093000_Imported.dat", "split_imported.dat", "zeta.dat",
                           "àccentato è.dat", "\xff\xfe.dat"));
+  EXPECT_FALSE(form->rcBundle().Column(kBundleItemPath).visible);
   EXPECT_EQ(Column(*form, kBundleItemPath)[2], Documents() + "referti.dat");
   EXPECT_THAT(Column(*form, kBundleItemImported),
               ElementsAre("", "", "", "Importato!", "", "", "", ""));
-  const controls::GridItem& mark = form->rcBundle().Records().Record(3).Item(kBundleItemImported);
-  EXPECT_TRUE(mark.Bold());
-  EXPECT_EQ(mark.ForeColor(), 255);
   // The bundle now loaded is listed but not selected.
   EXPECT_TRUE(form->rcBundle().SelectedRows().empty());
   EXPECT_EQ(form->SelectedBundleFile(), "");
-
-  // The transcript shows a name that is not UTF-8 without failing.
-  const nlohmann::json described = form->Describe();
-  EXPECT_EQ(described["folder"], Documents());
-  EXPECT_EQ(described["rows"][3],
-            nlohmann::json::parse(R"({"items":[")" + Documents() +
-                                  R"(Referti_20260301093000_Imported.dat",)"
-                                  R"("Referti_20260301093000_Imported.dat",")" +
-                                  Column(*form, kBundleItemDate)[3] +
-                                  R"(","Importato!"],"bold":[3],"colors":{"3":255}})"));
-  EXPECT_FALSE(described.dump().empty());
+  // A name that is not UTF-8 goes into the transcript without failing.
+  EXPECT_NO_THROW(form->Describe().dump());
 }
 
-TEST_F(BundleChooserTest, TheFileDateIsLocalDateAndTimeOrNothing) {
-  Touch("referti.dat");
-  const int64_t modified = 1772357400;  // 01/03/2026 09:30:00 UTC
-  const struct utimbuf times = {modified, modified};
-  ASSERT_EQ(::utime((Documents() + "referti.dat").c_str(), &times), 0);
-  EXPECT_THAT(Column(*Load(), kBundleItemDate), ElementsAre(FormatDateTime(LocalTimeAt(modified))));
-
+// A listed file's local date and time is pinned by the end-to-end scripts.
+TEST_F(BundleChooserTest, TheFileDateIsDateAndTimeOrNothing) {
   struct Case {
     DateTime modified;
     std::string text;
@@ -141,11 +107,6 @@ TEST_F(BundleChooserTest, TheFileDateIsLocalDateAndTimeOrNothing) {
        }) {
     EXPECT_EQ(frmGetBundle::BundleFileDate(c.modified), c.text) << c.text;
   }
-
-  CannedListing canned;
-  canned.entries = {{"illeggibile.dat", false, 10, DateTime{}}};
-  auto form = Load(std::make_shared<test_support::FakeContext>(ui_, canned, host_));
-  EXPECT_THAT(Column(*form, kBundleItemDate), ElementsAre(""));
 }
 
 TEST_F(BundleChooserTest, AFolderThatCannotBeListedGivesAnEmptyListSilently) {
@@ -167,7 +128,6 @@ TEST_F(BundleChooserTest, AFolderThatCannotBeListedGivesAnEmptyListSilently) {
     form->plbBundlesList("");
     EXPECT_EQ(form->rcBundle().RowCount(), 0) << c.what;
     ASSERT_EQ(traps.traps.size(), 1u) << c.what;
-    EXPECT_EQ(traps.traps[0].where, "frmGetBundle.plbBundlesList");
     EXPECT_EQ(traps.traps[0].number, c.error) << c.what;
   }
   EXPECT_TRUE(CallsOf(ui_, "msgbox").empty());
@@ -195,6 +155,8 @@ TEST_F(BundleChooserTest, TenThousandFilesInAnyOrderAreListedSorted) {
   EXPECT_EQ(form->plbGetBundleFile(), "/inst/documents/" + names.back());
 }
 
+// The warning's text and the ordinary confirm and cancel are pinned by the
+// end-to-end scripts; here every way in and out.
 TEST_F(BundleChooserTest, ConfirmCancelAndClose) {
   Touch("a.dat");
   Touch("b c.dat");
@@ -213,49 +175,41 @@ TEST_F(BundleChooserTest, ConfirmCancelAndClose) {
            {{"choose manca.dat", "choose A.DAT", "select"}, {false, false, false}, "", true, 0},
            {{"select a.dat", "Annulla"}, {true, true}, "", false, 0},
            {{"select a.dat", "cmdButton 1"}, {true, true}, "", false, 0},
-           {{"choose a.dat", "cancel"}, {true, true}, "", false, 0},
            {{"cmdButton 2", "Chiudi", "choose"}, {false, false, false}, "", true, 0},
        }) {
-    const std::string label = c.actions.front();
+    SCOPED_TRACE(c.actions.front());
     test_support::RecordingUi ui;
     auto context = std::make_shared<test_support::FakeContext>(ui, fs_, host_);
     context->documents_folder = Documents();
     auto form = Load(context);
     std::vector<bool> performed;
     for (const std::string& action : c.actions) performed.push_back(form->Perform(action));
-    EXPECT_EQ(performed, c.performed) << label;
-    EXPECT_EQ(form->plbGetBundleFile(), c.chosen.empty() ? "" : Documents() + c.chosen) << label;
-    EXPECT_EQ(form->IsOpen(), c.open) << label;
-    const auto warnings = CallsOf(ui, "msgbox");
-    ASSERT_EQ(warnings.size(), c.warnings) << label;
-    if (!warnings.empty()) {
-      EXPECT_EQ(warnings[0]["text"], kChooseValid);
-      EXPECT_EQ(warnings[0]["style"], 48);
-      EXPECT_EQ(warnings[0]["title"], "Clinora - Referti Lirvo");
-    }
+    EXPECT_EQ(performed, c.performed);
+    EXPECT_EQ(form->plbGetBundleFile(), c.chosen.empty() ? "" : Documents() + c.chosen);
+    EXPECT_EQ(form->IsOpen(), c.open);
+    EXPECT_EQ(CallsOf(ui, "msgbox").size(), c.warnings);
   }
 
-  // The close box after a selection: nothing chosen.
+  // The close box after a selection, or a modal display nobody answers:
+  // nothing chosen.
   auto form = Load();
   ASSERT_TRUE(form->Perform("select a.dat"));
   form->Close();
   EXPECT_FALSE(form->IsOpen());
   EXPECT_EQ(form->plbGetBundleFile(), "");
+  auto unanswered = Load();
+  ASSERT_TRUE(unanswered->Perform("select a.dat"));
+  context_->UserInterface().ShowModal(*unanswered);
+  EXPECT_EQ(unanswered->plbGetBundleFile(), "");
 }
 
+// The same folder in another letter case changes nothing (change_folder).
 TEST_F(BundleChooserTest, ANewFolderIsStoredAndListed) {
   const std::string other = dir_.File("altri");
   std::filesystem::create_directory(other);
   std::ofstream(other + "/nuovo.dat") << "#01#";
   Touch("vecchio.dat");
   auto form = Load();
-  Touch("aggiunto.dat");  // only a new listing shows it
-
-  for (const auto& same : std::vector<std::optional<std::string>>{std::nullopt, Documents()}) {
-    ui_.QueueFolder(same);
-    ASSERT_TRUE(form->Perform("Command1"));
-    EXPECT_EQ(Column(*form, kBundleItemName), std::vector<std::string>{"vecchio.dat"});
-  }
   ui_.QueueFolder(other);
   ASSERT_TRUE(form->Perform("Command1"));
   EXPECT_EQ(context_->documents_folder, other + "/");
@@ -263,25 +217,6 @@ TEST_F(BundleChooserTest, ANewFolderIsStoredAndListed) {
   EXPECT_EQ(Column(*form, kBundleItemPath), std::vector<std::string>{other + "/nuovo.dat"});
   EXPECT_TRUE(form->rcBundle().SelectedRows().empty());
   EXPECT_TRUE(form->IsOpen());
-}
-
-TEST_F(BundleChooserTest, ShownModallyTheScriptedUserChooses) {
-  Touch("a.dat");
-  auto form = Load();
-  ui_.QueueModalAction({"frmGetBundle", {"choose a.dat"}});
-  context_->UserInterface().ShowModal(*form);
-  EXPECT_EQ(form->plbGetBundleFile(), Documents() + "a.dat");
-  const auto modal = CallsOf(ui_, "modal");
-  ASSERT_EQ(modal.size(), 1u);
-  EXPECT_EQ(modal[0]["folder"], Documents());
-  EXPECT_EQ(modal[0]["rows"].size(), 1u);
-  EXPECT_TRUE(CallsOf(ui_, "modal_close").empty());
-
-  // Unanswered, the dialog is closed: nothing chosen.
-  auto again = Load();
-  context_->UserInterface().ShowModal(*again);
-  EXPECT_EQ(again->plbGetBundleFile(), "");
-  EXPECT_EQ(CallsOf(ui_, "modal_close").size(), 1u);
 }
 
 TEST_F(BundleChooserTest, AReleasedWindowDoesNothing) {
