@@ -9,8 +9,10 @@
 // freed state.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "base/clock.h"
@@ -42,6 +44,11 @@ class WindowContext : public std::enable_shared_from_this<WindowContext> {
   // Writes a new documents folder into the configuration (clsConfig's
   // DocumentsFolder setter); 91 without a configuration.
   virtual void SetDocumentsFolder(const std::string& folder) = 0;
+
+  // The host-issued identifier of the ribbon command `key`
+  // ("RefertiLirvo.referti.last" ...), 0 when the registry has no such
+  // command; 91 without a configuration.
+  virtual int32_t IDService(std::string_view key) const = 0;
 
   // The full path of the bundle shown in the main reports window; "" when
   // none is loaded.

@@ -28,6 +28,8 @@ const Clock& ModuleState::GetClock() const { return Required(services_.clock); }
 host::HostApp& ModuleState::Host() const { return Required(host_app_.get()); }
 clsConfig& ModuleState::Config() const { return Required(app_config_.get()); }
 
+int32_t ModuleState::IDService(std::string_view key) const { return Config().IDService(key); }
+
 std::string ModuleState::DocumentsFolder() const { return Config().DocumentsFolder(); }
 
 void ModuleState::SetDocumentsFolder(const std::string& folder) {

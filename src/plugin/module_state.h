@@ -52,6 +52,7 @@ class ModuleState final : public forms::WindowContext {
   const std::string& PluginFolder() const override { return services_.plugin_folder; }
   std::string DocumentsFolder() const override;
   void SetDocumentsFolder(const std::string& folder) override;
+  int32_t IDService(std::string_view key) const override;
   const std::string& CurrentBundle() const override { return current_bundle_; }
   void SetCurrentBundle(std::string path) override { current_bundle_ = std::move(path); }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -31,6 +32,10 @@ class FakeContext final : public forms::WindowContext {
   const std::string& PluginFolder() const override { return plugin_folder; }
   std::string DocumentsFolder() const override { return documents_folder; }
   void SetDocumentsFolder(const std::string& folder) override { documents_folder = folder; }
+  int32_t IDService(std::string_view key) const override {
+    const auto found = command_ids.find(std::string(key));
+    return found == command_ids.end() ? 0 : found->second;
+  }
   const std::string& CurrentBundle() const override { return current_bundle; }
   void SetCurrentBundle(std::string path) override { current_bundle = std::move(path); }
 
@@ -38,6 +43,7 @@ class FakeContext final : public forms::WindowContext {
   std::string plugin_folder = "/inst/plugin";
   std::string documents_folder = "/inst/documents/";
   std::string current_bundle = "/inst/documents/referti.dat";
+  std::map<std::string, int32_t> command_ids;  // IDService's answers; 0 for others
 
  private:
   ui::Ui& ui_;
