@@ -23,24 +23,30 @@ bool Matches(const std::string& item_text, const std::string& text, const Search
 
 // ---- GridItem ----------------------------------------------------------------
 
-GridItem::GridItem(const GridItem& other)
-    : value_(other.value_),
-      bold_(other.bold_),
-      fore_color_(other.fore_color_),
-      hyperlinks_(other.hyperlinks_) {}
+static_assert(sizeof(GridItem) <= 64, "a grid item fits one cache line");
+
+GridItem::GridItem(const GridItem& other) : value_(other.value_) { CopyLook(other); }
 
 GridItem::GridItem(GridItem&& other) noexcept
     : value_(std::move(other.value_)),
-      bold_(other.bold_),
+      links_(std::move(other.links_)),
       fore_color_(other.fore_color_),
-      hyperlinks_(std::move(other.hyperlinks_)) {}
+      bold_(other.bold_),
+      has_fore_color_(other.has_fore_color_) {}
+
+GridItem::~GridItem() = default;
+
+void GridItem::CopyLook(const GridItem& other) {
+  bold_ = other.bold_;
+  has_fore_color_ = other.has_fore_color_;
+  fore_color_ = other.fore_color_;
+  links_ = other.links_ ? std::make_unique<std::vector<Hyperlink>>(*other.links_) : nullptr;
+}
 
 GridItem& GridItem::operator=(const GridItem& other) {
   if (this == &other) return *this;
   value_ = other.value_;
-  bold_ = other.bold_;
-  fore_color_ = other.fore_color_;
-  hyperlinks_ = other.hyperlinks_;
+  CopyLook(other);
   Changed();
   return *this;
 }
@@ -49,8 +55,9 @@ GridItem& GridItem::operator=(GridItem&& other) {
   if (this == &other) return *this;
   value_ = std::move(other.value_);
   bold_ = other.bold_;
+  has_fore_color_ = other.has_fore_color_;
   fore_color_ = other.fore_color_;
-  hyperlinks_ = std::move(other.hyperlinks_);
+  links_ = std::move(other.links_);
   Changed();
   return *this;
 }
@@ -61,25 +68,33 @@ void GridItem::SetValue(host::Variant value) {
 }
 
 void GridItem::SetBold(bool bold) {
-  if (bold_ == bold) return;
+  if (Bold() == bold) return;
   bold_ = bold;
   Changed();
 }
 
 void GridItem::SetForeColor(std::optional<int32_t> color) {
-  if (fore_color_ == color) return;
-  fore_color_ = color;
+  if (ForeColor() == color) return;
+  has_fore_color_ = color.has_value();
+  fore_color_ = color.value_or(0);
   Changed();
 }
 
+const std::vector<Hyperlink>& GridItem::Hyperlinks() const {
+  static const std::vector<Hyperlink> kNone;
+  return links_ ? *links_ : kNone;
+}
+
 void GridItem::AddHyperlink(int32_t start, int32_t length) {
-  hyperlinks_.push_back({start, length});
+  if (!links_) links_ = std::make_unique<std::vector<Hyperlink>>();
+  links_->push_back({start, length});
   Changed();
 }
 
 void GridItem::Changed() const {
   if (record_ != nullptr && record_->grid_ != nullptr) {
-    record_->grid_->ItemsChanged(*record_, index_, index_);
+    const auto index = static_cast<int32_t>(index_);
+    record_->grid_->ItemsChanged(*record_, index, index);
   }
 }
 
@@ -159,13 +174,15 @@ GridItem& GridRecord::AddItem(host::Variant value) {
   // The rows of the plug-in's grids carry ten items: one allocation for
   // them, instead of one per doubling, keeps a row's cells close together.
   if (items_.empty()) items_.reserve(10);
+  // An item keeps its index in 30 bits; no record comes near that.
+  if (items_.size() >= (size_t{1} << 30)) throw RuntimeError(kErrOutOfMemory);
   const GridItem* old_items = items_.data();
   items_.emplace_back(std::move(value));
   // Items moved to new storage come out free-standing: link them again.
   const size_t first_unlinked = items_.data() == old_items ? items_.size() - 1 : 0;
   for (size_t i = first_unlinked; i < items_.size(); ++i) {
     items_[i].record_ = this;
-    items_[i].index_ = static_cast<int32_t>(i);
+    items_[i].index_ = static_cast<uint32_t>(i);
   }
   const int32_t index = ItemCount() - 1;
   if (grid_ != nullptr) grid_->ItemsChanged(*this, index, index);
