@@ -25,6 +25,7 @@
 #include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "controls/control.h"
@@ -47,19 +48,21 @@ struct Hyperlink {
 // it belongs to no record and announces nothing; assigning to an item of a
 // record replaces its content and announces the change.
 //
-// An item takes one cache line (64 bytes): the style is bit-packed and the
-// hyperlinks, which few items have, lie out of line.
+// An item is 40 bytes, so that a row's cells share a few cache lines: the
+// value is kept in 16 bytes (a text of up to 15 bytes in place, a longer
+// one in a block of its own), the style is bit-packed and the hyperlinks,
+// which few items have, lie out of line.
 class GridItem {
  public:
-  explicit GridItem(host::Variant value) : value_(std::move(value)) {}
+  explicit GridItem(const host::Variant& value) { Assign(value); }
   GridItem(const GridItem& other);
   GridItem(GridItem&& other) noexcept;
   GridItem& operator=(const GridItem& other);
-  GridItem& operator=(GridItem&& other);
-  ~GridItem();
+  GridItem& operator=(GridItem&& other) noexcept;
+  ~GridItem() { Release(); }
 
-  const host::Variant& Value() const { return value_; }
-  void SetValue(host::Variant value);
+  host::Variant Value() const;
+  void SetValue(const host::Variant& value);
   // The value as the grid shows it: Empty, Null and objects show nothing,
   // numbers in the Italian form ("3,5").
   std::string Text() const;
@@ -77,18 +80,36 @@ class GridItem {
 
  private:
   friend class GridRecord;
+  // What value_ holds: the alternatives of host::Variant, a text being in
+  // place (kShortText) or in its own block (kLongText).
+  enum Kind : uint8_t { kEmpty, kNull, kBoolean, kLong, kDouble, kShortText, kLongText, kObject };
+  static constexpr size_t kShortTextMax = 15;
+  // A text longer than kShortTextMax: its bytes (not terminated) and size.
+  struct LongText {
+    char* bytes;
+    size_t size;
+  };
+
   // Tells the record's grid that this item changed.
   void Changed() const;
-  // Copies the style and links of `other` (the value is the caller's).
-  void CopyLook(const GridItem& other);
+  // Replace the value (the old one is released first).
+  void Assign(const host::Variant& value);
+  void AssignText(std::string_view text);
+  // Frees the value's own storage and leaves Empty.
+  void Release();
+  std::string_view TextBytes() const;
+  // Copies the value, style and links of `other`; takes them from `other`.
+  void CopyFrom(const GridItem& other);
+  void TakeFrom(GridItem& other) noexcept;
 
-  host::Variant value_;
+  alignas(8) unsigned char value_[16] = {};
   // The record whose items_ hold this item at `index_`; only the record
   // sets them, so they never outlive it.
   GridRecord* record_ = nullptr;
   std::unique_ptr<std::vector<Hyperlink>> links_;  // null: no links
   int32_t fore_color_ = 0;
-  uint32_t index_ : 30 = 0;
+  uint32_t index_ : 26 = 0;
+  uint32_t kind_ : 4 = kEmpty;
   uint32_t bold_ : 1 = 0;
   uint32_t has_fore_color_ : 1 = 0;
 };
@@ -190,7 +211,9 @@ class GridRecord {
 
   int32_t ItemCount() const { return static_cast<int32_t>(items_.size()); }
   // A new item at the end (its index is ItemCount() - 1 afterwards).
-  GridItem& AddItem(host::Variant value);
+  GridItem& AddItem(const host::Variant& value);
+  GridItem& AddItem(const std::string& text);
+  GridItem& AddItem(const char* text) { return AddItem(std::string(text)); }
   // kErrSubscript when the record has no item `index`.
   GridItem& Item(int32_t index);
   const GridItem& Item(int32_t index) const;
@@ -223,6 +246,11 @@ class GridRecord {
   friend class GridItem;
   friend class GridRecords;
   friend class ReportGrid;
+
+  // AddItem's steps: a new Empty item linked to the record, then the
+  // announcement once it holds its value.
+  GridItem& NewItem();
+  GridItem& Added(GridItem& item);
 
   GridRecords* collection_;
   ReportGrid* grid_;
