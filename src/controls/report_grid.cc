@@ -217,6 +217,12 @@ std::string GridItem::Text() const {
 
 GridRecords::~GridRecords() = default;
 
+void GridRecords::Deleter::operator()(GridRecord* record) const {
+  std::pmr::memory_resource* memory = record->Memory();
+  record->~GridRecord();
+  memory->deallocate(record, sizeof(GridRecord), alignof(GridRecord));
+}
+
 GridRecord& GridRecords::Record(int32_t index) {
   if (index < 0 || index >= Count()) throw RuntimeError(kErrSubscript);
   return *records_[static_cast<size_t>(index)];
@@ -229,7 +235,13 @@ const GridRecord& GridRecords::Record(int32_t index) const {
 GridRecord& GridRecords::Add() {
   const int32_t index = Count();
   if (grid_ != nullptr) grid_->BeforeInsert(owner_, index);
-  records_.push_back(std::make_unique<GridRecord>(this));
+  std::pmr::memory_resource* memory =
+      grid_ != nullptr ? &grid_->memory_ : std::pmr::new_delete_resource();
+  // The record's constructor throws nothing; should the list fail to grow,
+  // the pointer gives the record back.
+  std::unique_ptr<GridRecord, Deleter> made(
+      new (memory->allocate(sizeof(GridRecord), alignof(GridRecord))) GridRecord(this));
+  records_.push_back(std::move(made));
   GridRecord& record = *records_.back();
   record.index_ = index;
   if (grid_ != nullptr) grid_->AfterInsert(record);
@@ -239,7 +251,7 @@ GridRecord& GridRecords::Add() {
 void GridRecords::RemoveAt(int32_t index) {
   if (index < 0 || index >= Count()) throw RuntimeError(kErrSubscript);
   if (grid_ != nullptr) grid_->BeforeRemove(owner_, index, index);
-  std::unique_ptr<GridRecord> removed = std::move(records_[static_cast<size_t>(index)]);
+  auto removed = std::move(records_[static_cast<size_t>(index)]);
   records_.erase(records_.begin() + index);
   for (size_t i = static_cast<size_t>(index); i < records_.size(); ++i) {
     records_[i]->index_ = static_cast<int32_t>(i);
@@ -271,7 +283,12 @@ void GridRecords::DeleteAll() {
 GridRecord::GridRecord(GridRecords* collection)
     : collection_(collection),
       grid_(collection != nullptr ? collection->grid_ : nullptr),
+      items_(Memory()),
       childs_(grid_, this) {}
+
+std::pmr::memory_resource* GridRecord::Memory() const {
+  return grid_ != nullptr ? &grid_->memory_ : std::pmr::new_delete_resource();
+}
 
 GridRecord::~GridRecord() {
   if (grid_ != nullptr) grid_->Forget(*this);

@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
@@ -195,9 +196,14 @@ class GridRecords {
   friend class ReportGrid;
   GridRecords(ReportGrid* grid, GridRecord* owner) : grid_(grid), owner_(owner) {}
 
+  // Destroys a record and gives its memory back where it came from.
+  struct Deleter {
+    void operator()(GridRecord* record) const;
+  };
+
   ReportGrid* grid_;  // null for the children of a free-standing record
   GridRecord* owner_;
-  std::vector<std::unique_ptr<GridRecord>> records_;
+  std::vector<std::unique_ptr<GridRecord, Deleter>> records_;
 };
 
 class GridRecord {
@@ -252,9 +258,13 @@ class GridRecord {
   GridItem& NewItem();
   GridItem& Added(GridItem& item);
 
+  // Where the record's memory and its items' come from: the grid's pool,
+  // or the heap for a free-standing record.
+  std::pmr::memory_resource* Memory() const;
+
   GridRecords* collection_;
   ReportGrid* grid_;
-  std::vector<GridItem> items_;
+  std::pmr::vector<GridItem> items_;
   GridRecords childs_;
   int32_t index_ = -1;
   bool expanded_ = false;
@@ -435,6 +445,11 @@ class ReportGrid : public Control {
   void Select(GridRecord& record);
   void Unselect(GridRecord& record);
   void ClearSelectionSilently();
+
+  // The memory of the grid's records and of their items: blocks of one
+  // size lie together, filled in the order the records come, whatever the
+  // heap held before.
+  std::pmr::unsynchronized_pool_resource memory_;
 
   std::vector<GridObserver*> observers_;
   int notifying_ = 0;
