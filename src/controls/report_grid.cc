@@ -1,7 +1,9 @@
 #include "controls/report_grid.h"
 
 #include <algorithm>
+#include <cstring>
 #include <nlohmann/json.hpp>
+#include <type_traits>
 #include <utility>
 
 #include "base/runtime_error.h"
@@ -23,77 +25,203 @@ bool Matches(const std::string& item_text, const std::string& text, const Search
 
 // ---- GridItem ----------------------------------------------------------------
 
-GridItem::GridItem(const GridItem& other)
-    : value_(other.value_),
-      bold_(other.bold_),
-      fore_color_(other.fore_color_),
-      hyperlinks_(other.hyperlinks_) {}
+static_assert(sizeof(GridItem) == 40, "a grid item takes 40 bytes");
 
-GridItem::GridItem(GridItem&& other) noexcept
-    : value_(std::move(other.value_)),
-      bold_(other.bold_),
-      fore_color_(other.fore_color_),
-      hyperlinks_(std::move(other.hyperlinks_)) {}
+GridItem::GridItem(const GridItem& other) { CopyFrom(other); }
+
+GridItem::GridItem(GridItem&& other) noexcept { TakeFrom(other); }
 
 GridItem& GridItem::operator=(const GridItem& other) {
   if (this == &other) return *this;
-  value_ = other.value_;
-  bold_ = other.bold_;
-  fore_color_ = other.fore_color_;
-  hyperlinks_ = other.hyperlinks_;
+  CopyFrom(other);
   Changed();
   return *this;
 }
 
-GridItem& GridItem::operator=(GridItem&& other) {
+GridItem& GridItem::operator=(GridItem&& other) noexcept {
   if (this == &other) return *this;
-  value_ = std::move(other.value_);
-  bold_ = other.bold_;
-  fore_color_ = other.fore_color_;
-  hyperlinks_ = std::move(other.hyperlinks_);
+  TakeFrom(other);
   Changed();
   return *this;
 }
 
-void GridItem::SetValue(host::Variant value) {
-  value_ = std::move(value);
+void GridItem::CopyFrom(const GridItem& other) {
+  if (other.kind_ == kLongText || other.kind_ == kObject) {
+    Assign(other.Value());
+  } else {
+    Release();
+    std::memcpy(value_, other.value_, sizeof value_);
+    kind_ = other.kind_;
+  }
+  bold_ = other.bold_;
+  has_fore_color_ = other.has_fore_color_;
+  fore_color_ = other.fore_color_;
+  links_ = other.links_ ? std::make_unique<std::vector<Hyperlink>>(*other.links_) : nullptr;
+}
+
+void GridItem::TakeFrom(GridItem& other) noexcept {
+  Release();
+  // The value's bytes move as they are: a long text or an object is owned
+  // through a pointer, which `other` gives up.
+  std::memcpy(value_, other.value_, sizeof value_);
+  kind_ = other.kind_;
+  other.kind_ = kEmpty;
+  bold_ = other.bold_;
+  has_fore_color_ = other.has_fore_color_;
+  fore_color_ = other.fore_color_;
+  links_ = std::move(other.links_);
+}
+
+void GridItem::Release() {
+  if (kind_ == kLongText) {
+    LongText text;
+    std::memcpy(&text, value_, sizeof text);
+    delete[] text.bytes;
+  } else if (kind_ == kObject) {
+    std::shared_ptr<host::Dispatch>* object;
+    std::memcpy(&object, value_, sizeof object);
+    delete object;
+  }
+  kind_ = kEmpty;
+}
+
+void GridItem::AssignText(std::string_view text) {
+  Release();
+  if (text.size() <= kShortTextMax) {
+    std::memcpy(value_, text.data(), text.size());
+    value_[sizeof value_ - 1] = static_cast<unsigned char>(text.size());
+    kind_ = kShortText;
+    return;
+  }
+  LongText stored{new char[text.size()], text.size()};
+  std::memcpy(stored.bytes, text.data(), text.size());
+  std::memcpy(value_, &stored, sizeof stored);
+  kind_ = kLongText;
+}
+
+void GridItem::Assign(const host::Variant& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return AssignText(*text);
+  Release();
+  std::visit(
+      [this](const auto& v) {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, host::Null>) {
+          kind_ = kNull;
+        } else if constexpr (std::is_same_v<T, bool>) {
+          value_[0] = v ? 1 : 0;
+          kind_ = kBoolean;
+        } else if constexpr (std::is_same_v<T, int64_t>) {
+          std::memcpy(value_, &v, sizeof v);
+          kind_ = kLong;
+        } else if constexpr (std::is_same_v<T, double>) {
+          std::memcpy(value_, &v, sizeof v);
+          kind_ = kDouble;
+        } else if constexpr (std::is_same_v<T, std::shared_ptr<host::Dispatch>>) {
+          auto* object = new std::shared_ptr<host::Dispatch>(v);
+          std::memcpy(value_, &object, sizeof object);
+          kind_ = kObject;
+        }
+      },
+      value);
+}
+
+std::string_view GridItem::TextBytes() const {
+  if (kind_ == kShortText) {
+    return {reinterpret_cast<const char*>(value_), value_[sizeof value_ - 1]};
+  }
+  LongText text;
+  std::memcpy(&text, value_, sizeof text);
+  return {text.bytes, text.size};
+}
+
+host::Variant GridItem::Value() const {
+  switch (kind_) {
+    case kNull:
+      return host::Null{};
+    case kBoolean:
+      return value_[0] != 0;
+    case kLong: {
+      int64_t v;
+      std::memcpy(&v, value_, sizeof v);
+      return v;
+    }
+    case kDouble: {
+      double v;
+      std::memcpy(&v, value_, sizeof v);
+      return v;
+    }
+    case kShortText:
+    case kLongText:
+      return std::string(TextBytes());
+    case kObject: {
+      std::shared_ptr<host::Dispatch>* object;
+      std::memcpy(&object, value_, sizeof object);
+      return *object;
+    }
+    default:
+      return host::Empty{};
+  }
+}
+
+void GridItem::SetValue(const host::Variant& value) {
+  Assign(value);
   Changed();
 }
 
 void GridItem::SetBold(bool bold) {
-  if (bold_ == bold) return;
+  if (Bold() == bold) return;
   bold_ = bold;
   Changed();
 }
 
 void GridItem::SetForeColor(std::optional<int32_t> color) {
-  if (fore_color_ == color) return;
-  fore_color_ = color;
+  if (ForeColor() == color) return;
+  has_fore_color_ = color.has_value();
+  fore_color_ = color.value_or(0);
   Changed();
 }
 
+const std::vector<Hyperlink>& GridItem::Hyperlinks() const {
+  static const std::vector<Hyperlink> kNone;
+  return links_ ? *links_ : kNone;
+}
+
 void GridItem::AddHyperlink(int32_t start, int32_t length) {
-  hyperlinks_.push_back({start, length});
+  if (!links_) links_ = std::make_unique<std::vector<Hyperlink>>();
+  links_->push_back({start, length});
   Changed();
 }
 
 void GridItem::Changed() const {
   if (record_ != nullptr && record_->grid_ != nullptr) {
-    record_->grid_->ItemsChanged(*record_, index_, index_);
+    const auto index = static_cast<int32_t>(index_);
+    record_->grid_->ItemsChanged(*record_, index, index);
   }
 }
 
 std::string GridItem::Text() const {
-  if (std::holds_alternative<host::Null>(value_) ||
-      std::holds_alternative<std::shared_ptr<host::Dispatch>>(value_)) {
-    return "";
+  switch (kind_) {
+    case kEmpty:
+    case kNull:
+    case kObject:
+      return "";
+    case kShortText:
+    case kLongText:
+      return std::string(TextBytes());
+    default:
+      return host::ToText(Value());
   }
-  return host::ToText(value_);
 }
 
 // ---- GridRecords ---------------------------------------------------------------
 
 GridRecords::~GridRecords() = default;
+
+void GridRecords::Deleter::operator()(GridRecord* record) const {
+  std::pmr::memory_resource* memory = record->Memory();
+  record->~GridRecord();
+  memory->deallocate(record, sizeof(GridRecord), alignof(GridRecord));
+}
 
 GridRecord& GridRecords::Record(int32_t index) {
   if (index < 0 || index >= Count()) throw RuntimeError(kErrSubscript);
@@ -107,7 +235,13 @@ const GridRecord& GridRecords::Record(int32_t index) const {
 GridRecord& GridRecords::Add() {
   const int32_t index = Count();
   if (grid_ != nullptr) grid_->BeforeInsert(owner_, index);
-  records_.push_back(std::make_unique<GridRecord>(this));
+  std::pmr::memory_resource* memory =
+      grid_ != nullptr ? &grid_->memory_ : std::pmr::new_delete_resource();
+  // The record's constructor throws nothing; should the list fail to grow,
+  // the pointer gives the record back.
+  std::unique_ptr<GridRecord, Deleter> made(
+      new (memory->allocate(sizeof(GridRecord), alignof(GridRecord))) GridRecord(this));
+  records_.push_back(std::move(made));
   GridRecord& record = *records_.back();
   record.index_ = index;
   if (grid_ != nullptr) grid_->AfterInsert(record);
@@ -117,7 +251,7 @@ GridRecord& GridRecords::Add() {
 void GridRecords::RemoveAt(int32_t index) {
   if (index < 0 || index >= Count()) throw RuntimeError(kErrSubscript);
   if (grid_ != nullptr) grid_->BeforeRemove(owner_, index, index);
-  std::unique_ptr<GridRecord> removed = std::move(records_[static_cast<size_t>(index)]);
+  auto removed = std::move(records_[static_cast<size_t>(index)]);
   records_.erase(records_.begin() + index);
   for (size_t i = static_cast<size_t>(index); i < records_.size(); ++i) {
     records_[i]->index_ = static_cast<int32_t>(i);
@@ -149,27 +283,50 @@ void GridRecords::DeleteAll() {
 GridRecord::GridRecord(GridRecords* collection)
     : collection_(collection),
       grid_(collection != nullptr ? collection->grid_ : nullptr),
+      items_(Memory()),
       childs_(grid_, this) {}
+
+std::pmr::memory_resource* GridRecord::Memory() const {
+  return grid_ != nullptr ? &grid_->memory_ : std::pmr::new_delete_resource();
+}
 
 GridRecord::~GridRecord() {
   if (grid_ != nullptr) grid_->Forget(*this);
 }
 
-GridItem& GridRecord::AddItem(host::Variant value) {
+GridItem& GridRecord::AddItem(const host::Variant& value) {
+  GridItem& item = NewItem();
+  item.Assign(value);
+  return Added(item);
+}
+
+GridItem& GridRecord::AddItem(const std::string& text) {
+  GridItem& item = NewItem();
+  item.AssignText(text);
+  return Added(item);
+}
+
+GridItem& GridRecord::NewItem() {
   // The rows of the plug-in's grids carry ten items: one allocation for
   // them, instead of one per doubling, keeps a row's cells close together.
   if (items_.empty()) items_.reserve(10);
+  // An item keeps its index in 26 bits; no record comes near that.
+  if (items_.size() >= (size_t{1} << 26)) throw RuntimeError(kErrOutOfMemory);
   const GridItem* old_items = items_.data();
-  items_.emplace_back(std::move(value));
+  items_.emplace_back(host::Empty{});
   // Items moved to new storage come out free-standing: link them again.
   const size_t first_unlinked = items_.data() == old_items ? items_.size() - 1 : 0;
   for (size_t i = first_unlinked; i < items_.size(); ++i) {
     items_[i].record_ = this;
-    items_[i].index_ = static_cast<int32_t>(i);
+    items_[i].index_ = static_cast<uint32_t>(i);
   }
+  return items_.back();
+}
+
+GridItem& GridRecord::Added(GridItem& item) {
   const int32_t index = ItemCount() - 1;
   if (grid_ != nullptr) grid_->ItemsChanged(*this, index, index);
-  return items_.back();
+  return item;
 }
 
 GridItem& GridRecord::Item(int32_t index) {

@@ -22,9 +22,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "controls/control.h"
@@ -46,16 +48,22 @@ struct Hyperlink {
 // grid announce ItemsChanged. A copy (or a moved-to item) is free-standing:
 // it belongs to no record and announces nothing; assigning to an item of a
 // record replaces its content and announces the change.
+//
+// An item is 40 bytes, so that a row's cells share a few cache lines: the
+// value is kept in 16 bytes (a text of up to 15 bytes in place, a longer
+// one in a block of its own), the style is bit-packed and the hyperlinks,
+// which few items have, lie out of line.
 class GridItem {
  public:
-  explicit GridItem(host::Variant value) : value_(std::move(value)) {}
+  explicit GridItem(const host::Variant& value) { Assign(value); }
   GridItem(const GridItem& other);
   GridItem(GridItem&& other) noexcept;
   GridItem& operator=(const GridItem& other);
-  GridItem& operator=(GridItem&& other);
+  GridItem& operator=(GridItem&& other) noexcept;
+  ~GridItem() { Release(); }
 
-  const host::Variant& Value() const { return value_; }
-  void SetValue(host::Variant value);
+  host::Variant Value() const;
+  void SetValue(const host::Variant& value);
   // The value as the grid shows it: Empty, Null and objects show nothing,
   // numbers in the Italian form ("3,5").
   std::string Text() const;
@@ -63,25 +71,48 @@ class GridItem {
   bool Bold() const { return bold_; }
   void SetBold(bool bold);
   // The text colour as an RGB long (255 is red); nothing = the grid's own.
-  std::optional<int32_t> ForeColor() const { return fore_color_; }
+  std::optional<int32_t> ForeColor() const {
+    return has_fore_color_ ? std::optional<int32_t>(fore_color_) : std::nullopt;
+  }
   void SetForeColor(std::optional<int32_t> color);
 
-  const std::vector<Hyperlink>& Hyperlinks() const { return hyperlinks_; }
+  const std::vector<Hyperlink>& Hyperlinks() const;
   void AddHyperlink(int32_t start, int32_t length);
 
  private:
   friend class GridRecord;
+  // What value_ holds: the alternatives of host::Variant, a text being in
+  // place (kShortText) or in its own block (kLongText).
+  enum Kind : uint8_t { kEmpty, kNull, kBoolean, kLong, kDouble, kShortText, kLongText, kObject };
+  static constexpr size_t kShortTextMax = 15;
+  // A text longer than kShortTextMax: its bytes (not terminated) and size.
+  struct LongText {
+    char* bytes;
+    size_t size;
+  };
+
   // Tells the record's grid that this item changed.
   void Changed() const;
+  // Replace the value (the old one is released first).
+  void Assign(const host::Variant& value);
+  void AssignText(std::string_view text);
+  // Frees the value's own storage and leaves Empty.
+  void Release();
+  std::string_view TextBytes() const;
+  // Copies the value, style and links of `other`; takes them from `other`.
+  void CopyFrom(const GridItem& other);
+  void TakeFrom(GridItem& other) noexcept;
 
-  host::Variant value_;
-  bool bold_ = false;
-  std::optional<int32_t> fore_color_;
-  std::vector<Hyperlink> hyperlinks_;
+  alignas(8) unsigned char value_[16] = {};
   // The record whose items_ hold this item at `index_`; only the record
   // sets them, so they never outlive it.
   GridRecord* record_ = nullptr;
-  int32_t index_ = -1;
+  std::unique_ptr<std::vector<Hyperlink>> links_;  // null: no links
+  int32_t fore_color_ = 0;
+  uint32_t index_ : 26 = 0;
+  uint32_t kind_ : 4 = kEmpty;
+  uint32_t bold_ : 1 = 0;
+  uint32_t has_fore_color_ : 1 = 0;
 };
 
 // What a view learns of the grid's changes. Every method has an empty
@@ -165,9 +196,14 @@ class GridRecords {
   friend class ReportGrid;
   GridRecords(ReportGrid* grid, GridRecord* owner) : grid_(grid), owner_(owner) {}
 
+  // Destroys a record and gives its memory back where it came from.
+  struct Deleter {
+    void operator()(GridRecord* record) const;
+  };
+
   ReportGrid* grid_;  // null for the children of a free-standing record
   GridRecord* owner_;
-  std::vector<std::unique_ptr<GridRecord>> records_;
+  std::vector<std::unique_ptr<GridRecord, Deleter>> records_;
 };
 
 class GridRecord {
@@ -181,7 +217,9 @@ class GridRecord {
 
   int32_t ItemCount() const { return static_cast<int32_t>(items_.size()); }
   // A new item at the end (its index is ItemCount() - 1 afterwards).
-  GridItem& AddItem(host::Variant value);
+  GridItem& AddItem(const host::Variant& value);
+  GridItem& AddItem(const std::string& text);
+  GridItem& AddItem(const char* text) { return AddItem(std::string(text)); }
   // kErrSubscript when the record has no item `index`.
   GridItem& Item(int32_t index);
   const GridItem& Item(int32_t index) const;
@@ -215,9 +253,18 @@ class GridRecord {
   friend class GridRecords;
   friend class ReportGrid;
 
+  // AddItem's steps: a new Empty item linked to the record, then the
+  // announcement once it holds its value.
+  GridItem& NewItem();
+  GridItem& Added(GridItem& item);
+
+  // Where the record's memory and its items' come from: the grid's pool,
+  // or the heap for a free-standing record.
+  std::pmr::memory_resource* Memory() const;
+
   GridRecords* collection_;
   ReportGrid* grid_;
-  std::vector<GridItem> items_;
+  std::pmr::vector<GridItem> items_;
   GridRecords childs_;
   int32_t index_ = -1;
   bool expanded_ = false;
@@ -398,6 +445,11 @@ class ReportGrid : public Control {
   void Select(GridRecord& record);
   void Unselect(GridRecord& record);
   void ClearSelectionSilently();
+
+  // The memory of the grid's records and of their items: blocks of one
+  // size lie together, filled in the order the records come, whatever the
+  // heap held before.
+  std::pmr::unsynchronized_pool_resource memory_;
 
   std::vector<GridObserver*> observers_;
   int notifying_ = 0;
