@@ -226,15 +226,18 @@ void ImportTextReport(ImportRun& run, host::Patient& patient, const reports::Rep
   }
 }
 
-void ImportLabReport(ImportRun& run, host::Patient& patient, reports::ReportRecord& report,
-                     const std::vector<host::ChartItem>& exams) {
-  host::Framework& framework = run.host.GetFramework();
-  const std::string transcoded_group = "refLirvo." + std::to_string(framework.GetNewID());
-  const std::string other_group = "refLirvo." + std::to_string(framework.GetNewID());
-  const std::shared_ptr<host::ExamReports> chart = patient.RefertiEsami();
-  chart->ClearEsamiAutomatici();
+namespace {
+
+// One lab report on its way: its two group ids and the names lists.
+struct LabReportRun {
+  std::string transcoded_group;  // the values whose code was transcoded
+  std::string other_group;       // the others
   std::string imported_names;
   std::string present_names;
+};
+
+void SaveLabValues(ImportRun& run, host::ExamReports& chart, reports::ReportRecord& report,
+                   const std::vector<host::ChartItem>& exams, LabReportRun& lab) {
   for (const std::string_view text : Split(report.Body, kCrLf)) {
     if (Trim(text).empty()) continue;
     const LabLine line = ReadLabLine(text);
@@ -246,26 +249,54 @@ void ImportLabReport(ImportRun& run, host::Patient& patient, reports::ReportReco
     const bool transcoded =
         run.table.AllineamentoClinora(line.code, clinora_id, clinora_description);
     const std::string& name = transcoded ? clinora_description : line.name;
-    const bool is_new =
-        transcoded ? IsNewLabValue(exams, "", clinora_id, FormatDay(report.ReportDate), line.value)
-                   : IsNewLabValue(exams, line.code, "", FormatDay(report.ReportDate), line.value);
+    const std::string day = FormatDay(report.ReportDate);
+    const bool is_new = transcoded ? IsNewLabValue(exams, "", clinora_id, day, line.value)
+                                   : IsNewLabValue(exams, line.code, "", day, line.value);
     if (!is_new) {
-      AppendName(present_names, name);
+      AppendName(lab.present_names, name);
       run.reactions.LabValuePresent(report, line, name);
       continue;
     }
     const host::ExamSaveArgs args =
-        ExamArgs(report, line, transcoded ? transcoded_group : other_group, transcoded, clinora_id,
-                 clinora_description, Today(run));
-    if (Saved(chart->Salva(args))) {
+        ExamArgs(report, line, transcoded ? lab.transcoded_group : lab.other_group, transcoded,
+                 clinora_id, clinora_description, Today(run));
+    if (Saved(chart.Salva(args))) {
       CountImported(run.imported);
-      AppendName(imported_names, name);
+      AppendName(lab.imported_names, name);
     } else {
       SaveFailed(run, line.name);
     }
   }
+}
+
+// Closes the group of a lab report that an error stopped, so the values it
+// took reach the chart; a failure of its own is reported and left there.
+void KeepGroup(host::ExamReports& chart) noexcept {
+  try {
+    chart.SalvaEsamiAutomatici();
+  } catch (...) {
+    ReportTrap("ImportLabReport");
+  }
+}
+
+}  // namespace
+
+void ImportLabReport(ImportRun& run, host::Patient& patient, reports::ReportRecord& report,
+                     const std::vector<host::ChartItem>& exams) {
+  host::Framework& framework = run.host.GetFramework();
+  LabReportRun lab;
+  lab.transcoded_group = "refLirvo." + std::to_string(framework.GetNewID());
+  lab.other_group = "refLirvo." + std::to_string(framework.GetNewID());
+  const std::shared_ptr<host::ExamReports> chart = patient.RefertiEsami();
+  chart->ClearEsamiAutomatici();
+  try {
+    SaveLabValues(run, *chart, report, exams, lab);
+  } catch (...) {  // the values taken so far reach the chart; the error goes on
+    KeepGroup(*chart);
+    throw;
+  }
   chart->SalvaEsamiAutomatici();
-  run.reactions.LabReportDone(report, imported_names, present_names);
+  run.reactions.LabReportDone(report, lab.imported_names, lab.present_names);
 }
 
 }  // namespace lirvo::importer

@@ -10,7 +10,8 @@
 // Errors: a host call, a date that does not read, a value line with fewer
 // than five fields, or the imported count going past 32767 throw
 // RuntimeError; the calling import traps it at its own boundary. What was
-// saved before stays saved.
+// saved before stays saved: an error inside a lab report still closes its
+// group of automatic exams, so the values the group took reach the chart.
 #pragma once
 
 #include <cstdint>
