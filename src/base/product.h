@@ -27,6 +27,21 @@ inline constexpr const char* kUnreadSummaryFile = "lastUnReadImport.rtf";
 inline constexpr const char* kReadSummaryFile = "lastReadImport.rtf";
 inline constexpr const char* kSkippedSummaryFile = "allReadyImported.rtf";
 
+// The keys of the nine ribbon commands, in registry order. The host issues
+// each an identifier at run time (the command registry's IDService).
+inline constexpr std::string_view kKeyMain = "RefertiLirvo.main";
+inline constexpr std::string_view kKeySetup = "RefertiLirvo.main.setup";
+inline constexpr std::string_view kKeyStorico = "RefertiLirvo.referti.storico";
+inline constexpr std::string_view kKeyImporta = "RefertiLirvo.referti.importa";
+inline constexpr std::string_view kKeyRinuncia = "RefertiLirvo.referti.rinuncia";
+inline constexpr std::string_view kKeyStampa = "RefertiLirvo.referti.stampa";
+inline constexpr std::string_view kKeyLast = "RefertiLirvo.referti.last";
+inline constexpr std::string_view kKeyLastUnread = "RefertiLirvo.referti.lastUNREAD";
+inline constexpr std::string_view kKeyLastDouble = "RefertiLirvo.referti.lastDOUBLE";
+inline constexpr std::string_view kCommandKeys[] = {kKeyMain,    kKeySetup,      kKeyStorico,
+                                                    kKeyImporta, kKeyRinuncia,   kKeyStampa,
+                                                    kKeyLast,    kKeyLastUnread, kKeyLastDouble};
+
 // The ribbon icons in the Styles folder, one per command.
 inline constexpr const char* kIconMain = "RefertiLirvo.png";
 inline constexpr const char* kIconStorico = "REFRecived.png";

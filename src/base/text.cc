@@ -67,6 +67,12 @@ std::string_view Left(std::string_view s, size_t length) {
   return s.substr(0, Advance(s, 0, length));
 }
 
+std::string FixedWidth(std::string_view s, size_t width) {
+  std::string buffer(Left(s, width));
+  buffer.append(width - CharCount(buffer), ' ');
+  return buffer;
+}
+
 std::string_view Right(std::string_view s, size_t length) {
   size_t count = CharCount(s);
   if (length >= count) return s;

@@ -29,6 +29,10 @@ std::string_view Mid(std::string_view s, size_t start, size_t length = kToEnd);
 std::string_view Left(std::string_view s, size_t length);
 std::string_view Right(std::string_view s, size_t length);
 
+// `s` in a fixed-width buffer of `width` characters: cut to it, or filled up
+// with blanks.
+std::string FixedWidth(std::string_view s, size_t width);
+
 // Blanks (U+0020) only.
 std::string_view Trim(std::string_view s);
 std::string_view LTrim(std::string_view s);

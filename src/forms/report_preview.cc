@@ -15,14 +15,6 @@ using controls::RichTextBox;
 constexpr int32_t kBlack = 0;
 constexpr int32_t kRed = controls::Rgb(255, 0, 0);
 
-// `text` in a fixed-width buffer: cut to `width` characters or padded with
-// blanks to it.
-std::string FixedWidth(std::string_view text, size_t width) {
-  std::string buffer(Left(text, width));
-  buffer.append(width - CharCount(buffer), ' ');
-  return buffer;
-}
-
 void Append(RichTextBox& box, const std::string& text, bool bold = false, int32_t color = kBlack) {
   controls::AppendRichText(box, kSheetFont, kSheetFontSize, color, bold, text);
 }

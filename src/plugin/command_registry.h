@@ -1,6 +1,7 @@
-// The registry of the plug-in's ribbon commands: nine fixed keys, each with an
-// identifier the host issues at run time. Part of clsConfig's public face
-// (ListaServices, KeyService, IDService).
+// The registry of the plug-in's ribbon commands: the nine fixed keys of
+// base/product.h (kCommandKeys), each with an identifier the host issues at
+// run time. Part of clsConfig's public face (ListaServices, KeyService,
+// IDService).
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/product.h"
 
 namespace lirvo::plugin {
 
@@ -38,20 +41,6 @@ class ServiceCollection {
   std::vector<std::string> keys_;  // upper-cased, parallel to items_
   std::vector<std::shared_ptr<clsItemService>> items_;
 };
-
-// The nine command keys, in registry order.
-inline constexpr std::string_view kKeyMain = "RefertiLirvo.main";
-inline constexpr std::string_view kKeySetup = "RefertiLirvo.main.setup";
-inline constexpr std::string_view kKeyStorico = "RefertiLirvo.referti.storico";
-inline constexpr std::string_view kKeyImporta = "RefertiLirvo.referti.importa";
-inline constexpr std::string_view kKeyRinuncia = "RefertiLirvo.referti.rinuncia";
-inline constexpr std::string_view kKeyStampa = "RefertiLirvo.referti.stampa";
-inline constexpr std::string_view kKeyLast = "RefertiLirvo.referti.last";
-inline constexpr std::string_view kKeyLastUnread = "RefertiLirvo.referti.lastUNREAD";
-inline constexpr std::string_view kKeyLastDouble = "RefertiLirvo.referti.lastDOUBLE";
-inline constexpr std::string_view kCommandKeys[] = {kKeyMain,    kKeySetup,      kKeyStorico,
-                                                    kKeyImporta, kKeyRinuncia,   kKeyStampa,
-                                                    kKeyLast,    kKeyLastUnread, kKeyLastDouble};
 
 class CommandRegistry {
  public:

@@ -18,6 +18,8 @@ TEST(TextTest, MidLeftRightCountCharactersNotBytes) {
   EXPECT_EQ(Left(s, 99), s);
   EXPECT_EQ(Right(s, 2), "dì");
   EXPECT_EQ(Right(s, 99), s);
+  EXPECT_EQ(FixedWidth(s, 7), "àbèdì  ");
+  EXPECT_EQ(FixedWidth(s, 2), "àb");
   EXPECT_EQ(ByteOffsetOfChar(s, 1), 2u);
 }
 
