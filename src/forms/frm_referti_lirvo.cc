@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "base/files.h"
 #include "base/product.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
@@ -101,6 +102,17 @@ void frmRefertiLirvo::InitGrid() {
 }
 
 void frmRefertiLirvo::Form_Activate() {
+  if (const auto context = Context()) {
+    try {
+      // A summary the user has not read yet shows as soon as the window is
+      // active.
+      if (FileExists(context->Fs(), context->DocumentsFolder() + kUnreadSummaryFile)) {
+        context->ShowLastProcessing(/*asked=*/false);
+      }
+    } catch (const RuntimeError&) {
+      ReportTrap("frmRefertiLirvo.Form_Activate");
+    }
+  }
   if (rcReferti_.Visible()) SetFocusTo(rcReferti_);
 }
 
@@ -209,18 +221,35 @@ void frmRefertiLirvo::ProcessSelectedReport(int16_t mode) {
   if (!context) return;
   GridRecord* row = SelectedReportRow();
   if (row == nullptr) return;
-  if (mode == kModeImport) return;  // the single import comes with the import engine
+  const std::string raw_text = row->ItemText(kItemRawText);
+  const reports::RegisterFiles files{context->Fs(), context->GetClock(), &context->UserInterface()};
   bool success = false;
-  if (mode == kModeDiscard) {
-    success = reports::SplitOffReport(
-        {context->Fs(), context->GetClock(), &context->UserInterface()}, context->CurrentBundle(),
-        row->ItemText(kItemRawText), /*imported=*/false);
+  std::string message;
+  int16_t imported = 0;
+  if (mode == kModeImport) {
+    std::string error;
+    if (context->ImportSingleReport(row->ItemText(kItemPatientId), raw_text, imported, error)) {
+      success = reports::SplitOffReport(files, context->CurrentBundle(), raw_text,
+                                        /*imported=*/true);
+    } else {
+      message = "Attenzione! Importazione referti non a buon fine!";
+      if (!error.empty()) message += "\r\n[" + error + "]";
+    }
+  } else if (mode == kModeDiscard) {
+    success = reports::SplitOffReport(files, context->CurrentBundle(), raw_text,
+                                      /*imported=*/false);
   }
+  ui::Ui& ui = context->UserInterface();
   if (success) {
     rcReferti_.RemoveRecord(*row);
+    if (imported > 0) {
+      ui.MsgBox("Impostazione effettuata correttamente! Importati " + std::to_string(imported) +
+                    " referti.",
+                ui::kInformation, ui::kMsgTitle);
+    }
   } else {
-    context->UserInterface().MsgBox("Attenzione! Operazione non a buon fine!", ui::kInformation,
-                                    ui::kMsgTitle);
+    if (message.empty()) message = "Attenzione! Operazione non a buon fine!";
+    ui.MsgBox(message, ui::kInformation, ui::kMsgTitle);
   }
 }
 

@@ -129,7 +129,8 @@ class frmRefertiLirvo : public Window {
   // Runs once per load (whoever loads the window calls it): builds the
   // grid's columns and look.
   void Form_Load();
-  // Gives the grid the keyboard focus when it is visible.
+  // Shows the unread summary when there is one, then gives the grid the
+  // keyboard focus when it is visible.
   void Form_Activate();
   // Lays the controls out for the inner size; on a window too small for the
   // controls the steps from the first impossible size on are skipped,
@@ -155,12 +156,15 @@ class frmRefertiLirvo : public Window {
   // The report menu's actions on the one selected report row.
   static constexpr int16_t kModeImport = 0;   // "Importa Singolo"
   static constexpr int16_t kModeDiscard = 1;  // "Rimuovi Singolo"
-  // Discards the selected report (mode 1): it leaves the bundle file for a
-  // discarded file of its own and its row leaves the grid, without a
-  // message; "Attenzione! Operazione non a buon fine!" when the register
-  // refuses. Does nothing unless exactly one report row is selected. The
-  // single import (mode 0) comes with the import engine; until then it does
-  // nothing.
+  // The report menu's action on the selected report row (nothing unless
+  // exactly one report row is selected). Mode 0 imports the report into its
+  // patient's chart and then moves it out of the bundle into an imported
+  // file of its own: the row goes and the count is shown; a failed import
+  // says "Attenzione! Importazione referti non a buon fine!" with the
+  // import's error text. Mode 1 moves it into a discarded file: the row
+  // goes without a message. When the register refuses (the bundle changed
+  // on the disk ...): "Attenzione! Operazione non a buon fine!", the row
+  // stays.
   void ProcessSelectedReport(int16_t mode);
 
   // The user types `typed` into the search box: each character goes through

@@ -50,6 +50,17 @@ class WindowContext : public std::enable_shared_from_this<WindowContext> {
   // command; 91 without a configuration.
   virtual int32_t IDService(std::string_view key) const = 0;
 
+  // ---- What the windows ask of the import engine, which sits above them.
+  // Shows the summary of the last processing (the unread one while there is
+  // one) in the detail window; with `asked` false nothing is said when there
+  // is none.
+  virtual void ShowLastProcessing(bool asked) = 0;
+  // Imports one report of the grid (its patient's ID and its raw text) into
+  // the chart: True when every item was saved; `count` gets the items saved
+  // and `error` the lines of what went wrong.
+  virtual bool ImportSingleReport(const std::string& patient_id, const std::string& raw_text,
+                                  int16_t& count, std::string& error) = 0;
+
   // The full path of the bundle shown in the main reports window; "" when
   // none is loaded.
   virtual const std::string& CurrentBundle() const = 0;

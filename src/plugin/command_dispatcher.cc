@@ -6,6 +6,8 @@
 #include "forms/bundle_loader.h"
 #include "forms/frm_config.h"
 #include "forms/list_printing.h"
+#include "importer/batch_import.h"
+#include "importer/summaries.h"
 #include "plugin/cls_config.h"
 #include "plugin/command_registry.h"
 #include "reports/imported_register.h"
@@ -43,6 +45,26 @@ void History(ModuleState& state) {
       ui::kInformation, ui::kMsgTitle);
 }
 
+void Import(ModuleState& state) {
+  int16_t count = 0;
+  std::string message;
+  const bool imported = importer::ImportAllReports(state, state.Windows(), count, message);
+  RefreshBundleCommands(state);
+  ui::Ui& ui = state.UserInterface();
+  if (imported) {
+    const std::string text = "Impostazione effettuata correttamente! Importati " +
+                             std::to_string(count) + " referti." + kCrLf + kCrLf +
+                             "Vuoi stampare l'elenco dei referti importati?";
+    if (ui.MsgBox(text, ui::kQuestionYesNo, ui::kMsgTitle) == ui::kAnswerYes) {
+      forms::PrintReportList(state.Windows(), ui);
+    }
+    return;
+  }
+  std::string text = "Attenzione! Importazione referti non a buon fine!";
+  if (!message.empty()) text += std::string(kCrLf) + "[" + message + "]";
+  ui.MsgBox(text, ui::kInformation, ui::kMsgTitle);
+}
+
 void Renunciation(ModuleState& state) {
   ui::Ui& ui = state.UserInterface();
   if (ui.MsgBox("Vuoi marcare come già importati i referti in elenco?", ui::kQuestionYesNo,
@@ -70,13 +92,18 @@ void RunCommand(ModuleState& state, int32_t id) {
   const std::string key = config.KeyService(id);
   if (key == kKeyStorico) {
     History(state);
+  } else if (key == kKeyImporta) {
+    Import(state);
   } else if (key == kKeyRinuncia) {
     Renunciation(state);
   } else if (key == kKeyStampa) {
     forms::PrintReportList(state.Windows(), state.UserInterface());
+  } else if (key == kKeyLast || key == kKeyLastUnread) {
+    importer::ShowLastProcessing(state, /*asked=*/true);
+  } else if (key == kKeyLastDouble) {
+    importer::ShowSkippedReports(state, /*warn=*/false);
   }
-  // "Importa" and the summaries ("last", "lastUNREAD", "lastDOUBLE") come
-  // with the import engine; "RefertiLirvo.main" and unknown keys do nothing.
+  // "RefertiLirvo.main" and unknown keys do nothing.
 }
 
 }  // namespace lirvo::plugin

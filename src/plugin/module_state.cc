@@ -1,6 +1,8 @@
 #include "plugin/module_state.h"
 
 #include "base/runtime_error.h"
+#include "importer/single_import.h"
+#include "importer/summaries.h"
 #include "plugin/cls_config.h"
 
 namespace lirvo::plugin {
@@ -29,6 +31,13 @@ host::HostApp& ModuleState::Host() const { return Required(host_app_.get()); }
 clsConfig& ModuleState::Config() const { return Required(app_config_.get()); }
 
 int32_t ModuleState::IDService(std::string_view key) const { return Config().IDService(key); }
+
+void ModuleState::ShowLastProcessing(bool asked) { importer::ShowLastProcessing(*this, asked); }
+
+bool ModuleState::ImportSingleReport(const std::string& patient_id, const std::string& raw_text,
+                                     int16_t& count, std::string& error) {
+  return importer::ImportSingleReport(*this, patient_id, raw_text, count, error);
+}
 
 std::string ModuleState::DocumentsFolder() const { return Config().DocumentsFolder(); }
 

@@ -53,6 +53,9 @@ class ModuleState final : public forms::WindowContext {
   std::string DocumentsFolder() const override;
   void SetDocumentsFolder(const std::string& folder) override;
   int32_t IDService(std::string_view key) const override;
+  void ShowLastProcessing(bool asked) override;
+  bool ImportSingleReport(const std::string& patient_id, const std::string& raw_text,
+                          int16_t& count, std::string& error) override;
   const std::string& CurrentBundle() const override { return current_bundle_; }
   void SetCurrentBundle(std::string path) override { current_bundle_ = std::move(path); }
 

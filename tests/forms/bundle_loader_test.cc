@@ -117,6 +117,23 @@ TEST_F(BundleLoaderTest, DiscardingFromABundleChangedOnDiskIsRefused) {
   EXPECT_EQ(RealFileSystem().ReadFile(Bundle()), "#01#altro\r\n");
 }
 
+// A successful "Importa Singolo" is pinned by the end-to-end scripts; here
+// the import's refusal, which leaves the row and says why.
+TEST_F(BundleLoaderTest, AFailedSingleImportKeepsTheRowAndGivesTheImportsReason) {
+  std::string message;
+  ASSERT_TRUE(Load(Replace(Report("080012345", "uno"), "\n", "\r\n"), message));
+  context_->single_import_error = "Referto X del 14/03/2024 già importato!";
+  window_->rcReferti().SetFocusedRow(1);
+  window_->ProcessSelectedReport(frmRefertiLirvo::kModeImport);
+  ASSERT_EQ(context_->single_imports.size(), 1u);
+  EXPECT_EQ(context_->single_imports[0].first, "1");
+  EXPECT_EQ(Positions(0), (std::vector<std::string>{"1"}));
+  EXPECT_EQ(CallsOf(ui_, "msgbox").at(0)["text"],
+            "Attenzione! Importazione referti non a buon fine!\r\n"
+            "[Referto X del 14/03/2024 già importato!]");
+  EXPECT_EQ(RealFileSystem().ReadFile(Bundle()), Replace(Report("080012345", "uno"), "\n", "\r\n"));
+}
+
 TEST_F(BundleLoaderTest, ThePatientIndexFollowsRowsRemovedOrChangedElsewhere) {
   std::string message;
   ASSERT_TRUE(Load(Report("080012345", "uno") + Report("080012346", "due"), message));

@@ -1,0 +1,110 @@
+#include "importer/batch_import.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "forms/frm_referti_lirvo.h"
+#include "importer/import_fixture.h"
+#include "support/trap_recorder.h"
+
+namespace lirvo::importer {
+namespace {
+
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+class BatchImportTest : public test_support::ImportFixture {
+ protected:
+  BatchImportTest() {
+    context_->documents_folder = dir_.path() + "/";
+    context_->current_bundle = dir_.File("referti.dat");
+    std::ofstream(context_->current_bundle) << "#01#x\r\n";
+    windows_.OpenMainWindow();
+    window_ = windows_.MainReportsWindow();
+  }
+
+  // A report row of the patient with `piece` as its raw text.
+  void AddReport(const std::string& piece) {
+    controls::GridRecords& records = window_->rcReferti().Records();
+    controls::GridRecord& patient =
+        records.Count() > 0 ? records.Record(0) : window_->AddPatientRow(*patient_);
+    forms::ReportRowValues values;
+    values.patient_id = patient_->ID();
+    values.raw_text = piece;
+    window_->AddReportRow(patient, values);
+  }
+  bool Import() { return ImportAllReports(*context_, windows_, count_, error_); }
+
+  forms::LoadedForms windows_{*context_};
+  std::shared_ptr<forms::frmRefertiLirvo> window_;
+  int16_t count_ = -1;
+  std::string error_ = "old";
+};
+
+TEST_F(BatchImportTest, NothingToImportLeavesTheUnreadSummaryAndTheBundleAlone) {
+  const std::string unread = dir_.File(kUnreadSummaryFile);
+  std::ofstream(unread) << "{\\rtf1 prima\\par}";
+  std::ofstream(dir_.File(kSkippedSummaryFile)) << "{\\rtf1 vecchio\\par}";
+  EXPECT_FALSE(Import());
+  EXPECT_EQ(count_, 0);
+  EXPECT_EQ(error_, "");
+  EXPECT_EQ(Bytes(unread), "{\\rtf1 prima\\par}");
+  EXPECT_FALSE(std::filesystem::exists(dir_.File(kSkippedSummaryFile)));  // deleted at the start
+  EXPECT_TRUE(std::filesystem::exists(context_->current_bundle));
+  EXPECT_FALSE(window_->ProgressBar1().Visible());
+  EXPECT_TRUE(window_->pbFndPaz().Visible());
+  EXPECT_EQ(ui_.MousePointer(), ui::kPointerDefault);
+}
+
+TEST_F(BatchImportTest, ABundleMarkedImportedImportsNothing) {
+  AddReport(test_support::TextPiece(kCode));
+  context_->current_bundle = dir_.File("referti_20260301093000_Imported.dat");
+  EXPECT_FALSE(Import());
+  EXPECT_TRUE(SavedVisits().empty());
+  EXPECT_FALSE(window_->ProgressBar1().Visible());
+}
+
+TEST_F(BatchImportTest, SavedItemsMarkTheBundleAndGrowTheUnreadSummary) {
+  AddReport(test_support::TextPiece(kCode));
+  AddReport(test_support::Piece(
+      kCode, test_support::Lab("GLU", "GLUCOSIO", "98") + test_support::Lab("XYZ", "ALTRO", "5")));
+  ASSERT_TRUE(Import());
+  EXPECT_EQ(count_, 3);
+  EXPECT_EQ(SavedVisits().size(), 1u);
+  EXPECT_EQ(SavedExams().size(), 2u);
+  EXPECT_EQ(context_->current_bundle, dir_.File("referti_20260301093000_Imported.dat"));
+  EXPECT_TRUE(std::filesystem::exists(dir_.File(kUnreadSummaryFile)));
+  EXPECT_FALSE(std::filesystem::exists(dir_.File(kSkippedSummaryFile)));
+
+  // The same reports again, on a bundle under a new name: every item is
+  // already there, nothing is saved, the skipped list is written and shown.
+  context_->current_bundle = dir_.File("referti2.dat");
+  std::ofstream(context_->current_bundle) << "#01#x\r\n";
+  EXPECT_FALSE(Import());
+  EXPECT_EQ(count_, 0);
+  EXPECT_TRUE(std::filesystem::exists(dir_.File(kSkippedSummaryFile)));
+  EXPECT_TRUE(std::filesystem::exists(context_->current_bundle));  // keeps its name
+  EXPECT_EQ(test_support::CallsOf(ui_, "msgbox").back()["text"],
+            "Attenzione! Trovati referti già importati!");
+}
+
+TEST_F(BatchImportTest, AHostThatFailsEndsTheRunWithoutSummariesOrRenaming) {
+  AddReport(test_support::TextPiece(kCode));
+  test_support::TrapRecorder traps;
+  context_->host = nullptr;
+  EXPECT_FALSE(Import());
+  EXPECT_FALSE(std::filesystem::exists(dir_.File(kUnreadSummaryFile)));
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("referti.dat")));
+  EXPECT_FALSE(window_->ProgressBar1().Visible());
+  EXPECT_EQ(traps.traps.size(), 1u);
+}
+
+}  // namespace
+}  // namespace lirvo::importer
