@@ -49,7 +49,7 @@ TEST(InitCommandTest, DemoAddsPatientsBundlesAndTranscodings) {
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "installation laid out in " + dir.path() + "\n" +
                        std::to_string(demo::DemoPatients().size()) +
-                       " demo patients, 3 demo bundles in " + dir.path() +
+                       " demo patients, 4 demo bundles in " + dir.path() +
                        "/documents/, 32 transcoding entries\n");
   auto archive = standin::SqliteArchive::Open(dir.File("archive.db"));
   const auto patients = archive->ListPatients();
