@@ -23,6 +23,7 @@ struct RunOptions {
   std::string install = ".";
   std::optional<std::string> clock;
   std::string script;
+  bool text = false;
 };
 
 // Why the script cannot be read, "" when it can be tried.
@@ -66,7 +67,7 @@ void RunScript(const RunOptions& o, Context& ctx) {
   }
   std::unique_ptr<ScriptRunner> runner;
   try {
-    runner = std::make_unique<ScriptRunner>(o.install, now, ctx.out);
+    runner = std::make_unique<ScriptRunner>(o.install, now, ctx.out, o.text);
   } catch (const RuntimeError& e) {
     // A damaged, read-only or locked archive is no reason to lay out a new one.
     const auto* archive = dynamic_cast<const standin::ArchiveError*>(&e);
@@ -97,6 +98,8 @@ void AddRunCommand(CLI::App& app, Context& ctx) {
                   "The installation folder (made by lirvo init); the current folder by default");
   cmd->add_option("--clock", options->clock,
                   "The plug-in's clock at start, \"dd/mm/yyyy HH:NN:SS\"; the system's by default");
+  cmd->add_flag("--text", options->text,
+                "Write the transcript for a person to read instead of as JSON Lines");
   cmd->add_option("SCRIPT", options->script, "The script file, or - for the standard input")
       ->required();
   cmd->callback([options, &ctx] { RunScript(*options, ctx); });

@@ -15,6 +15,7 @@
 #include "base/trap.h"
 #include "base/utf8.h"
 #include "cli/main_window_driver.h"
+#include "cli/transcript_text.h"
 #include "controls/scripted_ui.h"
 #include "host/variant.h"
 #include "plugin/cls_config.h"
@@ -128,8 +129,9 @@ std::optional<DateTime> ParseClock(std::string_view text) {
 
 class ScriptRunner::Impl {
  public:
-  Impl(const std::string& install_folder, DateTime now, std::ostream& out)
+  Impl(const std::string& install_folder, DateTime now, std::ostream& out, bool readable)
       : out_(out),
+        readable_(readable),
         clock_(now),
         ui_([this](const nlohmann::json& event) { Print(FromUiEvent(event)); }),
         host_(std::make_shared<standin::StandinHost>(install_folder, ui_, RealFileSystem())),
@@ -158,7 +160,11 @@ class ScriptRunner::Impl {
   }
 
   void Print(const Json& j) {
-    out_ << j.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+    if (readable_) {
+      out_ << TranscriptText(j);
+    } else {
+      out_ << j.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+    }
     out_.flush();
   }
 
@@ -198,6 +204,7 @@ class ScriptRunner::Impl {
   void ClickTab(const std::string& caption);
 
   std::ostream& out_;
+  bool readable_;
   FixedClock clock_;
   ui::ScriptedUi ui_;
   std::shared_ptr<standin::StandinHost> host_;
@@ -493,8 +500,9 @@ Json ScriptRunner::Impl::ConfigJson() const {
 
 // ---- ScriptRunner -------------------------------------------------------------
 
-ScriptRunner::ScriptRunner(const std::string& install_folder, DateTime now, std::ostream& out)
-    : impl_(std::make_unique<Impl>(install_folder, now, out)) {}
+ScriptRunner::ScriptRunner(const std::string& install_folder, DateTime now, std::ostream& out,
+                           bool readable)
+    : impl_(std::make_unique<Impl>(install_folder, now, out, readable)) {}
 
 ScriptRunner::~ScriptRunner() = default;
 

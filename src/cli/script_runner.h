@@ -35,7 +35,10 @@ class ScriptRunner {
   // Opens the installation at `install_folder` (its archive must exist) with
   // the plug-in's clock at `now`; the transcript goes to `out`. Throws
   // RuntimeError when the installation cannot be opened.
-  ScriptRunner(const std::string& install_folder, DateTime now, std::ostream& out);
+  // With `readable`, the transcript is written for a person
+  // (TranscriptText) instead of as JSON Lines.
+  ScriptRunner(const std::string& install_folder, DateTime now, std::ostream& out,
+               bool readable = false);
   ~ScriptRunner();
   ScriptRunner(const ScriptRunner&) = delete;
   ScriptRunner& operator=(const ScriptRunner&) = delete;
