@@ -393,8 +393,27 @@ void ScriptRunner::Impl::Chart(const Words& w) {
     if (!host_->Archive().SaveVisit(WholeOrFail(w[2], "the patient ID"), args)) {
       Fail("the archive refused the visit (unknown patient or a date that is not dd/mm/yyyy)");
     }
+  } else if (w.size() >= 2 && w[1] == "saves") {
+    // The next saves' answers, in call order: "ok" saves as usual, "false"
+    // and "null" refuse (the host answers False or Null and stores nothing).
+    NeedWords(w, 3, 1000, "chart saves ok|false|null ...");
+    std::vector<host::Variant> results;
+    for (size_t i = 2; i < w.size(); ++i) {
+      if (w[i] == "ok") {
+        results.emplace_back(host::Empty{});
+      } else if (w[i] == "false") {
+        results.emplace_back(false);
+      } else if (w[i] == "null") {
+        results.emplace_back(host::Null{});
+      } else {
+        Fail("usage: chart saves ok|false|null ...");
+      }
+    }
+    host_->Archive().ForTestingScriptSaveResults(std::move(results));
   } else {
-    Fail("usage: chart add-exam ID DATA IDRIF1 IDRIF4 T1 | chart add-visit ID DATA IDRIF4");
+    Fail(
+        "usage: chart add-exam ID DATA IDRIF1 IDRIF4 T1 | chart add-visit ID DATA IDRIF4 | chart "
+        "saves ok|false|null ...");
   }
 }
 
