@@ -151,7 +151,12 @@ void BM_LookupsOnly(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-BENCHMARK(BM_Load)->Arg(16000)->Arg(20000)->Arg(32000)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_Load)
+    ->Arg(16000)
+    ->Arg(20000)
+    ->Arg(32000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5);
 BENCHMARK(BM_ParseOnly)->Arg(20000)->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK(BM_LookupsOnly)->Arg(20000)->Unit(benchmark::kMillisecond)->Repetitions(5);
 

@@ -24,7 +24,8 @@ TEST(TranscriptTextTest, EventsReadAsLinesWithThePluginsTextsAsTheyAre) {
       {R"({"type":"modal_action","form":"frmConfig","action":"Applica","ok":false})",
        "    (Applica: not possible)\n"},
       {R"({"type":"print","what":"list","landscape":true,"columns":["Paziente","Reparto"],"rows":[{"level":0,"cells":["ROSSI MARIO","a\r\nb"]},{"level":1,"cells":["","Ospedale"]}]})",
-       "[printed list, landscape] Paziente | Reparto\n    ROSSI MARIO | a / b\n       | Ospedale\n"},
+       "[printed list, landscape] Paziente | Reparto\n    ROSSI MARIO | a / b\n       | "
+       "Ospedale\n"},
       // Only the progress steps that name a patient are shown.
       {R"({"type":"progress","text":"1 di 3","value":1,"max":3,"visible":true})", ""},
       {R"({"type":"progress","text":"1 di 3 [ROSSI MARIO]","value":1,"max":3,"visible":true})",
