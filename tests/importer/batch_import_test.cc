@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "forms/frm_referti_lirvo.h"
 #include "importer/import_fixture.h"
@@ -13,12 +12,7 @@
 namespace lirvo::importer {
 namespace {
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
+std::string Bytes(const std::string& path) { return RealFileSystem().ReadFile(path); }
 
 class BatchImportTest : public test_support::ImportFixture {
  protected:
