@@ -129,14 +129,15 @@ std::optional<DateTime> ParseClock(std::string_view text) {
 
 class ScriptRunner::Impl {
  public:
-  Impl(const std::string& install_folder, DateTime now, std::ostream& out, bool readable)
+  Impl(const std::string& install_folder, DateTime now, std::ostream& out, bool readable,
+       FileSystem& fs)
       : out_(out),
         readable_(readable),
         clock_(now),
         ui_([this](const nlohmann::json& event) { Print(FromUiEvent(event)); }),
-        host_(std::make_shared<standin::StandinHost>(install_folder, ui_, RealFileSystem())),
-        plugin_(plugin::Services{&ui_, &RealFileSystem(), &clock_,
-                                 host_->GetInstallation().PluginFolder()}),
+        fs_(fs),
+        host_(std::make_shared<standin::StandinHost>(install_folder, ui_, fs_)),
+        plugin_(plugin::Services{&ui_, &fs_, &clock_, host_->GetInstallation().PluginFolder()}),
         window_(plugin_.State().Windows()),
         trap_sink_([this](const Trap& trap) {
           Print({{"type", "trap"},
@@ -169,6 +170,10 @@ class ScriptRunner::Impl {
   }
 
   bool OutputGood() const { return out_.good(); }
+
+  void ForTestingBeforeEachChartSave(std::function<void()> hook) {
+    host_->Archive().ForTestingBeforeEachChartSave(std::move(hook));
+  }
 
   void Run(const Words& w);
 
@@ -207,6 +212,7 @@ class ScriptRunner::Impl {
   bool readable_;
   FixedClock clock_;
   ui::ScriptedUi ui_;
+  FileSystem& fs_;
   std::shared_ptr<standin::StandinHost> host_;
   plugin::Plugin plugin_;
   MainWindowDriver window_;
@@ -520,8 +526,12 @@ Json ScriptRunner::Impl::ConfigJson() const {
 // ---- ScriptRunner -------------------------------------------------------------
 
 ScriptRunner::ScriptRunner(const std::string& install_folder, DateTime now, std::ostream& out,
-                           bool readable)
-    : impl_(std::make_unique<Impl>(install_folder, now, out, readable)) {}
+                           bool readable, RunnerSeams seams)
+    : impl_(std::make_unique<Impl>(install_folder, now, out, readable,
+                                   seams.fs ? *seams.fs : RealFileSystem())) {
+  if (seams.before_chart_save)
+    impl_->ForTestingBeforeEachChartSave(std::move(seams.before_chart_save));
+}
 
 ScriptRunner::~ScriptRunner() = default;
 

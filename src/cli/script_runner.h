@@ -5,6 +5,7 @@
 // transcript are documented in docs/script.md.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "base/dates.h"
+#include "base/file_system.h"
 
 namespace lirvo::cli {
 
@@ -30,6 +32,13 @@ std::optional<DateTime> ParseClock(std::string_view text);
 // not text, such as /dev/zero, does not fill the memory).
 inline constexpr size_t kMaxScriptLine = 1 << 20;
 
+// What a test can put under a runner in place of the real thing.
+struct RunnerSeams {
+  FileSystem* fs = nullptr;  // the disk when null
+  // Called at the start of every save of a chart, before the archive writes.
+  std::function<void()> before_chart_save;
+};
+
 class ScriptRunner {
  public:
   // Opens the installation at `install_folder` (its archive must exist) with
@@ -38,7 +47,7 @@ class ScriptRunner {
   // With `readable`, the transcript is written for a person
   // (TranscriptText) instead of as JSON Lines.
   ScriptRunner(const std::string& install_folder, DateTime now, std::ostream& out,
-               bool readable = false);
+               bool readable = false, RunnerSeams seams = {});
   ~ScriptRunner();
   ScriptRunner(const ScriptRunner&) = delete;
   ScriptRunner& operator=(const ScriptRunner&) = delete;

@@ -226,15 +226,22 @@ class StandinExamReports final : public host::ExamReports {
       : archive_(std::move(archive)), patient_id_(patient_id) {}
 
   std::vector<host::ChartItem> Lista() override { return archive_->ExamList(patient_id_); }
-  void ClearEsamiAutomatici() override { archive_->BeginAutomaticGroup(patient_id_); }
+  void ClearEsamiAutomatici() override {
+    archive_->BeforeChartSave();
+    archive_->BeginAutomaticGroup(patient_id_);
+  }
   host::Variant Salva(const host::ExamSaveArgs& args) override {
+    archive_->BeforeChartSave();
     if (auto scripted = archive_->TakeScriptedResult()) return *scripted;
     if (archive_->AutomaticGroupOpen(patient_id_)) {
       return archive_->SaveExamInGroup(patient_id_, args);
     }
     return archive_->SaveExam(patient_id_, args);
   }
-  void SalvaEsamiAutomatici() override { archive_->CommitAutomaticGroup(patient_id_); }
+  void SalvaEsamiAutomatici() override {
+    archive_->BeforeChartSave();
+    archive_->CommitAutomaticGroup(patient_id_);
+  }
 
  private:
   std::shared_ptr<SqliteArchive> archive_;
@@ -248,6 +255,7 @@ class StandinVisitReports final : public host::VisitReports {
 
   std::vector<host::ChartItem> Lista() override { return archive_->VisitList(patient_id_); }
   host::Variant Salva(const host::VisitSaveArgs& args) override {
+    archive_->BeforeChartSave();
     if (auto scripted = archive_->TakeScriptedResult()) return *scripted;
     return archive_->SaveVisit(patient_id_, args);
   }

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -201,8 +202,16 @@ class SqliteArchive : public host::Archive, public std::enable_shared_from_this<
   // reading goes on working, as with a file made read-only under the host.
   void ForTestingReopenReadOnly();
 
+  // Calls `hook` at the start of every save of a chart (the host's
+  // ClearEsamiAutomatici, Salva and SalvaEsamiAutomatici), before anything is
+  // written; a hook that ends the process there stops the host at that save.
+  void ForTestingBeforeEachChartSave(std::function<void()> hook) { before_save_ = std::move(hook); }
+
   // Exposed for the chart objects.
   std::optional<host::Variant> TakeScriptedResult();
+  void BeforeChartSave() {
+    if (before_save_) before_save_();
+  }
 
  private:
   SqliteArchive(std::string path, sqlite3* db);
@@ -222,6 +231,7 @@ class SqliteArchive : public host::Archive, public std::enable_shared_from_this<
   sqlite3* db_;
   std::map<int64_t, std::vector<PendingExam>> groups_;  // open groups, by patient
   std::deque<host::Variant> scripted_results_;
+  std::function<void()> before_save_;
 };
 
 }  // namespace lirvo::standin
