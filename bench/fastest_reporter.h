@@ -1,7 +1,8 @@
 // A console reporter that also keeps, for every benchmark and arguments
-// ("BM_Name/10"), the fastest repetition's CPU time: the one least disturbed
-// by other work on a shared machine. Benchmarks that compare sizes derive
-// from it and print their ratios in PrintRatios(), after the table.
+// ("BM_Name/10"), the fastest repetition's CPU time and wall-clock time: the
+// ones least disturbed by other work on a shared machine. Benchmarks that
+// compare sizes derive from it and print their ratios in PrintRatios(),
+// after the table.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -17,9 +18,9 @@ class FastestReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const double t = run.GetAdjustedCPUTime();
-      auto [it, fresh] = fastest_.emplace(run.run_name.function_name + "/" + run.run_name.args, t);
-      if (!fresh && t < it->second) it->second = t;
+      const std::string name = run.run_name.function_name + "/" + run.run_name.args;
+      Keep(fastest_, name, run.GetAdjustedCPUTime());
+      Keep(fastest_real_, name, run.GetAdjustedRealTime());
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -36,9 +37,20 @@ class FastestReporter : public benchmark::ConsoleReporter {
     auto it = fastest_.find(name);
     return it == fastest_.end() ? 0 : it->second;
   }
+  // The same for the wall-clock time.
+  double FastestReal(const std::string& name) const {
+    auto it = fastest_real_.find(name);
+    return it == fastest_real_.end() ? 0 : it->second;
+  }
 
  private:
+  static void Keep(std::map<std::string, double>& times, const std::string& name, double t) {
+    auto [it, fresh] = times.emplace(name, t);
+    if (!fresh && t < it->second) it->second = t;
+  }
+
   std::map<std::string, double> fastest_;
+  std::map<std::string, double> fastest_real_;
 };
 
 // The body of a benchmark program's main: runs the benchmarks that the
