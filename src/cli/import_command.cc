@@ -196,8 +196,6 @@ void ImportSession::Take(const Json& j) {
   const std::string type = j.value("type", "");
   if (type == "grid") {
     last_grid_ = j;
-  } else if (type == "files" || type == "host" || type == "pointer") {
-    if (j.contains("current_bundle")) current_bundle_ = j["current_bundle"].get<std::string>();
   } else if (type == "progress") {
     if (show_progress_ && j.value("visible", false)) {
       ctx_.err << "\r\x1b[K" << j.value("text", "") << std::flush;
@@ -221,6 +219,7 @@ void ImportSession::Take(const Json& j) {
     current_->messages.push_back("error " + std::to_string(j.value("number", 0)) + ": " +
                                  j.value("description", j.value("message", "")));
   }
+  // "dump config" gives the bundle's name after the import.
   if (j.contains("current_bundle")) current_bundle_ = j["current_bundle"].get<std::string>();
 }
 
@@ -237,7 +236,7 @@ BundleRun ImportSession::ImportBundle(const std::string& folder, const std::stri
     const importer::ScopedItemWatcher watcher(
         [&watched](const ImportItem& item) { watched.push_back(item); });
     last_grid_ = Json();
-    Line("choose \"" + name + "\"");
+    Line("choose \"" + Replace(name, "\"", "\"\"") + "\"");
     Line("event execute " + std::string(kKeyStorico));
     Line("dump grid");
     Line("event execute " + std::string(kKeyImporta));
