@@ -27,6 +27,7 @@ int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostre
   AddPatientsCommand(app, ctx);
   AddChartCommand(app, ctx);
   AddPreviewCommand(app, ctx);
+  AddUnmatchedCommand(app, ctx);
 
   return CheckOutput(out, err, RunApp(app, args, ctx));
 }
