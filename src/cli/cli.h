@@ -49,5 +49,6 @@ void AddPatientsCommand(CLI::App& app, Context& ctx);
 void AddChartCommand(CLI::App& app, Context& ctx);
 void AddPreviewCommand(CLI::App& app, Context& ctx);
 void AddUnmatchedCommand(CLI::App& app, Context& ctx);
+void AddTrascodificaCommand(CLI::App& app, Context& ctx);
 
 }  // namespace lirvo::cli
