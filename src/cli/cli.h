@@ -49,5 +49,7 @@ void AddPatientsCommand(CLI::App& app, Context& ctx);
 void AddChartCommand(CLI::App& app, Context& ctx);
 void AddPreviewCommand(CLI::App& app, Context& ctx);
 void AddImportCommand(CLI::App& app, Context& ctx);
+void AddUnmatchedCommand(CLI::App& app, Context& ctx);
+void AddTrascodificaCommand(CLI::App& app, Context& ctx);
 
 }  // namespace lirvo::cli
