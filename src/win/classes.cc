@@ -1,0 +1,24 @@
+#include "win/classes.h"
+
+#include "win/aes_object.h"
+#include "win/com_ids.h"
+
+namespace lirvo::win {
+namespace {
+
+const CoClass kClasses[] = {
+    {kClsidAes, kProgIdAes, &NewAesObject},
+};
+
+}  // namespace
+
+std::span<const CoClass> PublicClasses() { return kClasses; }
+
+const CoClass* FindClass(REFCLSID clsid) {
+  for (const CoClass& c : kClasses) {
+    if (IsEqualCLSID(c.clsid, clsid)) return &c;
+  }
+  return nullptr;
+}
+
+}  // namespace lirvo::win

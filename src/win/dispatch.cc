@@ -1,0 +1,183 @@
+#include "win/dispatch.h"
+
+#include <exception>
+#include <new>
+
+#include "base/runtime_error.h"
+#include "win/module.h"
+#include "win/wide_text.h"
+
+namespace lirvo::win {
+
+VARIANT Arguments::Converted(unsigned index, VARTYPE type) const {
+  if (index >= params_.cArgs) throw RuntimeError(kErrInvalidCall);
+  const VARIANT* arg = &params_.rgvarg[params_.cArgs - 1 - index];
+  // A variable passed by reference arrives as a reference to a variant,
+  // possibly to another reference.
+  while (V_VT(arg) == (VT_BYREF | VT_VARIANT)) {
+    arg = V_VARIANTREF(arg);
+    if (arg == nullptr) throw RuntimeError(kErrTypeMismatch);
+  }
+  if (V_VT(arg) == VT_NULL) throw RuntimeError(kErrInvalidUseOfNull);
+  VARIANT out;
+  ::VariantInit(&out);
+  const HRESULT hr =
+      ::VariantChangeTypeEx(&out, const_cast<VARIANT*>(arg), LOCALE_USER_DEFAULT, 0, type);
+  if (SUCCEEDED(hr)) return out;
+  if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
+  throw RuntimeError(hr == DISP_E_OVERFLOW ? kErrOverflow : kErrTypeMismatch);
+}
+
+std::string Arguments::Text(unsigned index) const {
+  VARIANT text = Converted(index, VT_BSTR);
+  std::string out;
+  try {
+    out = Utf8(V_BSTR(&text));
+  } catch (...) {
+    ::VariantClear(&text);
+    throw;
+  }
+  ::VariantClear(&text);
+  return out;
+}
+
+bool Arguments::Boolean(unsigned index) const {
+  const VARIANT value = Converted(index, VT_BOOL);
+  return V_BOOL(&value) != VARIANT_FALSE;
+}
+
+void Result::SetText(std::string_view utf8) {
+  if (out_ == nullptr) return;
+  BSTR text = NewBstr(utf8);
+  ::VariantClear(out_);
+  V_VT(out_) = VT_BSTR;
+  V_BSTR(out_) = text;
+}
+
+void Result::SetBoolean(bool value) {
+  if (out_ == nullptr) return;
+  ::VariantClear(out_);
+  V_VT(out_) = VT_BOOL;
+  V_BOOL(out_) = value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+HRESULT ReportCurrentError(const wchar_t* source, EXCEPINFO* info) noexcept {
+  const RuntimeError error = RuntimeErrorOf(std::current_exception());
+  // The runtime's errors travel as HRESULTs of the control facility, the
+  // error number in the low word: 13 is 0x800A000D.
+  const HRESULT code = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, error.Number() & 0xFFFF);
+  if (info == nullptr) return code;
+  *info = EXCEPINFO{};
+  info->scode = code;
+  info->bstrSource = ::SysAllocString(source);
+  try {
+    info->bstrDescription = NewBstr(error.Description());
+  } catch (...) {
+    info->bstrDescription = nullptr;
+  }
+  return DISP_E_EXCEPTION;
+}
+
+DispatchBase::DispatchBase(const IID& interface_id, const wchar_t* source)
+    : interface_id_(interface_id), source_(source) {
+  ObjectCreated();
+}
+
+DispatchBase::~DispatchBase() { ObjectDestroyed(); }
+
+HRESULT STDMETHODCALLTYPE DispatchBase::QueryInterface(REFIID riid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+      IsEqualIID(riid, interface_id_)) {
+    *object = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE DispatchBase::AddRef() { return ++references_; }
+
+ULONG STDMETHODCALLTYPE DispatchBase::Release() {
+  const ULONG left = --references_;
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT STDMETHODCALLTYPE DispatchBase::GetTypeInfoCount(UINT* count) {
+  if (count == nullptr) return E_POINTER;
+  *count = 1;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE DispatchBase::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+  if (info == nullptr) return E_POINTER;
+  *info = nullptr;
+  if (index != 0) return DISP_E_BADINDEX;
+  ITypeLib* library = nullptr;
+  HRESULT hr = E_OUTOFMEMORY;
+  try {
+    hr = ::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &library);
+  } catch (...) {
+  }
+  if (FAILED(hr)) return hr;
+  hr = library->GetTypeInfoOfGuid(interface_id_, info);
+  library->Release();
+  return hr;
+}
+
+HRESULT STDMETHODCALLTYPE DispatchBase::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count,
+                                                      LCID, DISPID* ids) {
+  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  if (count == 0) return S_OK;
+  if (names == nullptr || ids == nullptr) return E_POINTER;
+  HRESULT hr = DISP_E_UNKNOWNNAME;
+  ids[0] = DISPID_UNKNOWN;
+  if (names[0] != nullptr) {
+    for (size_t m = 0; m < MemberCount(); ++m) {
+      if (::CompareStringOrdinal(names[0], -1, MemberName(m), -1, TRUE) == CSTR_EQUAL) {
+        ids[0] = static_cast<DISPID>(m + 1);
+        hr = S_OK;
+        break;
+      }
+    }
+  }
+  // The members take no named arguments.
+  for (UINT i = 1; i < count; ++i) {
+    ids[i] = DISPID_UNKNOWN;
+    hr = DISP_E_UNKNOWNNAME;
+  }
+  return hr;
+}
+
+HRESULT STDMETHODCALLTYPE DispatchBase::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
+                                               DISPPARAMS* params, VARIANT* result,
+                                               EXCEPINFO* excep_info, UINT*) {
+  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  if (id < 1 || static_cast<size_t>(id) > MemberCount()) return DISP_E_MEMBERNOTFOUND;
+  if ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0) return DISP_E_MEMBERNOTFOUND;
+  DISPPARAMS none{};
+  if (params == nullptr) params = &none;
+  if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+  const size_t member = static_cast<size_t>(id) - 1;
+  if (params->cArgs != MemberArity(member)) return DISP_E_BADPARAMCOUNT;
+  if (result != nullptr) ::VariantInit(result);
+
+  // The object stays alive while its member runs, whatever the member does
+  // with the caller's references.
+  AddRef();
+  HRESULT hr = S_OK;
+  try {
+    const Arguments args(*params);
+    Result out(result);
+    CallMember(member, args, out);
+  } catch (...) {
+    if (result != nullptr) ::VariantClear(result);
+    hr = ReportCurrentError(source_, excep_info);
+  }
+  Release();
+  return hr;
+}
+
+}  // namespace lirvo::win

@@ -1,0 +1,120 @@
+// Automation objects: IDispatch over a table of members, for late-bound
+// clients (scripts, the host). Names resolve without regard to letter case;
+// a member's DISPID is its position in the table plus one, the order the
+// type library gives its dispinterface. Arguments reach a handler first
+// argument first (DISPPARAMS holds them last-first), converted from whatever
+// VARIANT the caller passed, by reference or not. No exception crosses
+// Invoke: a RuntimeError thrown by a handler or a conversion reaches the
+// caller as DISP_E_EXCEPTION with the error's number and description, any
+// other exception as the runtime's error for it (7 or 51).
+#pragma once
+
+#include <ole2.h>
+#include <windows.h>
+
+#include <atomic>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace lirvo::win {
+
+// The arguments of one call, in the caller's order.
+class Arguments {
+ public:
+  explicit Arguments(const DISPPARAMS& params) : params_(params) {}
+
+  unsigned Count() const { return params_.cArgs; }
+
+  // The argument at `index` (0 is the first) as text, as a Boolean. Empty
+  // gives "" and false; Null raises 94; a value that does not convert raises
+  // 13 (6 when it overflows).
+  std::string Text(unsigned index) const;
+  bool Boolean(unsigned index) const;
+
+ private:
+  // The argument converted to `type`; the caller clears it.
+  VARIANT Converted(unsigned index, VARTYPE type) const;
+
+  const DISPPARAMS& params_;
+};
+
+// Where a handler puts its return value; the caller may want none.
+class Result {
+ public:
+  explicit Result(VARIANT* out) : out_(out) {}
+
+  void SetText(std::string_view utf8);
+  void SetBoolean(bool value);
+
+ private:
+  VARIANT* out_;
+};
+
+// The error of the exception being handled as EXCEPINFO, from `source`; the
+// HRESULT for Invoke to return. Call only inside a catch.
+HRESULT ReportCurrentError(const wchar_t* source, EXCEPINFO* info) noexcept;
+
+// IUnknown and IDispatch of an automation object with dispinterface
+// `interface_id`. Counts itself as a live object of the DLL.
+class DispatchBase : public IDispatch {
+ public:
+  DispatchBase(const DispatchBase&) = delete;
+  DispatchBase& operator=(const DispatchBase&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                                          DISPID* ids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags,
+                                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep_info,
+                                   UINT* arg_err) override;
+
+ protected:
+  // `source` names the object in its errors (its ProgID).
+  DispatchBase(const IID& interface_id, const wchar_t* source);
+  virtual ~DispatchBase();
+
+  virtual size_t MemberCount() const = 0;
+  virtual const wchar_t* MemberName(size_t member) const = 0;
+  virtual unsigned MemberArity(size_t member) const = 0;
+  virtual void CallMember(size_t member, const Arguments& args, Result& result) = 0;
+
+ private:
+  std::atomic<ULONG> references_{1};
+  const IID& interface_id_;
+  const wchar_t* source_;
+};
+
+// An automation object whose members are `Self`'s table of methods. A
+// method is called with DISPATCH_METHOD or DISPATCH_PROPERTYGET and takes
+// exactly its number of arguments.
+template <class Self>
+class DispatchObject : public DispatchBase {
+ public:
+  struct Member {
+    const wchar_t* name;
+    unsigned arity;
+    void (*call)(Self& self, const Arguments& args, Result& result);
+  };
+
+ protected:
+  DispatchObject(const IID& interface_id, const wchar_t* source, std::span<const Member> members)
+      : DispatchBase(interface_id, source), members_(members) {}
+
+ private:
+  size_t MemberCount() const override { return members_.size(); }
+  const wchar_t* MemberName(size_t member) const override { return members_[member].name; }
+  unsigned MemberArity(size_t member) const override { return members_[member].arity; }
+  void CallMember(size_t member, const Arguments& args, Result& result) override {
+    members_[member].call(static_cast<Self&>(*this), args, result);
+  }
+
+  std::span<const Member> members_;
+};
+
+}  // namespace lirvo::win
