@@ -31,15 +31,25 @@ bool IsMonospacedFamily(const std::string& name) {
 
 }  // namespace
 
-QFont FontFor(const std::string& name, double points) {
-  QFont font(ToQString(name));
+QStringList FamiliesFor(const std::string& name) {
+  QStringList families{ToQString(name)};
   if (IsMonospacedFamily(name)) {
+    QFont font(families.front());
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     if (!QFontInfo(font).fixedPitch()) {
-      const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-      font.setFamily(fixed.family());
+      families.append(QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
     }
+  }
+  return families;
+}
+
+QFont FontFor(const std::string& name, double points) {
+  QFont font;
+  font.setFamilies(FamiliesFor(name));
+  if (IsMonospacedFamily(name)) {
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
   }
   if (points > 0) font.setPointSizeF(points);
   return font;

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,5 +27,8 @@ int TwipsToPixels(int32_t twips);
 // columns of text still line up; any other missing family is left to Qt's
 // substitution.
 QFont FontFor(const std::string& name, double points = 0);
+// The families FontFor asks for, in order: `name`, then for a monospaced
+// family this machine lacks the system's monospaced one.
+QStringList FamiliesFor(const std::string& name);
 
 }  // namespace lirvo::qt
