@@ -41,6 +41,14 @@ class ControlView {
   int listener_ = 0;
 };
 
+// Any widget placed by a control's bounds (the grid, the rich-text box).
+class WidgetView final : public ControlView {
+ public:
+  WidgetView(const controls::Control& control, QWidget& widget) : ControlView(control, widget) {
+    Refresh();
+  }
+};
+
 // A panel: a plain container.
 class PanelView final : public ControlView {
  public:

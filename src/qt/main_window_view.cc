@@ -14,12 +14,7 @@ int32_t PixelsToTwips(int pixels) { return pixels * 15; }
 
 ReportsWindowView::ReportsWindowView(forms::frmRefertiLirvo& form, QWidget* parent)
     : QWidget(parent), form_(form), grid_(new ReportGridView(form.rcReferti(), this)) {
-  // The grid's bounds, as for any control.
-  grid_listener_ = form_.rcReferti().AddListener([this](const controls::Control& grid) {
-    grid_->setGeometry(TwipsToPixels(grid.Left()), TwipsToPixels(grid.Top()),
-                       TwipsToPixels(grid.Width()), TwipsToPixels(grid.Height()));
-    grid_->setVisible(grid.Visible());
-  });
+  views_.push_back(std::make_unique<WidgetView>(form_.rcReferti(), *grid_));
   grid_->SetOnHyperlinkClick([this](int32_t row, int32_t item, int32_t link) {
     form_.rcReferti_HyperlinkClick(row, item, link);
     FollowFocus();
@@ -57,10 +52,7 @@ ReportsWindowView::ReportsWindowView(forms::frmRefertiLirvo& form, QWidget* pare
   resize(TwipsToPixels(form_.ScaleWidth()), TwipsToPixels(form_.ScaleHeight()));
 }
 
-ReportsWindowView::~ReportsWindowView() {
-  form_.rcReferti().RemoveListener(grid_listener_);
-  views_.clear();
-}
+ReportsWindowView::~ReportsWindowView() = default;
 
 void ReportsWindowView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);

@@ -38,7 +38,6 @@ class ReportsWindowView final : public QWidget {
 
   forms::frmRefertiLirvo& form_;
   ReportGridView* grid_;
-  int grid_listener_ = 0;
   std::vector<std::unique_ptr<ControlView>> views_;
   ProgressBarView* progress_ = nullptr;
   TextBoxView* search_box_ = nullptr;

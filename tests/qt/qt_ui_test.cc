@@ -20,6 +20,7 @@
 #include "base/runtime_error.h"
 #include "controls/report_grid.h"
 #include "qt/qt_text.h"
+#include "qt/when_shown.h"
 #include "support/runtime_error_matchers.h"
 #include "support/temp_dir.h"
 
@@ -27,30 +28,6 @@ namespace lirvo::qt {
 namespace {
 
 using test_support::TempDir;
-
-// Runs `act` on the next modal dialog (or pop-up menu) once it shows, while
-// the call under test waits in its event loop. A dialog that `act` leaves
-// open is rejected, and one that never shows fails the test, so no test
-// waits forever.
-void WhenShown(std::function<void(QWidget*)> act, bool popup = false) {
-  auto* timer = new QTimer;
-  auto tries = std::make_shared<int>(0);
-  QObject::connect(timer, &QTimer::timeout, [timer, tries, act, popup] {
-    QWidget* shown = popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
-    if (!shown) {
-      if (++*tries < 250) return;
-      ADD_FAILURE() << "no dialog showed";
-    } else {
-      act(shown);
-      if (auto* dialog = qobject_cast<QDialog*>(shown); dialog && dialog->isVisible()) {
-        dialog->reject();
-      }
-    }
-    timer->stop();
-    timer->deleteLater();
-  });
-  timer->start(20);
-}
 
 QStringList ButtonTexts(const QMessageBox& box) {
   QStringList texts;
@@ -134,7 +111,7 @@ TEST(QtUi, TheFolderBrowserOpensOnTheStartFolder) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), "Cartella referti");
     EXPECT_EQ(dialog->directory().absolutePath(), ToQString(start));
-    dialog->selectFile(ToQString(start + "/nuova"));
+    dialog->setDirectory(ToQString(start + "/nuova"));
     static_cast<QDialog*>(dialog)->accept();
   });
   EXPECT_EQ(ui.BrowseForFolder("Cartella referti", start), start + "/nuova");

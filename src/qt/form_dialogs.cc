@@ -1,0 +1,120 @@
+#include "qt/form_dialogs.h"
+
+#include <QFrame>
+#include <QPushButton>
+
+#include "controls/control.h"
+#include "qt/grid_view.h"
+#include "qt/qt_text.h"
+#include "qt/rich_text_view.h"
+
+namespace lirvo::qt {
+
+namespace {
+
+// The look of the windows' labels and bands, which their controls do not
+// carry: a font family (empty: the dialog's own), bold, colours.
+void SetLook(QWidget& widget, const char* family, bool bold, std::optional<int32_t> back = {},
+             std::optional<int32_t> fore = {}) {
+  if (family[0] != '\0' || bold) {
+    QFont font = family[0] != '\0' ? FontFor(family, widget.font().pointSizeF()) : widget.font();
+    font.setBold(bold);
+    widget.setFont(font);
+  }
+  if (back || fore) {
+    QPalette palette = widget.palette();
+    if (back) palette.setColor(QPalette::Window, ToQColor(*back));
+    if (fore) palette.setColor(QPalette::WindowText, ToQColor(*fore));
+    widget.setAutoFillBackground(back.has_value());
+    widget.setPalette(palette);
+  }
+}
+
+constexpr int32_t kWhite = controls::Rgb(255, 255, 255);
+constexpr int32_t kDarkGrey = controls::Rgb(64, 64, 64);
+constexpr int32_t kSilver = controls::Rgb(192, 192, 192);
+
+}  // namespace
+
+FormDialog::FormDialog(ui::ModalForm& form, int32_t width_twips, int32_t height_twips,
+                       QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      form_(form) {
+  setFixedSize(TwipsToPixels(width_twips), TwipsToPixels(height_twips));
+  setWindowTitle(ToQString(form.Caption()));
+}
+
+FormDialog::~FormDialog() = default;
+
+void FormDialog::Act(const std::function<void()>& handler) {
+  handler();
+  if (!form_.IsOpen()) accept();
+}
+
+std::unique_ptr<FormDialog> MakeBundleChooserDialog(forms::frmGetBundle& form, QWidget* parent) {
+  auto dialog = std::make_unique<FormDialog>(form, forms::frmGetBundle::kDesignWidth,
+                                             forms::frmGetBundle::kDesignHeight, parent);
+  FormDialog& d = *dialog;
+  QWidget* band = &d.Add<PanelView>(form.picTop(), &d).Widget();
+  SetLook(*band, "", false, kWhite);
+  SetLook(d.Add<LabelView>(form.Label3(), band).Widget(), "", true);
+  SetLook(d.Add<LabelView>(form.laTitoloScelta(), band).Widget(), "Arial", false);
+
+  auto* grid = new ReportGridView(form.rcBundle(), &d);
+  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid->setRootIsDecorated(false);
+  grid->SetOnRowDblClick(
+      [&form, &d](int32_t row) { d.Act([&] { form.rcBundle_RowDblClick(row); }); });
+  d.Add<WidgetView>(form.rcBundle(), *grid);
+
+  d.Add<LineView>(form.Line1(), &d);
+  d.Add<LineView>(form.Line2(), &d);
+  QWidget* folder = &d.Add<PanelView>(form.Picture1(), &d).Widget();
+  SetLook(*folder, "", false, kWhite);
+  SetLook(d.Add<LabelView>(form.laPath(), folder).Widget(), "Courier New", false, {}, kDarkGrey);
+  d.Add<ButtonView>(form.Command1(), folder,
+                    [&form, &d] { d.Act([&] { form.Command1_Click(); }); });
+  d.Add<LineView>(form.Line4(), &d);
+  d.Add<LineView>(form.Line3(), &d);
+  for (int32_t index : {0, 1}) {
+    d.Add<ButtonView>(form.cmdButton(index), &d,
+                      [&form, &d, index] { d.Act([&] { form.cmdButton_Click(index); }); });
+  }
+  return dialog;
+}
+
+std::unique_ptr<FormDialog> MakeReportDetailDialog(forms::frmReferto& form, QWidget* parent) {
+  auto dialog = std::make_unique<FormDialog>(form, forms::frmReferto::kDesignWidth,
+                                             forms::frmReferto::kDesignHeight, parent);
+  FormDialog& d = *dialog;
+  QWidget* band = &d.Add<PanelView>(form.FramePlus1(), &d).Widget();
+  SetLook(*band, "", false, kWhite);
+  SetLook(d.Add<LabelView>(form.laTitoli(2), band).Widget(), "MS Sans Serif", true);
+  SetLook(d.Add<LabelView>(form.laTitoli(3), band).Widget(), "Arial", false);
+  auto* frame = new QFrame(&d);
+  frame->setStyleSheet(
+      QStringLiteral("QFrame { border: 1px solid %1; }").arg(ToQColor(kSilver).name()));
+  d.Add<WidgetView>(form.Shape1(), *frame);
+  auto* text = new RichTextView(form.RichTextBox1(), &d);
+  text->setFrameShape(QFrame::NoFrame);
+  d.Add<WidgetView>(form.RichTextBox1(), *text);
+  d.Add<ButtonView>(form.cbStampa(), &d, [&form, &d] { d.Act([&] { form.cbStampa_Click(); }); });
+  d.Add<ButtonView>(form.cbChiudi(), &d, [&form, &d] { d.Act([&] { form.cbChiudi_Click(); }); });
+  return dialog;
+}
+
+void SetFormDialogs(QtUi& ui) {
+  ui.SetDialog(forms::frmGetBundle::kFormName,
+               [](ui::ModalForm& form, QWidget* parent) -> std::unique_ptr<QDialog> {
+                 auto* chooser = dynamic_cast<forms::frmGetBundle*>(&form);
+                 return chooser ? MakeBundleChooserDialog(*chooser, parent) : nullptr;
+               });
+  ui.SetDialog(forms::frmReferto::kFormName,
+               [](ui::ModalForm& form, QWidget* parent) -> std::unique_ptr<QDialog> {
+                 auto* detail = dynamic_cast<forms::frmReferto*>(&form);
+                 return detail ? MakeReportDetailDialog(*detail, parent) : nullptr;
+               });
+}
+
+}  // namespace lirvo::qt
