@@ -28,41 +28,28 @@ namespace lirvo::qt {
 
 namespace {
 
-// The answers of the host's runtime for the buttons it has.
-constexpr int kAnswerCancel = 2;
-constexpr int kAnswerAbort = 3;
-constexpr int kAnswerRetry = 4;
-constexpr int kAnswerIgnore = 5;
-
+// The Qt button and the Italian text of each answer's button.
 struct ButtonSpec {
   QMessageBox::StandardButton button;
   const char* text;
-  int answer;
 };
 
-constexpr ButtonSpec kOk{QMessageBox::Ok, "OK", ui::kAnswerOk};
-constexpr ButtonSpec kCancel{QMessageBox::Cancel, "Annulla", kAnswerCancel};
-constexpr ButtonSpec kAbort{QMessageBox::Abort, "Interrompi", kAnswerAbort};
-constexpr ButtonSpec kRetry{QMessageBox::Retry, "Riprova", kAnswerRetry};
-constexpr ButtonSpec kIgnore{QMessageBox::Ignore, "Ignora", kAnswerIgnore};
-constexpr ButtonSpec kYes{QMessageBox::Yes, "Sì", ui::kAnswerYes};
-constexpr ButtonSpec kNo{QMessageBox::No, "No", ui::kAnswerNo};
-
-// The buttons of the style's lowest three bits, left to right.
-std::vector<ButtonSpec> ButtonsOf(int style) {
-  switch (style & 7) {
-    case 1:
-      return {kOk, kCancel};
-    case 2:
-      return {kAbort, kRetry, kIgnore};
-    case 3:
-      return {kYes, kNo, kCancel};
-    case 4:
-      return {kYes, kNo};
-    case 5:
-      return {kRetry, kCancel};
+ButtonSpec ButtonOf(int answer) {
+  switch (answer) {
+    case ui::kAnswerCancel:
+      return {QMessageBox::Cancel, "Annulla"};
+    case ui::kAnswerAbort:
+      return {QMessageBox::Abort, "Interrompi"};
+    case ui::kAnswerRetry:
+      return {QMessageBox::Retry, "Riprova"};
+    case ui::kAnswerIgnore:
+      return {QMessageBox::Ignore, "Ignora"};
+    case ui::kAnswerYes:
+      return {QMessageBox::Yes, "Sì"};
+    case ui::kAnswerNo:
+      return {QMessageBox::No, "No"};
     default:
-      return {kOk};
+      return {QMessageBox::Ok, "OK"};
   }
 }
 
@@ -143,12 +130,12 @@ int QtUi::MsgBox(const std::string& text, int style, const std::string& title) {
   QMessageBox box(IconOf(style), ToQString(title), PlainMessage(text), QMessageBox::NoButton,
                   Parent());
   box.setTextFormat(Qt::PlainText);
-  const std::vector<ButtonSpec> specs = ButtonsOf(style);
   std::vector<std::pair<QAbstractButton*, int>> answers;
-  for (const ButtonSpec& spec : specs) {
+  for (const int answer : ui::MsgBoxButtons(style)) {
+    const ButtonSpec spec = ButtonOf(answer);
     QPushButton* button = box.addButton(spec.button);
     button->setText(ToQString(spec.text));
-    answers.emplace_back(button, spec.answer);
+    answers.emplace_back(button, answer);
   }
   const size_t default_index = static_cast<size_t>((style >> 8) & 3);
   if (default_index < answers.size()) {
@@ -158,11 +145,7 @@ int QtUi::MsgBox(const std::string& text, int style, const std::string& title) {
   for (const auto& [button, answer] : answers) {
     if (box.clickedButton() == button) return answer;
   }
-  // Closed without a button.
-  for (const ButtonSpec& spec : specs) {
-    if (spec.answer == kAnswerCancel) return kAnswerCancel;
-  }
-  return (style & 7) == ui::kYesNoButtons ? ui::kAnswerNo : ui::kAnswerOk;
+  return ui::UnansweredMsgBox(style);
 }
 
 void QtUi::Beep() { QApplication::beep(); }

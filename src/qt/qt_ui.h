@@ -66,7 +66,7 @@ class QtUi final : public ui::Ui {
   // The icon from the style's 16/32/48/64, the buttons from its lowest
   // three bits (0 OK ... 5 Retry and Cancel, with their Italian texts), the
   // default button from 256/512; a box closed without a button answers
-  // Cancel when it has it, No in a yes/no box, else OK.
+  // as UnansweredMsgBox says.
   int MsgBox(const std::string& text, int style, const std::string& title) override;
   void Beep() override;
   void ShowModal(ui::ModalForm& form) override;
