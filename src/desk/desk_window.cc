@@ -185,7 +185,8 @@ void DeskWindow::ShowChildren() {
     window->setWindowTitle(ToQString(caption));
     if (!child->Icon().empty()) window->setWindowIcon(QIcon(ToQString(child->Icon())));
     area_->addSubWindow(window);
-    window->show();
+    // The host's child windows fill its area.
+    window->showMaximized();
     kept.emplace(child.get(), window);
   }
   // Children the framework no longer has.

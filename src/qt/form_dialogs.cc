@@ -42,6 +42,7 @@ FormDialog::FormDialog(ui::ModalForm& form, int32_t width_twips, int32_t height_
                           Qt::WindowCloseButtonHint),
       form_(form) {
   setFixedSize(TwipsToPixels(width_twips), TwipsToPixels(height_twips));
+  setFont(FormFont());
   setWindowTitle(ToQString(form.Caption()));
 }
 

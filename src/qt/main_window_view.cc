@@ -14,6 +14,7 @@ int32_t PixelsToTwips(int pixels) { return pixels * 15; }
 
 ReportsWindowView::ReportsWindowView(forms::frmRefertiLirvo& form, QWidget* parent)
     : QWidget(parent), form_(form), grid_(new ReportGridView(form.rcReferti(), this)) {
+  setFont(FormFont());
   views_.push_back(std::make_unique<WidgetView>(form_.rcReferti(), *grid_));
   grid_->SetOnHyperlinkClick([this](int32_t row, int32_t item, int32_t link) {
     form_.rcReferti_HyperlinkClick(row, item, link);

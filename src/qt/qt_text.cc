@@ -44,6 +44,8 @@ QStringList FamiliesFor(const std::string& name) {
   return families;
 }
 
+QFont FormFont() { return FontFor("MS Sans Serif", 8.25); }
+
 QFont FontFor(const std::string& name, double points) {
   QFont font;
   font.setFamilies(FamiliesFor(name));

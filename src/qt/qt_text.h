@@ -27,6 +27,10 @@ int TwipsToPixels(int32_t twips);
 // columns of text still line up; any other missing family is left to Qt's
 // substitution.
 QFont FontFor(const std::string& name, double points = 0);
+// The windows' own font, which their twip layout was made for: "MS Sans
+// Serif" 8.25 points (or what this machine substitutes).
+QFont FormFont();
+
 // The families FontFor asks for, in order: `name`, then for a monospaced
 // family this machine lacks the system's monospaced one.
 QStringList FamiliesFor(const std::string& name);
