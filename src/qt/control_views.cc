@@ -98,7 +98,10 @@ ProgressBarView::ProgressBarView(const controls::ProgressBar& bar, QWidget* pare
 void ProgressBarView::Update() {
   widget_->setMaximum(bar_.Max());
   widget_->setValue(bar_.Value());
-  widget_->update();  // the text may have changed alone
+  // Painted at once: the bar moves while a long task (the batch import)
+  // holds the user-interface thread, whose event loop would paint it only
+  // at the end.
+  if (widget_->isVisible()) widget_->repaint();
 }
 
 class TextBoxView::KeyEdit final : public QLineEdit {

@@ -105,11 +105,43 @@ std::unique_ptr<FormDialog> MakeReportDetailDialog(forms::frmReferto& form, QWid
   return dialog;
 }
 
+std::unique_ptr<FormDialog> MakeConfigDialog(forms::frmConfig& form, QWidget* parent) {
+  constexpr int32_t kMargin = 150;
+  const controls::Button& last = form.cmdButton(0);
+  auto dialog = std::make_unique<FormDialog>(form, form.picTop().Width(),
+                                             last.Top() + last.Height() + kMargin, parent);
+  FormDialog& d = *dialog;
+  QWidget* band = &d.Add<PanelView>(form.picTop(), &d).Widget();
+  SetLook(*band, "", false, kWhite);
+  SetLook(d.Add<LabelView>(form.laTitoli(0), band).Widget(), "MS Sans Serif", true);
+  SetLook(d.Add<LabelView>(form.laTitoli(1), band).Widget(), "Arial", false);
+  d.Add<LabelView>(form.Label4(), &d);
+  d.Add<LabelView>(form.Label5(), &d);
+  QWidget* folder = &d.Add<PanelView>(form.Picture1(), &d).Widget();
+  SetLook(*folder, "", false, kWhite);
+  SetLook(d.Add<LabelView>(form.laPath(), folder).Widget(), "Courier New", false);
+  d.Add<ButtonView>(form.Command1(), folder,
+                    [&form, &d] { d.Act([&] { form.Command1_Click(); }); });
+  d.Add<LineView>(form.Line4(), &d);
+  d.Add<LineView>(form.Line3(), &d);
+  d.Add<LabelView>(form.Label13(), &d);
+  for (int32_t index : {0, 1}) {
+    d.Add<ButtonView>(form.cmdButton(index), &d,
+                      [&form, &d, index] { d.Act([&] { form.cmdButton_Click(index); }); });
+  }
+  return dialog;
+}
+
 void SetFormDialogs(QtUi& ui) {
   ui.SetDialog(forms::frmGetBundle::kFormName,
                [](ui::ModalForm& form, QWidget* parent) -> std::unique_ptr<QDialog> {
                  auto* chooser = dynamic_cast<forms::frmGetBundle*>(&form);
                  return chooser ? MakeBundleChooserDialog(*chooser, parent) : nullptr;
+               });
+  ui.SetDialog(forms::frmConfig::kFormName,
+               [](ui::ModalForm& form, QWidget* parent) -> std::unique_ptr<QDialog> {
+                 auto* config = dynamic_cast<forms::frmConfig*>(&form);
+                 return config ? MakeConfigDialog(*config, parent) : nullptr;
                });
   ui.SetDialog(forms::frmReferto::kFormName,
                [](ui::ModalForm& form, QWidget* parent) -> std::unique_ptr<QDialog> {

@@ -1,5 +1,6 @@
 // The dialogs of the plug-in's modal windows: the bundle chooser
-// (frmGetBundle) and the report detail window (frmReferto). Each shows its
+// (frmGetBundle), the report detail window (frmReferto) and the
+// configuration dialog (frmConfig). Each shows its
 // presenter's controls where they lie, at the window's fixed size, and hands
 // the person's clicks to the presenter; the dialog closes once the presenter
 // has hidden the window (a confirm or close button). Closing the dialog
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "controls/ui.h"
+#include "forms/frm_config.h"
 #include "forms/frm_get_bundle.h"
 #include "forms/frm_referto.h"
 #include "qt/control_views.h"
@@ -45,6 +47,8 @@ class FormDialog : public QDialog {
 
 std::unique_ptr<FormDialog> MakeBundleChooserDialog(forms::frmGetBundle& form, QWidget* parent);
 std::unique_ptr<FormDialog> MakeReportDetailDialog(forms::frmReferto& form, QWidget* parent);
+// Its size is the header band's width and room under its buttons.
+std::unique_ptr<FormDialog> MakeConfigDialog(forms::frmConfig& form, QWidget* parent);
 
 // Gives `ui` the dialogs above for the forms of their names.
 void SetFormDialogs(QtUi& ui);

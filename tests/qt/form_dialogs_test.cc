@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -105,6 +106,35 @@ TEST_F(FormDialogsTest, TheDetailWindowPrintsTheSelectionAndCloses) {
   form.ShowModal();
   EXPECT_FALSE(form.IsOpen());
   EXPECT_GT(std::filesystem::file_size(pdf), 0u);
+}
+
+// "Opzioni": the browser's folder is shown, "Applica" stores it, "Chiudi"
+// ends the dialog.
+TEST_F(FormDialogsTest, TheConfigDialogAppliesTheBrowsedFolder) {
+  const std::string chosen = dir_.File("referti");
+  std::filesystem::create_directory(chosen);
+  WhenShown([&](QWidget* shown) {
+    EXPECT_EQ(shown->windowTitle(), "Clinora - Referti Lirvo");
+    auto* apply = Child<QPushButton>(shown, "Applica");
+    ASSERT_NE(apply, nullptr);
+    EXPECT_FALSE(apply->isEnabled());
+    EXPECT_NE(Child<QLabel>(shown, ToQString(qt_context_->documents_folder)), nullptr);
+    WhenShown([&](QWidget* browser) {
+      EXPECT_EQ(browser->windowTitle(), "Cartella referti");
+      auto* files = qobject_cast<QFileDialog*>(browser);
+      ASSERT_NE(files, nullptr);
+      files->setDirectory(ToQString(chosen));
+      static_cast<QDialog*>(files)->accept();
+    });
+    Child<QPushButton>(shown, "...")->click();
+    EXPECT_NE(Child<QLabel>(shown, ToQString(chosen + "/")), nullptr);
+    ASSERT_TRUE(apply->isEnabled());
+    apply->click();
+    EXPECT_EQ(qt_context_->documents_folder, chosen + "/");
+    Child<QPushButton>(shown, "Chiudi")->click();
+    EXPECT_FALSE(shown->isVisible());
+  });
+  EXPECT_TRUE(forms::ShowConfigDialog(*qt_context_));
 }
 
 }  // namespace
