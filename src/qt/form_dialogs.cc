@@ -34,6 +34,36 @@ constexpr int32_t kWhite = controls::Rgb(255, 255, 255);
 constexpr int32_t kDarkGrey = controls::Rgb(64, 64, 64);
 constexpr int32_t kSilver = controls::Rgb(192, 192, 192);
 
+// The white header band of a dialog with its bold title and its subtitle in
+// Arial.
+void AddHeaderBand(FormDialog& d, const controls::Panel& band, const controls::Label& title,
+                   const controls::Label& subtitle) {
+  QWidget* widget = &d.Add<PanelView>(band, &d).Widget();
+  SetLook(*widget, "", false, kWhite);
+  SetLook(d.Add<LabelView>(title, widget).Widget(), "MS Sans Serif", true);
+  SetLook(d.Add<LabelView>(subtitle, widget).Widget(), "Arial", false);
+}
+
+// The white panel with the documents folder in "Courier New" (in `color`)
+// and the "..." button that changes it.
+template <typename Form>
+void AddFolderPanel(FormDialog& d, Form& form, std::optional<int32_t> color) {
+  QWidget* folder = &d.Add<PanelView>(form.Picture1(), &d).Widget();
+  SetLook(*folder, "", false, kWhite);
+  SetLook(d.Add<LabelView>(form.laPath(), folder).Widget(), "Courier New", false, {}, color);
+  d.Add<ButtonView>(form.Command1(), folder,
+                    [&form, &d] { d.Act([&] { form.Command1_Click(); }); });
+}
+
+// The buttons cmdButton(0) and cmdButton(1).
+template <typename Form>
+void AddButtonPair(FormDialog& d, Form& form) {
+  for (int32_t index : {0, 1}) {
+    d.Add<ButtonView>(form.cmdButton(index), &d,
+                      [&form, &d, index] { d.Act([&] { form.cmdButton_Click(index); }); });
+  }
+}
+
 }  // namespace
 
 FormDialog::FormDialog(ui::ModalForm& form, int32_t width_twips, int32_t height_twips,
@@ -57,10 +87,7 @@ std::unique_ptr<FormDialog> MakeBundleChooserDialog(forms::frmGetBundle& form, Q
   auto dialog = std::make_unique<FormDialog>(form, forms::frmGetBundle::kDesignWidth,
                                              forms::frmGetBundle::kDesignHeight, parent);
   FormDialog& d = *dialog;
-  QWidget* band = &d.Add<PanelView>(form.picTop(), &d).Widget();
-  SetLook(*band, "", false, kWhite);
-  SetLook(d.Add<LabelView>(form.Label3(), band).Widget(), "", true);
-  SetLook(d.Add<LabelView>(form.laTitoloScelta(), band).Widget(), "Arial", false);
+  AddHeaderBand(d, form.picTop(), form.Label3(), form.laTitoloScelta());
 
   auto* grid = new ReportGridView(form.rcBundle(), &d);
   grid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -71,17 +98,10 @@ std::unique_ptr<FormDialog> MakeBundleChooserDialog(forms::frmGetBundle& form, Q
 
   d.Add<LineView>(form.Line1(), &d);
   d.Add<LineView>(form.Line2(), &d);
-  QWidget* folder = &d.Add<PanelView>(form.Picture1(), &d).Widget();
-  SetLook(*folder, "", false, kWhite);
-  SetLook(d.Add<LabelView>(form.laPath(), folder).Widget(), "Courier New", false, {}, kDarkGrey);
-  d.Add<ButtonView>(form.Command1(), folder,
-                    [&form, &d] { d.Act([&] { form.Command1_Click(); }); });
+  AddFolderPanel(d, form, kDarkGrey);
   d.Add<LineView>(form.Line4(), &d);
   d.Add<LineView>(form.Line3(), &d);
-  for (int32_t index : {0, 1}) {
-    d.Add<ButtonView>(form.cmdButton(index), &d,
-                      [&form, &d, index] { d.Act([&] { form.cmdButton_Click(index); }); });
-  }
+  AddButtonPair(d, form);
   return dialog;
 }
 
@@ -89,10 +109,7 @@ std::unique_ptr<FormDialog> MakeReportDetailDialog(forms::frmReferto& form, QWid
   auto dialog = std::make_unique<FormDialog>(form, forms::frmReferto::kDesignWidth,
                                              forms::frmReferto::kDesignHeight, parent);
   FormDialog& d = *dialog;
-  QWidget* band = &d.Add<PanelView>(form.FramePlus1(), &d).Widget();
-  SetLook(*band, "", false, kWhite);
-  SetLook(d.Add<LabelView>(form.laTitoli(2), band).Widget(), "MS Sans Serif", true);
-  SetLook(d.Add<LabelView>(form.laTitoli(3), band).Widget(), "Arial", false);
+  AddHeaderBand(d, form.FramePlus1(), form.laTitoli(2), form.laTitoli(3));
   auto* frame = new QFrame(&d);
   frame->setStyleSheet(
       QStringLiteral("QFrame { border: 1px solid %1; }").arg(ToQColor(kSilver).name()));
@@ -111,24 +128,14 @@ std::unique_ptr<FormDialog> MakeConfigDialog(forms::frmConfig& form, QWidget* pa
   auto dialog = std::make_unique<FormDialog>(form, form.picTop().Width(),
                                              last.Top() + last.Height() + kMargin, parent);
   FormDialog& d = *dialog;
-  QWidget* band = &d.Add<PanelView>(form.picTop(), &d).Widget();
-  SetLook(*band, "", false, kWhite);
-  SetLook(d.Add<LabelView>(form.laTitoli(0), band).Widget(), "MS Sans Serif", true);
-  SetLook(d.Add<LabelView>(form.laTitoli(1), band).Widget(), "Arial", false);
+  AddHeaderBand(d, form.picTop(), form.laTitoli(0), form.laTitoli(1));
   d.Add<LabelView>(form.Label4(), &d);
   d.Add<LabelView>(form.Label5(), &d);
-  QWidget* folder = &d.Add<PanelView>(form.Picture1(), &d).Widget();
-  SetLook(*folder, "", false, kWhite);
-  SetLook(d.Add<LabelView>(form.laPath(), folder).Widget(), "Courier New", false);
-  d.Add<ButtonView>(form.Command1(), folder,
-                    [&form, &d] { d.Act([&] { form.Command1_Click(); }); });
+  AddFolderPanel(d, form, std::nullopt);
   d.Add<LineView>(form.Line4(), &d);
   d.Add<LineView>(form.Line3(), &d);
   d.Add<LabelView>(form.Label13(), &d);
-  for (int32_t index : {0, 1}) {
-    d.Add<ButtonView>(form.cmdButton(index), &d,
-                      [&form, &d, index] { d.Act([&] { form.cmdButton_Click(index); }); });
-  }
+  AddButtonPair(d, form);
   return dialog;
 }
 
