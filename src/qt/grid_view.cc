@@ -1,5 +1,6 @@
 #include "qt/grid_view.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -45,6 +46,13 @@ ReportGridView::~ReportGridView() {
 
 void ReportGridView::ApplyColumns() {
   setFont(model_->BaseFont());
+  // A light highlight keeps the cells' own text readable on it.
+  QPalette colours = QApplication::palette(this);
+  if (const auto highlight = grid_.Look().highlight_back_color) {
+    colours.setColor(QPalette::Highlight, ToQColor(*highlight));
+    colours.setColor(QPalette::HighlightedText, colours.color(QPalette::Text));
+  }
+  setPalette(colours);
   int tree = 0;
   for (int32_t column = 0; column < grid_.ColumnCount(); ++column) {
     const controls::GridColumn& c = grid_.Column(column);

@@ -50,7 +50,8 @@ class ReportGridView final : public QTreeView, private controls::GridObserver {
   void Reset() override;
   void ViewStateChanged() override;
 
-  // Columns: hidden ones, the tree column, widths from the relative widths.
+  // Columns: hidden ones, the tree column, widths from the relative widths;
+  // the look's font and highlight colour.
   void ApplyColumns();
   void ApplyWidths();
   // Opens every index whose record is expanded, under `parent` (nullptr:

@@ -155,6 +155,7 @@ TEST_F(GridModelTest, TheViewHidesColumnsAndFollowsExpansion) {
   }
   EXPECT_FALSE(view.isColumnHidden(forms::kItemDescription));
   EXPECT_EQ(view.treePosition(), forms::kItemPatientName);
+  EXPECT_EQ(view.palette().color(QPalette::Highlight), QColor(224, 233, 248));
   // Widths follow the relative widths: "Descrizione" (2000) is four times
   // "Reparto" (460) give or take a pixel's rounding.
   EXPECT_NEAR(
