@@ -5,6 +5,7 @@
 #include <QPalette>
 #include <algorithm>
 
+#include "qt/flag_guard.h"
 #include "qt/qt_text.h"
 
 namespace lirvo::qt {
@@ -197,7 +198,7 @@ void GridSelectionSync::ViewStateChanged() {
 
 void GridSelectionSync::Push() {
   controls::ReportGrid& grid = model_.Grid();
-  pushing_ = true;
+  const FlagGuard pushing(pushing_);
   QItemSelection selection;
   const int last_column = std::max(grid.ColumnCount() - 1, 0);
   for (const GridRecord* record : std::as_const(grid).SelectedRecords()) {
@@ -212,13 +213,12 @@ void GridSelectionSync::Push() {
   if (selection != selection_.selection()) {
     selection_.select(selection, QItemSelectionModel::ClearAndSelect);
   }
-  pushing_ = false;
 }
 
 void GridSelectionSync::Pull() {
   if (pushing_ || model_.Changing()) return;
   controls::ReportGrid& grid = model_.Grid();
-  pulling_ = true;
+  const FlagGuard pulling(pulling_);
   const GridRecord* current = model_.RecordOf(selection_.currentIndex());
   const int32_t focused = current ? grid.RowOf(*current) : -1;
   if (focused != grid.FocusedRow()) grid.SetFocusedRow(focused);
@@ -233,7 +233,6 @@ void GridSelectionSync::Pull() {
     grid.ClearSelection();
     for (const int32_t row : rows) grid.SelectRow(row, true);
   }
-  pulling_ = false;
 }
 
 }  // namespace lirvo::qt

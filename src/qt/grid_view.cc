@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include "qt/flag_guard.h"
 #include "qt/qt_text.h"
 
 namespace lirvo::qt {
@@ -81,6 +82,7 @@ void ReportGridView::ApplyWidths() {
 }
 
 void ReportGridView::ApplyExpansion(const controls::GridRecords& records) {
+  const bool outer = !expanding_;
   expanding_ = true;
   for (int32_t i = 0; i < records.Count(); ++i) {
     const GridRecord& record = records.Record(i);
@@ -88,25 +90,23 @@ void ReportGridView::ApplyExpansion(const controls::GridRecords& records) {
     setExpanded(model_->IndexOf(record), record.Expanded());
     ApplyExpansion(record.Childs());
   }
-  expanding_ = false;
+  if (outer) expanding_ = false;
 }
 
 void ReportGridView::RowsInserted(const GridRecord* parent, int32_t first, int32_t last) {
   const controls::GridRecords& records = parent ? parent->Childs() : grid_.Records();
-  expanding_ = true;
+  const FlagGuard expanding(expanding_);
   for (int32_t i = first; i <= last && i < records.Count(); ++i) {
     if (records.Record(i).Expanded()) setExpanded(model_->IndexOf(records.Record(i)), true);
   }
   // A child added under an expanded record: Qt keeps the record open only
   // once it has children.
   if (parent && parent->Expanded()) setExpanded(model_->IndexOf(*parent), true);
-  expanding_ = false;
 }
 
 void ReportGridView::ExpandedChanged(const GridRecord& record) {
-  expanding_ = true;
+  const FlagGuard expanding(expanding_);
   setExpanded(model_->IndexOf(record), record.Expanded());
-  expanding_ = false;
 }
 
 void ReportGridView::Reset() {

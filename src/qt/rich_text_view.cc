@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/utf8.h"
+#include "qt/flag_guard.h"
 #include "qt/qt_text.h"
 
 namespace lirvo::qt {
@@ -54,8 +55,11 @@ TextPositions FillDocument(QTextDocument& document, const controls::StyledText& 
         // The LF of a CR LF: the CR already ended the paragraph.
       } else if (cp == U'\r' || cp == U'\n') {
         piece.append(QChar::ParagraphSeparator);
+      } else if (QChar::requiresSurrogates(cp)) {
+        piece.append(QChar(QChar::highSurrogate(cp)));
+        piece.append(QChar(QChar::lowSurrogate(cp)));
       } else {
-        piece.append(QString::fromUcs4(&cp, 1));
+        piece.append(QChar(static_cast<char16_t>(cp)));
       }
       after_cr = cp == U'\r';
       position = static_cast<int>(cursor.position() + piece.size());
@@ -81,7 +85,7 @@ RichTextView::~RichTextView() { box_.RemoveListener(listener_); }
 
 void RichTextView::Show() {
   if (taking_) return;
-  showing_ = true;
+  const FlagGuard showing(showing_);
   if (box_.Runs() != shown_) {
     shown_ = box_.Runs();
     positions_ = FillDocument(*document(), shown_);
@@ -91,7 +95,6 @@ void RichTextView::Show() {
   cursor.setPosition(positions_.DocumentPosition(box_.SelStart() + box_.SelLength()),
                      QTextCursor::KeepAnchor);
   setTextCursor(cursor);
-  showing_ = false;
 }
 
 void RichTextView::TakeSelection() {
@@ -100,10 +103,9 @@ void RichTextView::TakeSelection() {
   const int32_t start = positions_.Character(cursor.selectionStart());
   const int32_t end = positions_.Character(cursor.selectionEnd());
   if (start == box_.SelStart() && end - start == box_.SelLength()) return;
-  taking_ = true;
+  const FlagGuard taking(taking_);
   box_.SetSelStart(start);
   box_.SetSelLength(end - start);
-  taking_ = false;
 }
 
 }  // namespace lirvo::qt
