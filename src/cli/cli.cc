@@ -27,6 +27,9 @@ int RunLirvo(const std::vector<std::string>& args, std::ostream& out, std::ostre
   AddPatientsCommand(app, ctx);
   AddChartCommand(app, ctx);
   AddPreviewCommand(app, ctx);
+  AddImportCommand(app, ctx);
+  AddUnmatchedCommand(app, ctx);
+  AddTrascodificaCommand(app, ctx);
 
   return CheckOutput(out, err, RunApp(app, args, ctx));
 }

@@ -48,5 +48,8 @@ void AddInitCommand(CLI::App& app, Context& ctx);
 void AddPatientsCommand(CLI::App& app, Context& ctx);
 void AddChartCommand(CLI::App& app, Context& ctx);
 void AddPreviewCommand(CLI::App& app, Context& ctx);
+void AddImportCommand(CLI::App& app, Context& ctx);
+void AddUnmatchedCommand(CLI::App& app, Context& ctx);
+void AddTrascodificaCommand(CLI::App& app, Context& ctx);
 
 }  // namespace lirvo::cli

@@ -154,12 +154,6 @@ void RunImport(const PatientsArgs& a, Context& ctx) {
   ctx.exit_code = result.skipped == 0 ? kExitOk : kExitRowsSkipped;
 }
 
-// `s` padded with blanks to `width` characters.
-std::string Cell(const std::string& s, size_t width) {
-  const size_t n = CharCount(s);
-  return n >= width ? s : s + std::string(width - n, ' ');
-}
-
 void RunList(const PatientsArgs& a, Context& ctx) {
   auto archive = OpenArchive(a.install, "lirvo patients", OpenMode::kReadOnly, ctx);
   if (!archive) return;
@@ -192,15 +186,7 @@ void RunList(const PatientsArgs& a, Context& ctx) {
     row.insert(row.begin(), std::to_string(p.id));
     rows.push_back(std::move(row));
   }
-  std::vector<size_t> width(head.size(), 0);
-  for (const auto& r : rows) {
-    for (size_t i = 0; i < r.size(); ++i) width[i] = std::max(width[i], CharCount(r[i]));
-  }
-  for (const auto& r : rows) {
-    std::string line;
-    for (size_t i = 0; i < r.size(); ++i) line += (i ? "  " : "") + Cell(r[i], width[i]);
-    ctx.out << RTrim(line) << '\n';
-  }
+  WriteColumns(ctx.out, rows);
   ctx.exit_code = kExitOk;
 }
 

@@ -20,13 +20,13 @@
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "cli/archive_access.h"
+#include "cli/bundle_path.h"
 #include "cli/cli.h"
 #include "cli/terminal_text.h"
 #include "controls/rich_text_box.h"
 #include "forms/report_preview.h"
 #include "reports/bundle_parser.h"
 #include "reports/bundle_text.h"
-#include "standin/installation.h"
 
 namespace lirvo::cli {
 namespace {
@@ -40,14 +40,6 @@ struct PreviewArgs {
   std::string rtf;
   std::string color = "auto";
 };
-
-// The bundle's path: FILE as given when something is there or when it names
-// a folder, else the name in the documents folder.
-std::string BundlePath(const PreviewArgs& a) {
-  FileSystem& fs = RealFileSystem();
-  if (fs.KindOf(a.file) != PathKind::kAbsent || FileNameOf(a.file) != a.file) return a.file;
-  return standin::Installation(a.install).DocumentsFolder() + a.file;
-}
 
 // The piece at `position`, parsed; false when there is none or it is no
 // report.
@@ -93,7 +85,7 @@ void Fail(Context& ctx, int code, const std::string& message) {
 }
 
 void RunPreview(const PreviewArgs& a, Context& ctx) {
-  const std::string path = BundlePath(a);
+  const std::string path = BundlePath(RealFileSystem(), a.install, a.file);
   std::string text;
   try {
     text = reports::LoadBundleText(RealFileSystem(), path);

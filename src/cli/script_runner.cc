@@ -130,13 +130,19 @@ std::optional<DateTime> ParseClock(std::string_view text) {
 class ScriptRunner::Impl {
  public:
   Impl(const std::string& install_folder, DateTime now, std::ostream& out, bool readable,
-       FileSystem& fs)
+       RunnerSeams& seams)
       : out_(out),
         readable_(readable),
         clock_(now),
         ui_([this](const nlohmann::json& event) { Print(FromUiEvent(event)); }),
-        fs_(fs),
-        host_(std::make_shared<standin::StandinHost>(install_folder, ui_, fs_)),
+        fs_(seams.fs ? *seams.fs : RealFileSystem()),
+        host_(std::make_shared<standin::StandinHost>(
+            install_folder, ui_, fs_,
+            seams.read_only_archive ? standin::SqliteArchive::OpenMode::kReadOnly
+                                    : standin::SqliteArchive::OpenMode::kMustExist,
+            seams.archive_file)),
+        plugin_host_(seams.plugin_host ? seams.plugin_host(host_) : host_),
+        sink_(std::move(seams.transcript)),
         plugin_(plugin::Services{&ui_, &fs_, &clock_, host_->GetInstallation().PluginFolder()}),
         window_(plugin_.State().Windows()),
         trap_sink_([this](const Trap& trap) {
@@ -161,7 +167,9 @@ class ScriptRunner::Impl {
   }
 
   void Print(const Json& j) {
-    if (readable_) {
+    if (sink_) {
+      sink_(j);
+    } else if (readable_) {
       out_ << TranscriptText(j);
     } else {
       out_ << j.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
@@ -170,6 +178,8 @@ class ScriptRunner::Impl {
   }
 
   bool OutputGood() const { return out_.good(); }
+
+  std::string DocumentsFolder() const;
 
   void ForTestingBeforeEachChartSave(std::function<void()> hook) {
     host_->Archive().ForTestingBeforeEachChartSave(std::move(hook));
@@ -204,7 +214,6 @@ class ScriptRunner::Impl {
   Json RibbonJson() const;
   Json FilesJson() const;
   Json ConfigJson() const;
-  std::string DocumentsFolder() const;
   void RememberKeys();
   void ClickTab(const std::string& caption);
 
@@ -214,6 +223,8 @@ class ScriptRunner::Impl {
   ui::ScriptedUi ui_;
   FileSystem& fs_;
   std::shared_ptr<standin::StandinHost> host_;
+  std::shared_ptr<host::HostApp> plugin_host_;  // what the plug-in's events carry
+  std::function<void(const Json&)> sink_;
   plugin::Plugin plugin_;
   MainWindowDriver window_;
   std::map<int32_t, std::string> keys_;  // command identifier -> key, as the plug-in issued them
@@ -307,7 +318,7 @@ void ScriptRunner::Impl::Event(const Words& w) {
     param = host::ParamArray::Of({arg});
   }
   auto active_before = host_->Framework().ActiveChild();
-  plugin_.Evento(w[1], host_, param);
+  plugin_.Evento(w[1], plugin_host_, param);
   AfterHostEvent(active_before);
 }
 
@@ -527,13 +538,14 @@ Json ScriptRunner::Impl::ConfigJson() const {
 
 ScriptRunner::ScriptRunner(const std::string& install_folder, DateTime now, std::ostream& out,
                            bool readable, RunnerSeams seams)
-    : impl_(std::make_unique<Impl>(install_folder, now, out, readable,
-                                   seams.fs ? *seams.fs : RealFileSystem())) {
+    : impl_(std::make_unique<Impl>(install_folder, now, out, readable, seams)) {
   if (seams.before_chart_save)
     impl_->ForTestingBeforeEachChartSave(std::move(seams.before_chart_save));
 }
 
 ScriptRunner::~ScriptRunner() = default;
+
+std::string ScriptRunner::DocumentsFolder() const { return impl_->DocumentsFolder(); }
 
 bool ScriptRunner::RunLine(int number, std::string_view line) {
   std::string error;

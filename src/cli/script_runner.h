@@ -8,6 +8,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,11 @@
 
 #include "base/dates.h"
 #include "base/file_system.h"
+#include "host/host.h"
+
+namespace lirvo::standin {
+class StandinHost;
+}
 
 namespace lirvo::cli {
 
@@ -32,11 +38,22 @@ std::optional<DateTime> ParseClock(std::string_view text);
 // not text, such as /dev/zero, does not fill the memory).
 inline constexpr size_t kMaxScriptLine = 1 << 20;
 
-// What a test can put under a runner in place of the real thing.
+// What a caller can put under a runner in place of the real thing.
 struct RunnerSeams {
   FileSystem* fs = nullptr;  // the disk when null
   // Called at the start of every save of a chart, before the archive writes.
   std::function<void()> before_chart_save;
+  // Gets every transcript object instead of the output stream.
+  std::function<void(const nlohmann::ordered_json&)> transcript;
+  // The archive opened for reading only: every write of it fails.
+  bool read_only_archive = false;
+  // The archive to open instead of the installation's (a copy), when set.
+  std::string archive_file;
+  // The host the plug-in is given in its events, made from the stand-in
+  // host (which keeps serving the script's own commands); the stand-in host
+  // itself when null.
+  std::function<std::shared_ptr<host::HostApp>(const std::shared_ptr<standin::StandinHost>&)>
+      plugin_host;
 };
 
 class ScriptRunner {
@@ -63,6 +80,10 @@ class ScriptRunner {
   // Runs one line (numbered `number` in the transcript). False when the line
   // could not run; its error has been printed.
   bool RunLine(int number, std::string_view line);
+
+  // The documents folder the plug-in works in: its configuration's, else the
+  // installation's.
+  std::string DocumentsFolder() const;
 
  private:
   class Impl;

@@ -1,5 +1,7 @@
 #include "cli/terminal_text.h"
 
+#include <algorithm>
+#include <ostream>
 #include <vector>
 
 #include "base/text.h"
@@ -70,6 +72,23 @@ std::string VisibleShortened(std::string_view s, size_t width) {
   std::string out;
   for (const auto& unit : units) out += unit;
   return out;
+}
+
+void WriteColumns(std::ostream& out, const std::vector<std::vector<std::string>>& rows) {
+  std::vector<size_t> width;
+  for (const auto& row : rows) {
+    if (width.size() < row.size()) width.resize(row.size(), 0);
+    for (size_t i = 0; i < row.size(); ++i) width[i] = std::max(width[i], CharCount(row[i]));
+  }
+  for (const auto& row : rows) {
+    std::string line;
+    for (size_t i = 0; i < row.size(); ++i) {
+      if (i > 0) line += "  ";
+      line += row[i];
+      line.append(width[i] - CharCount(row[i]), ' ');
+    }
+    out << RTrim(line) << '\n';
+  }
 }
 
 }  // namespace lirvo::cli

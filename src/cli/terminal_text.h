@@ -2,8 +2,10 @@
 // human output of the commands (JSON output escapes on its own).
 #pragma once
 
+#include <iosfwd>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lirvo::cli {
 
@@ -21,5 +23,11 @@ std::string Visible(std::string_view s);
 // Visible(s) cut to `width` characters (at least 4), ending with "..." when
 // it was longer. A cut never splits an escape.
 std::string VisibleShortened(std::string_view s, size_t width);
+
+// Writes `rows` (the heading first) in aligned columns: each cell padded to
+// the widest of its column, in characters, columns two blanks apart,
+// trailing blanks dropped. The cells are written as they are, so they must
+// be visible already.
+void WriteColumns(std::ostream& out, const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace lirvo::cli

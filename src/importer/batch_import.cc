@@ -1,5 +1,6 @@
 #include "importer/batch_import.h"
 
+#include <charconv>
 #include <memory>
 
 #include "base/busy_pointer.h"
@@ -10,6 +11,7 @@
 #include "forms/frm_referti_lirvo.h"
 #include "forms/frm_referto.h"
 #include "importer/import_steps.h"
+#include "importer/item_watch.h"
 #include "importer/summaries.h"
 #include "reports/cls_trascodifica.h"
 #include "reports/imported_register.h"
@@ -63,6 +65,28 @@ void SetCommandVisible(forms::WindowContext& context, std::string_view key, bool
   if (control) control->SetVisible(visible);
 }
 
+// The position of a report row (item 2), -1 when it does not read.
+int32_t ParsePosition(const std::string& text) {
+  int32_t position = -1;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), position);
+  return ec == std::errc() && end == text.data() + text.size() ? position : -1;
+}
+
+// A report that the import passes over: it does not read, or its patient is
+// not the row's. Told item by item, as an import would have met them.
+void TellPassedOver(const reports::ReportRecord& report, bool parsed) {
+  if (!parsed) {
+    ImportItem item;
+    item.outcome = ItemOutcome::kNotParsed;
+    TellItem(std::move(item));
+    return;
+  }
+  for (ImportItem item : ItemsOf(report, -1)) {
+    item.outcome = ItemOutcome::kNoPatient;
+    TellItem(std::move(item));
+  }
+}
+
 // The main loop: every report row of every patient row, the progress bar
 // counting the patient rows.
 void ImportRows(forms::WindowContext& context, forms::frmRefertiLirvo& window, ImportRun& run,
@@ -78,10 +102,16 @@ void ImportRows(forms::WindowContext& context, forms::frmRefertiLirvo& window, I
     const controls::GridRecords& reports = grid.Records().Record(i).Childs();
     for (int32_t j = 0; j < reports.Count(); ++j) {
       const controls::GridRecord& row = reports.Record(j);
+      const WatchedReport watched(ParsePosition(row.ItemText(forms::kItemPosition)));
       reports::ReportRecord report;
-      const std::shared_ptr<host::Patient> patient = FindReportPatient(
-          archive, row.ItemText(forms::kItemRawText), row.ItemText(forms::kItemPatientId), report);
-      if (!patient) continue;
+      bool parsed = false;
+      const std::shared_ptr<host::Patient> patient =
+          FindReportPatient(archive, row.ItemText(forms::kItemRawText),
+                            row.ItemText(forms::kItemPatientId), report, &parsed);
+      if (!patient) {
+        TellPassedOver(report, parsed);
+        continue;
+      }
       bar.SetText(step + " [" + patient->Cognome() + " " + patient->Nome() + "]");
       reactions.SetPatient(*patient);
       ImportReport(run, *patient, report);

@@ -6,6 +6,7 @@
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "base/trap.h"
+#include "importer/item_watch.h"
 
 namespace lirvo::importer {
 
@@ -190,8 +191,10 @@ void AppendLine(std::string& text, std::string_view line) {
 
 std::shared_ptr<host::Patient> FindReportPatient(host::Archive& archive, std::string_view raw_text,
                                                  std::string_view patient_id,
-                                                 reports::ReportRecord& report) {
-  if (!reports::ParseReport(raw_text, reports::Layout::Lines, report)) return nullptr;
+                                                 reports::ReportRecord& report, bool* parsed) {
+  const bool ok = reports::ParseReport(raw_text, reports::Layout::Lines, report);
+  if (parsed != nullptr) *parsed = ok;
+  if (!ok) return nullptr;
   std::shared_ptr<host::Patient> patient = archive.DaiPazienteRegionale(report.PatientCode, true);
   if (!patient || host::ToText(patient->ID()) != patient_id) return nullptr;
   return patient;
@@ -207,6 +210,38 @@ void ImportReport(ImportRun& run, host::Patient& patient, reports::ReportRecord&
   }
 }
 
+namespace {
+
+// Tells the watcher what became of the text report.
+void TellVisit(const host::Patient& patient, const reports::ReportRecord& report,
+               ItemOutcome outcome) {
+  ImportItem item;
+  item.patient_code = report.PatientCode;
+  item.patient_id = patient.ID();
+  item.exam_code = report.ExamCodes;
+  item.outcome = outcome;
+  TellItem(std::move(item));
+}
+
+// Tells the watcher what became of value line `ordinal` of a lab report.
+void TellValue(const host::Patient& patient, const reports::ReportRecord& report,
+               const LabLine& line, int32_t ordinal, bool transcoded, const std::string& clinora_id,
+               ItemOutcome outcome) {
+  ImportItem item;
+  item.line = ordinal;
+  item.lab = true;
+  item.patient_code = report.PatientCode;
+  item.patient_id = patient.ID();
+  item.exam_code = line.code;
+  item.transcoded = transcoded;
+  item.transcoded_id = clinora_id;
+  item.value = line.value;
+  item.outcome = outcome;
+  TellItem(std::move(item));
+}
+
+}  // namespace
+
 void ImportTextReport(ImportRun& run, host::Patient& patient, const reports::ReportRecord& report,
                       const std::vector<host::ChartItem>& visits) {
   const std::string description =
@@ -214,14 +249,17 @@ void ImportTextReport(ImportRun& run, host::Patient& patient, const reports::Rep
   const std::string reference =
       VisitReference(report.ExamCodes.empty() ? description : report.ExamCodes);
   if (!IsNewVisitReport(visits, reference, FormatDay(report.ReportDate))) {
+    TellVisit(patient, report, ItemOutcome::kAlreadyPresent);
     run.reactions.VisitPresent(report, description);
     return;
   }
   if (Saved(
           patient.RefertiVisite()->Salva(VisitArgs(report, description, reference, Today(run))))) {
+    TellVisit(patient, report, ItemOutcome::kSaved);
     CountImported(run.imported);
     run.reactions.VisitSaved(report, description);
   } else {
+    TellVisit(patient, report, ItemOutcome::kSaveFailed);
     SaveFailed(run, description);
   }
 }
@@ -236,12 +274,15 @@ struct LabReportRun {
   std::string present_names;
 };
 
-void SaveLabValues(ImportRun& run, host::ExamReports& chart, reports::ReportRecord& report,
-                   const std::vector<host::ChartItem>& exams, LabReportRun& lab) {
+void SaveLabValues(ImportRun& run, const host::Patient& patient, host::ExamReports& chart,
+                   reports::ReportRecord& report, const std::vector<host::ChartItem>& exams,
+                   LabReportRun& lab) {
+  int32_t ordinal = -1;
   for (const std::string_view text : Split(report.Body, kCrLf)) {
     if (Trim(text).empty()) continue;
     const LabLine line = ReadLabLine(text);
     if (line.code.empty()) continue;
+    ++ordinal;
     CutAtBlank(report.CheckInDate);
     CutAtBlank(report.ReportDate);
     std::string clinora_id;
@@ -252,7 +293,11 @@ void SaveLabValues(ImportRun& run, host::ExamReports& chart, reports::ReportReco
     const std::string day = FormatDay(report.ReportDate);
     const bool is_new = transcoded ? IsNewLabValue(exams, "", clinora_id, day, line.value)
                                    : IsNewLabValue(exams, line.code, "", day, line.value);
+    const auto tell = [&](ItemOutcome outcome) {
+      TellValue(patient, report, line, ordinal, transcoded, clinora_id, outcome);
+    };
     if (!is_new) {
+      tell(ItemOutcome::kAlreadyPresent);
       AppendName(lab.present_names, name);
       run.reactions.LabValuePresent(report, line, name);
       continue;
@@ -261,9 +306,11 @@ void SaveLabValues(ImportRun& run, host::ExamReports& chart, reports::ReportReco
         ExamArgs(report, line, transcoded ? lab.transcoded_group : lab.other_group, transcoded,
                  clinora_id, clinora_description, Today(run));
     if (Saved(chart.Salva(args))) {
+      tell(ItemOutcome::kSaved);
       CountImported(run.imported);
       AppendName(lab.imported_names, name);
     } else {
+      tell(ItemOutcome::kSaveFailed);
       SaveFailed(run, line.name);
     }
   }
@@ -290,7 +337,7 @@ void ImportLabReport(ImportRun& run, host::Patient& patient, reports::ReportReco
   const std::shared_ptr<host::ExamReports> chart = patient.RefertiEsami();
   chart->ClearEsamiAutomatici();
   try {
-    SaveLabValues(run, *chart, report, exams, lab);
+    SaveLabValues(run, patient, *chart, report, exams, lab);
   } catch (...) {  // the values taken so far reach the chart; the error goes on
     KeepGroup(*chart);
     throw;

@@ -138,11 +138,13 @@ struct ImportRun {
 };
 
 // Parses `raw_text` (Lines layout) into `report` and finds its patient in
-// the archive. Nothing when the text does not parse, the archive has no
-// such patient, or the patient's ID (as text) is not `patient_id`.
+// the archive. Nothing when the text does not parse (`parsed`, when given,
+// says which), the archive has no such patient, or the patient's ID (as
+// text) is not `patient_id`.
 std::shared_ptr<host::Patient> FindReportPatient(host::Archive& archive, std::string_view raw_text,
                                                  std::string_view patient_id,
-                                                 reports::ReportRecord& report);
+                                                 reports::ReportRecord& report,
+                                                 bool* parsed = nullptr);
 
 // Takes the patient's exam list and visit list, then saves `report` as a
 // text report (Kind "S") or a lab report (any other Kind). A lab report's

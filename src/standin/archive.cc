@@ -614,16 +614,23 @@ void SqliteArchive::InsertExams(int64_t patient_id,
   t.Commit();
 }
 
+bool SqliteArchive::AcceptsExam(int64_t patient_id, const host::ExamSaveArgs& args) {
+  return UsableArgs(args.ToVector(), kExamData) && PatientExists(patient_id);
+}
+
+bool SqliteArchive::AcceptsVisit(int64_t patient_id, const host::VisitSaveArgs& args) {
+  return UsableArgs(args.ToVector(), kVisitData) && PatientExists(patient_id);
+}
+
 bool SqliteArchive::SaveExam(int64_t patient_id, const host::ExamSaveArgs& args) {
-  const auto values = args.ToVector();
-  if (!UsableArgs(values, kExamData) || !PatientExists(patient_id)) return false;
-  InsertExams(patient_id, {values}, /*automatic=*/false);
+  if (!AcceptsExam(patient_id, args)) return false;
+  InsertExams(patient_id, {args.ToVector()}, /*automatic=*/false);
   return true;
 }
 
 bool SqliteArchive::SaveVisit(int64_t patient_id, const host::VisitSaveArgs& args) {
+  if (!AcceptsVisit(patient_id, args)) return false;
   const auto values = args.ToVector();
-  if (!UsableArgs(values, kVisitData) || !PatientExists(patient_id)) return false;
   Transaction t(db_);
   Statement s(db_, "INSERT INTO visits(patient_id, data, idrif4, args) VALUES(?, ?, ?, ?)");
   s.Bind(1, patient_id).BindField(2, values[kVisitData]).BindField(3, values[kVisitIdrif4]);
@@ -683,9 +690,8 @@ bool SqliteArchive::AutomaticGroupOpen(int64_t patient_id) const {
 }
 
 bool SqliteArchive::SaveExamInGroup(int64_t patient_id, const host::ExamSaveArgs& args) {
-  auto values = args.ToVector();
-  if (!UsableArgs(values, kExamData) || !PatientExists(patient_id)) return false;
-  groups_[patient_id].push_back({std::move(values)});
+  if (!AcceptsExam(patient_id, args)) return false;
+  groups_[patient_id].push_back({args.ToVector()});
   return true;
 }
 

@@ -165,6 +165,12 @@ class SqliteArchive : public host::Archive, public std::enable_shared_from_this<
   bool SaveExam(int64_t patient_id, const host::ExamSaveArgs& args);
   bool SaveVisit(int64_t patient_id, const host::VisitSaveArgs& args);
 
+  // Whether SaveExam, SaveExamInGroup or SaveVisit would take these
+  // arguments for the patient: what a dry run answers. Throws as they do
+  // when the database fails.
+  bool AcceptsExam(int64_t patient_id, const host::ExamSaveArgs& args);
+  bool AcceptsVisit(int64_t patient_id, const host::VisitSaveArgs& args);
+
   std::vector<ChartEntry> Exams(int64_t patient_id);
   std::vector<ChartEntry> Visits(int64_t patient_id);
 

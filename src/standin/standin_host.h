@@ -23,6 +23,11 @@ class StandinHost final : public host::HostApp {
   // opened. `ui` and `fs` must outlive the host.
   StandinHost(const std::string& install_folder, ui::Ui& ui, FileSystem& fs,
               bool create_archive = false);
+  // The same with the archive opened as `mode` says (kReadOnly: every write
+  // of the archive fails), from `archive_file` instead of the installation's
+  // archive when given (a copy, say).
+  StandinHost(const std::string& install_folder, ui::Ui& ui, FileSystem& fs,
+              SqliteArchive::OpenMode mode, const std::string& archive_file = "");
 
   host::Framework& GetFramework() override { return framework_; }
   // A fresh, empty XML object on every call.

@@ -104,6 +104,13 @@ std::string ImportScript(const std::string& install, bool single, const std::str
   return s + "event execute RefertiLirvo.referti.lastUNREAD\nevent fine\n";
 }
 
+RunnerSeams Seams(FileSystem* fs, std::function<void()> before_chart_save = {}) {
+  RunnerSeams seams;
+  seams.fs = fs;
+  seams.before_chart_save = std::move(before_chart_save);
+  return seams;
+}
+
 // Runs the import on the installation; the script's exit status.
 int RunImport(const std::string& install, bool single, RunnerSeams seams = {},
               const std::string& prelude = "") {
@@ -196,7 +203,7 @@ class ImportCrashTest : public ::testing::Test {
       SteppingFileSystem stepping(RealFileSystem(), at);
       int status = 3;
       try {
-        status = RunImport(install, true, {&stepping, [&] { at(FsOp::kList, "", {}); }});
+        status = RunImport(install, true, Seams(&stepping, [&] { at(FsOp::kList, "", {}); }));
       } catch (...) {
       }
       ::_exit(status);
@@ -234,7 +241,8 @@ class ImportCrashTest : public ::testing::Test {
                                 [&](FsOp op, const std::string&, std::string_view) {
                                   write_steps_.push_back(op == FsOp::kWrite);
                                 });
-    ASSERT_EQ(RunImport(install, true, {&counting, [&] { write_steps_.push_back(false); }}), 0);
+    ASSERT_EQ(RunImport(install, true, Seams(&counting, [&] { write_steps_.push_back(false); })),
+              0);
     steps_ = static_cast<int>(write_steps_.size());
     reference_charts_ = Charts(install);
     for (const auto& entry : fs::directory_iterator(Documents(install))) {
@@ -312,7 +320,7 @@ TEST_F(ImportCrashTest, ASummaryOrARenameThatFailsEndsTheRunAndKeepsTheBundle) {
     const std::string install = FreshInstall();
     FaultyFileSystem faulty(RealFileSystem());
     faulty.FailOn(fault.op, fault.path_part, 70);
-    ASSERT_EQ(RunImport(install, true, {&faulty, {}}), 0);
+    ASSERT_EQ(RunImport(install, true, Seams(&faulty)), 0);
     for (const std::string& bundle : kBundles) {
       EXPECT_EQ(fs::exists(Documents(install) + bundle), fault.bundles_keep_names) << bundle;
     }

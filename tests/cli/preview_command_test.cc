@@ -6,7 +6,7 @@
 
 #include "base/cp1252.h"
 #include "base/file_system.h"
-#include "base/text.h"
+#include "cli/bundle_lines.h"
 #include "cli/run_lirvo.h"
 #include "controls/rtf.h"
 #include "standin/archive.h"
@@ -15,26 +15,10 @@
 namespace lirvo::cli {
 namespace {
 
+using test_support::LabLine;
 using test_support::Lirvo;
+using test_support::Report;
 using test_support::RunResult;
-
-std::string Pad(std::string_view s, size_t width) {
-  std::string out(s);
-  out.append(width - std::min(width, CharCount(s)), ' ');
-  return out;
-}
-
-// One report: "#01#", the header (patient code in columns 19-34, report date
-// 39-46, check-in date 57-64) and the body lines.
-std::string Report(std::string_view code, const std::string& body) {
-  return "#01#" + std::string(18, 'X') + Pad(code, 16) + "0101" + "20240315" + "0930RAD001" +
-         "20240314" + " RADIOLOGIA\r\n" + body;
-}
-
-std::string LabLine(std::string_view name, std::string_view value, std::string_view tail = "") {
-  return "#05#" + Pad("GLU", 20) + Pad(name, 90) + Pad(value, 30) + Pad("mg/dl", 15) +
-         Pad("70", 25) + Pad("110", 25) + std::string(tail) + "\r\n";
-}
 
 class PreviewCommandTest : public ::testing::Test {
  protected:
@@ -43,13 +27,13 @@ class PreviewCommandTest : public ::testing::Test {
     standin::SqliteArchive::Open(root_ + "/archive.db")
         ->AddPatient({0, "D'ANGELO", "NICCOLÒ", "01/02/1950", "", "080012345"});
     RealFileSystem().WriteFile(
-        bundle_,
-        Utf8ToCp1252(Report("080012345",
-                            "#04#88.72.3 ECOGRAFIA\r\nEsito: nella norma, così "
-                            "com'è.\r\n") +
-                     Report("080012345", LabLine("GLUCOSIO", "130", "H") + LabLine("UREA", "30")) +
-                     Report("999999999", "Testo.\r\n") +
-                     Report("080012345", "Nota\r\n" + LabLine("UREA", "30"))));
+        bundle_, Utf8ToCp1252(Report("080012345",
+                                     "#04#88.72.3 ECOGRAFIA\r\nEsito: nella norma, così "
+                                     "com'è.\r\n") +
+                              Report("080012345", LabLine("GLU", "GLUCOSIO", "130", "H") +
+                                                      LabLine("GLU", "UREA", "30")) +
+                              Report("999999999", "Testo.\r\n") +
+                              Report("080012345", "Nota\r\n" + LabLine("GLU", "UREA", "30"))));
   }
 
   RunResult Preview(std::vector<std::string> args) {
