@@ -10,32 +10,8 @@
 namespace lirvo::ui {
 namespace {
 
-constexpr int kAnswerCancel = 2;
-constexpr int kAnswerAbort = 3;
-constexpr int kAnswerRetry = 4;
-constexpr int kAnswerIgnore = 5;
-
 // The device context the scripted printer dialog hands back.
 constexpr PrinterDc kScriptedDc = 1;
-
-// The answers the buttons of a message-box style can give; the first is the
-// answer of a box nobody answers.
-std::vector<int> ButtonAnswers(int style) {
-  switch (style & 7) {
-    case 1:
-      return {kAnswerCancel, kAnswerOk};
-    case 2:
-      return {kAnswerAbort, kAnswerRetry, kAnswerIgnore};
-    case 3:
-      return {kAnswerCancel, kAnswerYes, kAnswerNo};
-    case kYesNoButtons:
-      return {kAnswerNo, kAnswerYes};
-    case 5:
-      return {kAnswerCancel, kAnswerRetry};
-    default:
-      return {kAnswerOk};
-  }
-}
 
 template <typename T>
 std::optional<T> PopFront(std::deque<T>& queue) {
@@ -64,12 +40,12 @@ void ScriptedUi::Emit(nlohmann::json event, bool to_sink) {
 }
 
 int ScriptedUi::MsgBox(const std::string& text, int style, const std::string& title) {
-  const std::vector<int> possible = ButtonAnswers(style);
+  const std::vector<int> possible = MsgBoxButtons(style);
   nlohmann::json event = {{"type", "msgbox"},
                           {"style", style},
                           {"title", SanitizeUtf8(title)},
                           {"text", SanitizeUtf8(text)}};
-  const int answer = TakeAnswer(answers_, possible.front(), event, [&](int a) {
+  const int answer = TakeAnswer(answers_, UnansweredMsgBox(style), event, [&](int a) {
     return std::find(possible.begin(), possible.end(), a) != possible.end();
   });
   event["answer"] = answer;

@@ -29,8 +29,20 @@ inline constexpr int kInformation = 64;    // OK, information icon
 inline constexpr int kYesNoButtons = 4;    // the buttons part of a style
 
 inline constexpr int kAnswerOk = 1;
+inline constexpr int kAnswerCancel = 2;
+inline constexpr int kAnswerAbort = 3;
+inline constexpr int kAnswerRetry = 4;
+inline constexpr int kAnswerIgnore = 5;
 inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
+
+// The answers of the buttons a message-box style shows (its lowest three
+// bits: 0 OK, 1 OK Cancel, 2 Abort Retry Ignore, 3 Yes No Cancel, 4 Yes No,
+// 5 Retry Cancel), left to right.
+std::vector<int> MsgBoxButtons(int style);
+// The answer of a box closed without a button: Cancel where the box has it,
+// No in a yes/no box, else its first button (OK, Abort).
+int UnansweredMsgBox(int style);
 
 // The printer dialog's flags, as the common dialog numbers them: hand back a
 // device context of the chosen printer, hide the page-number choice, and

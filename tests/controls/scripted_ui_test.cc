@@ -8,6 +8,25 @@
 namespace lirvo::ui {
 namespace {
 
+TEST(MsgBoxButtonsTest, EveryStyleHasItsButtonsAndAnAnswerWhenClosed) {
+  struct Case {
+    int style;
+    std::vector<int> buttons;
+    int unanswered;
+  } cases[] = {
+      {kCritical, {kAnswerOk}, kAnswerOk},
+      {1 + kExclamation, {kAnswerOk, kAnswerCancel}, kAnswerCancel},
+      {2, {kAnswerAbort, kAnswerRetry, kAnswerIgnore}, kAnswerAbort},
+      {3 + 256, {kAnswerYes, kAnswerNo, kAnswerCancel}, kAnswerCancel},
+      {kQuestionYesNo, {kAnswerYes, kAnswerNo}, kAnswerNo},
+      {5, {kAnswerRetry, kAnswerCancel}, kAnswerCancel},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MsgBoxButtons(c.style), c.buttons) << c.style;
+    EXPECT_EQ(UnansweredMsgBox(c.style), c.unanswered) << c.style;
+  }
+}
+
 TEST(ScriptedUiTest, MessageBoxesTakeQueuedAnswersInOrderElseTheirDefault) {
   std::vector<nlohmann::json> sink;
   ScriptedUi ui([&](const nlohmann::json& e) { sink.push_back(e); });

@@ -1,0 +1,60 @@
+#include "qt/qt_text.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace lirvo::qt {
+
+QString ToQString(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
+
+QColor ToQColor(int32_t rgb) { return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF); }
+
+int TwipsToPixels(int32_t twips) { return (twips + 7) / 15; }
+
+namespace {
+
+bool IsMonospacedFamily(const std::string& name) {
+  static constexpr std::array<std::string_view, 5> kFamilies = {
+      "courier new", "courier", "consolas", "lucida console", "fixedsys"};
+  std::string lower = name;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return std::find(kFamilies.begin(), kFamilies.end(), lower) != kFamilies.end();
+}
+
+}  // namespace
+
+QStringList FamiliesFor(const std::string& name) {
+  QStringList families{ToQString(name)};
+  if (IsMonospacedFamily(name)) {
+    QFont font(families.front());
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    if (!QFontInfo(font).fixedPitch()) {
+      families.append(QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+    }
+  }
+  return families;
+}
+
+QFont FormFont() { return FontFor("MS Sans Serif", 8.25); }
+
+QFont FontFor(const std::string& name, double points) {
+  QFont font;
+  font.setFamilies(FamiliesFor(name));
+  if (IsMonospacedFamily(name)) {
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+  }
+  if (points > 0) font.setPointSizeF(points);
+  return font;
+}
+
+}  // namespace lirvo::qt

@@ -1,0 +1,230 @@
+#include "qt/grid_model.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QFont>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "forms/frm_get_bundle.h"
+#include "forms/frm_referti_lirvo.h"
+#include "forms/window_fixture.h"
+#include "qt/grid_view.h"
+#include "qt/qt_text.h"
+
+namespace lirvo::qt {
+namespace {
+
+using controls::GridRecord;
+using forms::frmGetBundle;
+using forms::frmRefertiLirvo;
+
+forms::ReportRowValues Report(int64_t patient_id, int32_t position) {
+  return {patient_id,          position,     "#01#raw " + std::to_string(position),
+          "Ospedale",          "02/03/2024", "04/03/2024",
+          "GLICEMIA 98 mg/dl", false};
+}
+
+std::string Text(const QModelIndex& index) { return ToUtf8(index.data().toString()); }
+
+class GridModelTest : public test_support::WindowFixture {
+ protected:
+  GridModelTest() { form.Form_Load(); }
+
+  // Rows: ROSSI MARIO with two reports, ROSSINI LUCA with one, BIANCHI ANNA
+  // with none.
+  void LoadSample() {
+    auto& rossi = form.AddPatientRow(*host_->AddPatient("ROSSI", "MARIO", "080012345"));
+    form.AddReportRow(rossi, Report(1, 1));
+    form.AddReportRow(rossi, Report(1, 2));
+    auto& rossini = form.AddPatientRow(*host_->AddPatient("ROSSINI", "LUCA", "080012346"));
+    form.AddReportRow(rossini, Report(2, 3));
+    form.AddPatientRow(*host_->AddPatient("BIANCHI", "ANNA", "080012347"));
+    form.rcReferti().Populate();
+  }
+
+  controls::ReportGrid& Grid() { return form.rcReferti(); }
+  frmRefertiLirvo form{context_};
+};
+
+// The tester checks the model after every signal, through loading, item
+// changes, removals at both levels, a column change and emptying the grid.
+TEST_F(GridModelTest, StaysConsistentThroughEveryKindOfChange) {
+  GridItemModel model(Grid());
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+  QSignalSpy data_changed(&model, &QAbstractItemModel::dataChanged);
+
+  LoadSample();
+  ASSERT_EQ(model.rowCount(), 3);
+  const QModelIndex rossi = model.index(0, 0);
+  EXPECT_EQ(model.rowCount(rossi), 2);
+  EXPECT_EQ(model.rowCount(model.index(0, 1)), 0);
+  EXPECT_EQ(model.parent(model.index(1, 4, rossi)), rossi);
+
+  data_changed.clear();
+  Grid().Records().Record(1).Item(forms::kItemPatientName).SetForeColor(255);
+  ASSERT_EQ(data_changed.size(), 1);
+  EXPECT_EQ(data_changed[0][0].toModelIndex(), model.index(1, forms::kItemPatientName));
+
+  Grid().Records().Record(0).Childs().RemoveAt(0);
+  EXPECT_EQ(model.rowCount(rossi), 1);
+  EXPECT_EQ(Text(model.index(0, forms::kItemPosition, rossi)), "2");
+  Grid().Records().RemoveAt(0);
+  EXPECT_EQ(Text(model.index(0, forms::kItemPatientName)), "ROSSINI LUCA");
+  Grid().SetColumnVisible(forms::kItemWard, false);
+  EXPECT_EQ(model.columnCount(), 9);
+  Grid().Records().DeleteAll();
+  EXPECT_EQ(model.rowCount(), 0);
+  form.Form_Load();
+  form.AddPatientRow(*host_->AddPatient("VERDI", "LUIGI", "080012348"));
+  EXPECT_EQ(Text(model.index(0, forms::kItemPatientName)), "VERDI LUIGI");
+}
+
+// What the person sees of the main grid: captions, bold patient names,
+// links that look like links, the monospaced font.
+TEST_F(GridModelTest, ShowsTheGridsTextsAndStyles) {
+  GridItemModel model(Grid());
+  LoadSample();
+  EXPECT_EQ(ToUtf8(model.headerData(forms::kItemPatientName, Qt::Horizontal).toString()),
+            "Paziente");
+  const QModelIndex name = model.index(0, forms::kItemPatientName);
+  EXPECT_EQ(Text(name), "ROSSI MARIO");
+  EXPECT_TRUE(name.data(Qt::FontRole).value<QFont>().bold());
+  EXPECT_TRUE(QFontInfo(name.data(Qt::FontRole).value<QFont>()).fixedPitch());
+
+  struct Case {
+    QModelIndex index;
+    const char* text;
+  } links[] = {{model.index(0, forms::kItemLink), forms::kPatientLink},
+               {model.index(1, forms::kItemLink, model.index(0, 0)), forms::kReportLink}};
+  for (const Case& c : links) {
+    EXPECT_EQ(Text(c.index), c.text);
+    EXPECT_TRUE(c.index.data(GridItemModel::kLinkRole).toBool()) << c.text;
+    EXPECT_TRUE(c.index.data(Qt::FontRole).value<QFont>().underline()) << c.text;
+    EXPECT_TRUE(c.index.data(Qt::ForegroundRole).isValid()) << c.text;
+  }
+  const QModelIndex ward = model.index(0, forms::kItemWard, model.index(0, 0));
+  EXPECT_EQ(Text(ward), "Ospedale");
+  EXPECT_FALSE(ward.data(GridItemModel::kLinkRole).toBool());
+  EXPECT_FALSE(ward.data(Qt::FontRole).value<QFont>().underline());
+  EXPECT_FALSE(ward.data(Qt::ForegroundRole).isValid());
+}
+
+// The grid's selection and focus reach the selection model, and the
+// person's selection reaches the grid.
+TEST_F(GridModelTest, SelectionAndFocusGoBothWays) {
+  LoadSample();
+  GridItemModel model(Grid());
+  QItemSelectionModel selection(&model);
+  GridSelectionSync sync(model, selection);
+  // Populate focused and selected the first row before the sync existed.
+  EXPECT_EQ(selection.currentIndex(), model.index(0, 0));
+
+  Grid().SetFocusedRow(4);  // ROSSINI's report
+  const QModelIndex report = model.index(0, 0, model.index(1, 0));
+  EXPECT_EQ(selection.currentIndex(), report);
+  EXPECT_EQ(selection.selectedRows(), QModelIndexList{report});
+  Grid().SelectRow(0, true);
+  EXPECT_EQ(selection.selectedRows().size(), 2);
+
+  selection.setCurrentIndex(model.index(2, 0),
+                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  EXPECT_EQ(Grid().FocusedRow(), 5);
+  EXPECT_EQ(Grid().SelectedRows(), std::vector<int32_t>{5});
+  selection.select(model.index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  EXPECT_EQ(Grid().SelectedRows(), (std::vector<int32_t>{0, 5}));
+  EXPECT_EQ(Grid().FocusedRow(), 5);
+
+  // Removing the focused record takes the focus and the selection with it.
+  Grid().Records().RemoveAt(2);
+  EXPECT_FALSE(selection.currentIndex().isValid());
+  EXPECT_EQ(selection.selectedRows(), QModelIndexList{model.index(0, 0)});
+}
+
+TEST_F(GridModelTest, TheViewHidesColumnsAndFollowsExpansion) {
+  LoadSample();
+  ReportGridView view(Grid());
+  view.resize(800, 300);
+  view.show();
+  for (const int32_t hidden : {forms::kItemPatientId, forms::kItemPosition, forms::kItemRawText}) {
+    EXPECT_TRUE(view.isColumnHidden(hidden)) << hidden;
+  }
+  EXPECT_FALSE(view.isColumnHidden(forms::kItemDescription));
+  EXPECT_EQ(view.treePosition(), forms::kItemPatientName);
+  EXPECT_EQ(view.palette().color(QPalette::Highlight), QColor(224, 233, 248));
+  // Widths follow the relative widths: "Descrizione" (2000) is four times
+  // "Reparto" (460) give or take a pixel's rounding.
+  EXPECT_NEAR(
+      view.columnWidth(forms::kItemDescription) * 460.0 / view.columnWidth(forms::kItemWard), 2000,
+      40);
+
+  const QModelIndex rossi = view.Model().index(0, 0);
+  EXPECT_TRUE(view.isExpanded(rossi));
+  Grid().Records().Record(0).SetExpanded(false);
+  EXPECT_FALSE(view.isExpanded(rossi));
+  view.expand(rossi);
+  EXPECT_TRUE(Grid().Records().Record(0).Expanded());
+}
+
+TEST_F(GridModelTest, ClickingALinkReportsItsRowAndItem) {
+  LoadSample();
+  ReportGridView view(Grid());
+  view.resize(900, 300);
+  view.show();
+  std::vector<std::array<int32_t, 3>> clicks;
+  view.SetOnHyperlinkClick([&](int32_t row, int32_t item, int32_t link) {
+    clicks.push_back({row, item, link});
+  });
+  const QModelIndex report_link = view.Model().index(1, forms::kItemLink, view.Model().index(0, 0));
+  const QRect cell = view.visualRect(report_link);
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(4, 4));
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                    view.visualRect(view.Model().index(0, forms::kItemWard)).center());
+  ASSERT_EQ(clicks.size(), 1u);
+  EXPECT_EQ(clicks[0], (std::array<int32_t, 3>{2, forms::kItemLink, 0}));
+  // The click also focused the row, in the grid.
+  EXPECT_EQ(Grid().FocusedRow(), 0);
+}
+
+// The bundle chooser's list: the imported file's mark in bold red, the
+// hidden path column.
+class ChooserListTest : public test_support::WindowFixture {};
+
+TEST_F(ChooserListTest, MarksImportedBundlesInBoldRed) {
+  const std::string documents = dir_.File("documents/");
+  std::filesystem::create_directory(documents);
+  for (const char* name : {"referti.dat", "Referti_20260301093000_Imported.dat"}) {
+    std::ofstream(documents + name) << "#01#";
+  }
+  context_->documents_folder = documents;
+  auto form = std::make_shared<frmGetBundle>(context_);
+  form->Form_Load();
+  form->plbBundlesList("");
+
+  ReportGridView view(form->rcBundle());
+  QAbstractItemModelTester tester(&view.Model(),
+                                  QAbstractItemModelTester::FailureReportingMode::Warning);
+  const GridItemModel& model = view.Model();
+  EXPECT_TRUE(view.isColumnHidden(forms::kBundleItemPath));
+  ASSERT_EQ(model.rowCount(), 2);
+  EXPECT_EQ(Text(model.index(0, forms::kBundleItemName)), "referti.dat");
+  EXPECT_EQ(Text(model.index(0, forms::kBundleItemImported)), "");
+  const QModelIndex mark = model.index(1, forms::kBundleItemImported);
+  EXPECT_EQ(Text(mark), "Importato!");
+  EXPECT_TRUE(mark.data(Qt::FontRole).value<QFont>().bold());
+  EXPECT_EQ(mark.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
+  EXPECT_EQ(ToUtf8(model.headerData(forms::kBundleItemDate, Qt::Horizontal).toString()),
+            "Scaricato il");
+  // Listing again (a folder change) is seen by the view.
+  std::ofstream(documents + "altro.dat") << "#01#";
+  form->plbBundlesList("");
+  EXPECT_EQ(model.rowCount(), 3);
+  EXPECT_EQ(Text(model.index(0, forms::kBundleItemName)), "altro.dat");
+}
+
+}  // namespace
+}  // namespace lirvo::qt

@@ -1,0 +1,279 @@
+#include "qt/qt_ui.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "base/runtime_error.h"
+#include "controls/report_grid.h"
+#include "qt/qt_text.h"
+#include "qt/when_shown.h"
+#include "support/runtime_error_matchers.h"
+#include "support/temp_dir.h"
+
+namespace lirvo::qt {
+namespace {
+
+using test_support::TempDir;
+
+QStringList ButtonTexts(const QMessageBox& box) {
+  QStringList texts;
+  for (QAbstractButton* button : box.buttons()) texts << button->text();
+  texts.sort();
+  return texts;
+}
+
+TEST(QtUi, MessageBoxesFollowTheirStyle) {
+  struct Case {
+    int style;
+    QMessageBox::Icon icon;
+    QStringList buttons;  // sorted
+    const char* click;    // nullptr: closed with Escape
+    int answer;
+  } cases[] = {
+      {ui::kCritical, QMessageBox::Critical, {"OK"}, "OK", ui::kAnswerOk},
+      {ui::kQuestionYesNo, QMessageBox::Question, {"No", "Sì"}, "Sì", ui::kAnswerYes},
+      {ui::kQuestionYesNo, QMessageBox::Question, {"No", "Sì"}, "No", ui::kAnswerNo},
+      {ui::kQuestionYesNo, QMessageBox::Question, {"No", "Sì"}, nullptr, ui::kAnswerNo},
+      {ui::kExclamation, QMessageBox::Warning, {"OK"}, nullptr, ui::kAnswerOk},
+      {ui::kInformation, QMessageBox::Information, {"OK"}, "OK", ui::kAnswerOk},
+      {1 + ui::kExclamation, QMessageBox::Warning, {"Annulla", "OK"}, nullptr, 2},
+      {3, QMessageBox::NoIcon, {"Annulla", "No", "Sì"}, "Annulla", 2},
+  };
+  QtUi ui;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.style);
+    bool seen = false;
+    WhenShown([&](QWidget* shown) {
+      auto* box = qobject_cast<QMessageBox*>(shown);
+      ASSERT_NE(box, nullptr);
+      seen = true;
+      EXPECT_EQ(box->windowTitle(), "Clinora - Referti Lirvo");
+      EXPECT_EQ(box->text(), "Prima riga\nseconda riga");
+      EXPECT_EQ(box->icon(), c.icon);
+      EXPECT_EQ(ButtonTexts(*box), c.buttons);
+      if (!c.click) {
+        box->reject();
+        return;
+      }
+      for (QAbstractButton* button : box->buttons()) {
+        if (button->text() == QString::fromUtf8(c.click)) button->click();
+      }
+    });
+    EXPECT_EQ(ui.MsgBox("Prima riga\r\nseconda riga", c.style, "Clinora - Referti Lirvo"),
+              c.answer);
+    EXPECT_TRUE(seen);
+  }
+}
+
+TEST(QtUi, TheHourglassGoesBackOnEveryPath) {
+  {
+    QtUi ui;
+    try {
+      PointerGuard busy(ui);
+      EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+      {
+        PointerGuard arrow(ui, 13);
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+      }
+      EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+      throw RuntimeError(kErrFileNotFound);
+    } catch (const RuntimeError&) {
+    }
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(ui.MousePointer(), ui::kPointerDefault);
+    // A Ui that goes while the hourglass shows takes it along.
+    ui.SetMousePointer(ui::kPointerHourglass);
+  }
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST(QtUi, TheFolderBrowserOpensOnTheStartFolder) {
+  TempDir dir;
+  const std::string start = dir.File("documenti");
+  std::filesystem::create_directories(start + "/nuova");
+  QtUi ui;
+  WhenShown([&](QWidget* shown) {
+    auto* dialog = qobject_cast<QFileDialog*>(shown);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Cartella referti");
+    EXPECT_EQ(dialog->directory().absolutePath(), ToQString(start));
+    dialog->setDirectory(ToQString(start + "/nuova"));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  EXPECT_EQ(ui.BrowseForFolder("Cartella referti", start), start + "/nuova");
+  WhenShown([](QWidget* shown) { qobject_cast<QDialog*>(shown)->reject(); });
+  EXPECT_EQ(ui.BrowseForFolder("Cartella referti", start), std::nullopt);
+}
+
+TEST(QtUi, ThePopUpMenuAnswersTheItemsNumber) {
+  QtUi ui;
+  WhenShown(
+      [](QWidget* shown) {
+        auto* menu = qobject_cast<QMenu*>(shown);
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(menu->actions().size(), 2);
+        EXPECT_EQ(menu->actions()[1]->text(), "Rimuovi Singolo");
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+                          menu->actionGeometry(menu->actions()[1]).center());
+      },
+      true);
+  EXPECT_EQ(ui.PopupMenu({"Importa Singolo", "Rimuovi Singolo"}), 2);
+  WhenShown([](QWidget* shown) { shown->close(); }, true);
+  EXPECT_EQ(ui.PopupMenu({"Importa Singolo", "Rimuovi Singolo"}), 0);
+}
+
+class FakeForm final : public ui::ModalForm {
+ public:
+  std::string Name() const override { return "frmProva"; }
+  std::string Caption() const override { return "Prova"; }
+  void Close() override {
+    ++closes;
+    open = false;
+  }
+  bool IsOpen() const override { return open; }
+  bool open = true;
+  int closes = 0;
+};
+
+TEST(QtUi, AModalFormShowsInItsDialogUntilItCloses) {
+  QtUi ui;
+  FakeForm form;
+  // A form the dialog closes itself (a confirm button): no close box.
+  ui.SetDialog("frmProva", [](ui::ModalForm& shown, QWidget* parent) {
+    auto dialog = std::make_unique<QDialog>(parent);
+    dialog->setWindowTitle(ToQString(shown.Caption()));
+    QTimer::singleShot(30, dialog.get(), [&shown, d = dialog.get()] {
+      static_cast<FakeForm&>(shown).open = false;
+      d->accept();
+    });
+    return dialog;
+  });
+  ui.ShowModal(form);
+  EXPECT_EQ(form.closes, 0);
+  // A dialog closed by other means: the close box.
+  form.open = true;
+  ui.SetDialog("frmProva", nullptr);
+  WhenShown([](QWidget* shown) { EXPECT_EQ(shown->windowTitle(), "Prova"); });
+  ui.ShowModal(form);
+  EXPECT_EQ(form.closes, 1);
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(QtUi, ThePrinterDialogPreselectsTheSelectionAndTheTextPrints) {
+  TempDir dir;
+  QtUi ui;
+  ui.SetPdfOutput(dir.File("testo.pdf"));
+  struct Case {
+    int flags;
+    bool selection;
+  } cases[] = {{ui::kPrinterReturnDc + ui::kPrinterNoPageNums + ui::kPrinterSelection, true},
+               {ui::kPrinterReturnDc + ui::kPrinterNoPageNums, false}};
+  for (const Case& c : cases) {
+    WhenShown([&](QWidget* shown) {
+      auto* dialog = qobject_cast<QPrintDialog*>(shown);
+      ASSERT_NE(dialog, nullptr);
+      EXPECT_EQ(dialog->printRange() == QAbstractPrintDialog::Selection, c.selection);
+      EXPECT_EQ(dialog->testOption(QAbstractPrintDialog::PrintSelection), c.selection);
+      EXPECT_FALSE(dialog->testOption(QAbstractPrintDialog::PrintPageRange));
+      dialog->accept();
+    });
+    const ui::PrinterDc dc = ui.ShowPrinter(c.flags);
+    std::filesystem::remove(dir.File("testo.pdf"));
+    ui.PrintText({{"Referto\r\n", {"Arial", 12, 255, true}}, {"GLICEMIA 98", {}}}, dc);
+    EXPECT_EQ(ReadAll(dir.File("testo.pdf")).substr(0, 5), "%PDF-") << c.flags;
+  }
+  WhenShown([](QWidget* shown) { qobject_cast<QDialog*>(shown)->reject(); });
+  EXPECT_THROW(
+      {
+        try {
+          ui.ShowPrinter(ui::kPrinterReturnDc);
+        } catch (const RuntimeError& e) {
+          EXPECT_EQ(e.Number(), ui::kErrCancel);
+          throw;
+        }
+      },
+      RuntimeError);
+  try {
+    ui.PrintText({{"x", {}}}, 999);
+    ADD_FAILURE() << "printed on a device context it never gave";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.Number(), kErrPrinter);
+  }
+}
+
+// A grid with a patient, its report and a hidden column.
+class PrintedListTest : public ::testing::Test {
+ protected:
+  PrintedListTest() {
+    grid.Look().font_name = "Courier New";
+    grid.AddColumn(0, "id", 0, false);
+    grid.AddColumn(1, "Paziente", 700, true);
+    grid.AddColumn(2, "Descrizione", 2000, true);
+    grid.SetColumnVisible(0, false);
+    auto& patient = grid.Records().Add();
+    patient.AddItem("1");
+    patient.AddItem("ROSSI MARIO").SetBold(true);
+    patient.AddItem("");
+    auto& report = patient.Childs().Add();
+    report.AddItem("1");
+    report.AddItem("");
+    report.AddItem("GLICEMIA 98 mg/dl").SetForeColor(255);
+    patient.SetExpanded(true);
+  }
+  controls::ReportGrid grid{"rcReferti", {}};
+};
+
+TEST_F(PrintedListTest, TheListHasTheVisibleColumnsAndTheShownRows) {
+  QTextDocument document;
+  FillListDocument(document, grid);
+  EXPECT_EQ(document.toPlainText().split(QChar('\n'), Qt::SkipEmptyParts),
+            (QStringList{"Paziente", "Descrizione", "ROSSI MARIO", "GLICEMIA 98 mg/dl"}));
+  grid.Records().Record(0).SetExpanded(false);
+  FillListDocument(document, grid);
+  EXPECT_FALSE(document.toPlainText().contains("GLICEMIA"));
+}
+
+TEST_F(PrintedListTest, PrintsInLandscapeWhenTheGridSaysSo) {
+  TempDir dir;
+  QtUi ui;
+  for (const bool landscape : {true, false}) {
+    const std::string pdf = dir.File(landscape ? "orizzontale.pdf" : "verticale.pdf");
+    ui.SetPdfOutput(pdf);
+    grid.PrintOptions().landscape = landscape;
+    ui.PrintGrid(grid);
+    const std::string text = ReadAll(pdf);
+    ASSERT_EQ(text.substr(0, 5), "%PDF-");
+    // The page's box: wider than high in landscape.
+    const size_t box = text.find("/MediaBox [");
+    ASSERT_NE(box, std::string::npos);
+    std::istringstream numbers(text.substr(box + 11));
+    double x0 = 0, y0 = 0, width = 0, height = 0;
+    numbers >> x0 >> y0 >> width >> height;
+    EXPECT_EQ(width > height, landscape) << width << " x " << height;
+  }
+  ui.SetPdfOutput(dir.File("manca/elenco.pdf"));
+  EXPECT_THROW(ui.PrintGrid(grid), RuntimeError);
+}
+
+}  // namespace
+}  // namespace lirvo::qt

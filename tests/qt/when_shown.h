@@ -1,0 +1,41 @@
+// Acting on a modal dialog from a test while the call that shows it waits.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <type_traits>
+
+namespace lirvo::qt {
+
+// Runs `act` on the next modal dialog (or pop-up menu) of type T once it
+// shows, while the call under test waits in its event loop. A dialog that `act` leaves
+// open is rejected, and one that never shows fails the test, so no test
+// waits forever.
+template <typename T = QWidget>
+void WhenShown(std::type_identity_t<std::function<void(T*)>> act, bool popup = false) {
+  auto* timer = new QTimer;
+  auto tries = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, [timer, tries, act, popup] {
+    T* shown = qobject_cast<T*>(popup ? QApplication::activePopupWidget()
+                                      : QApplication::activeModalWidget());
+    if (!shown) {
+      if (++*tries < 250) return;
+      ADD_FAILURE() << "no dialog showed";
+    } else {
+      act(shown);
+      if (auto* dialog = qobject_cast<QDialog*>(shown); dialog && dialog->isVisible()) {
+        dialog->reject();
+      }
+    }
+    timer->stop();
+    timer->deleteLater();
+  });
+  timer->start(20);
+}
+
+}  // namespace lirvo::qt
