@@ -162,7 +162,10 @@ VARIANT LateBound::Invoke(std::string_view name, WORD flags, const Args& args,
     hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
                          &info, &arg_error);
   }
-  if (FAILED(hr)) Raise(hr, &info, name);
+  if (FAILED(hr)) {
+    ::VariantClear(&result);
+    Raise(hr, &info, name);
+  }
   try {
     for (size_t i = 0; i < args.size(); ++i) {
       if (args[i].target_ != nullptr) *args[i].target_ = FromVariant(passed[n - 1 - i]);

@@ -129,12 +129,13 @@ host::Variant ReadValue(VARTYPE type, const void* data) {
 }
 
 // A reference to a variant, possibly to another reference, ends at the
-// variant that holds the value.
+// variant that holds the value. A chain longer than any caller makes (one
+// that loops) does not convert.
 const VARIANT& Target(const VARIANT& v) {
   const VARIANT* p = &v;
-  while (V_VT(p) == (VT_BYREF | VT_VARIANT)) {
+  for (int depth = 0; V_VT(p) == (VT_BYREF | VT_VARIANT); ++depth) {
     p = V_VARIANTREF(p);
-    if (p == nullptr) Mismatch();
+    if (p == nullptr || depth == 64) Mismatch();
   }
   return *p;
 }

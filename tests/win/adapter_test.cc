@@ -196,6 +196,8 @@ void CheckReading() {
       {"text by reference",
        [&](VARIANT& v) { V_VT(&v) = VT_BYREF | VT_BSTR, V_BSTRREF(&v) = &text; },
        std::string("gi\xc3\xa0\0x", 6), 0},
+      {"reference to itself",
+       [](VARIANT& v) { V_VT(&v) = VT_BYREF | VT_VARIANT, V_VARIANTREF(&v) = &v; }, Empty{}, 13},
       {"null reference", [](VARIANT& v) { V_VT(&v) = VT_BYREF | VT_I4, V_I4REF(&v) = nullptr; },
        Empty{}, 13},
   };
