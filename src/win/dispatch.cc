@@ -1,64 +1,33 @@
 #include "win/dispatch.h"
 
 #include <exception>
-#include <new>
 
 #include "base/runtime_error.h"
 #include "win/module.h"
+#include "win/variant_convert.h"
 #include "win/wide_text.h"
 
 namespace lirvo::win {
 
-VARIANT Arguments::Converted(unsigned index, VARTYPE type) const {
+host::Variant Arguments::Value(unsigned index) const {
   if (index >= params_.cArgs) throw RuntimeError(kErrInvalidCall);
-  const VARIANT* arg = &params_.rgvarg[params_.cArgs - 1 - index];
-  // A variable passed by reference arrives as a reference to a variant,
-  // possibly to another reference.
-  while (V_VT(arg) == (VT_BYREF | VT_VARIANT)) {
-    arg = V_VARIANTREF(arg);
-    if (arg == nullptr) throw RuntimeError(kErrTypeMismatch);
-  }
-  if (V_VT(arg) == VT_NULL) throw RuntimeError(kErrInvalidUseOfNull);
-  VARIANT out;
-  ::VariantInit(&out);
-  const HRESULT hr =
-      ::VariantChangeTypeEx(&out, const_cast<VARIANT*>(arg), LOCALE_USER_DEFAULT, 0, type);
-  if (SUCCEEDED(hr)) return out;
-  if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
-  throw RuntimeError(hr == DISP_E_OVERFLOW ? kErrOverflow : kErrTypeMismatch);
+  return FromVariant(params_.rgvarg[params_.cArgs - 1 - index]);
 }
 
-std::string Arguments::Text(unsigned index) const {
-  VARIANT text = Converted(index, VT_BSTR);
-  std::string out;
-  try {
-    out = Utf8(V_BSTR(&text));
-  } catch (...) {
-    ::VariantClear(&text);
-    throw;
-  }
-  ::VariantClear(&text);
-  return out;
-}
+std::string Arguments::Text(unsigned index) const { return host::ToText(Value(index)); }
 
 bool Arguments::Boolean(unsigned index) const {
-  const VARIANT value = Converted(index, VT_BOOL);
-  return V_BOOL(&value) != VARIANT_FALSE;
+  const host::Variant value = Value(index);
+  if (std::holds_alternative<host::Null>(value)) throw RuntimeError(kErrInvalidUseOfNull);
+  return host::ToBoolean(value);
 }
 
 void Result::SetText(std::string_view utf8) {
-  if (out_ == nullptr) return;
-  BSTR text = NewBstr(utf8);
-  ::VariantClear(out_);
-  V_VT(out_) = VT_BSTR;
-  V_BSTR(out_) = text;
+  if (out_ != nullptr) AssignVariant(std::string(utf8), *out_);
 }
 
 void Result::SetBoolean(bool value) {
-  if (out_ == nullptr) return;
-  ::VariantClear(out_);
-  V_VT(out_) = VT_BOOL;
-  V_BOOL(out_) = value ? VARIANT_TRUE : VARIANT_FALSE;
+  if (out_ != nullptr) AssignVariant(value, *out_);
 }
 
 HRESULT ReportCurrentError(const wchar_t* source, EXCEPINFO* info) noexcept {

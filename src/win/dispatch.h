@@ -2,8 +2,8 @@
 // clients (scripts, the host). Names resolve without regard to letter case;
 // a member's DISPID is its position in the table plus one, the order the
 // type library gives its dispinterface. Arguments reach a handler first
-// argument first (DISPPARAMS holds them last-first), converted from whatever
-// VARIANT the caller passed, by reference or not. No exception crosses
+// argument first (DISPPARAMS holds them last-first), read from whatever
+// VARIANT the caller passed, by reference or not, by variant_convert.h. No exception crosses
 // Invoke: a RuntimeError thrown by a handler or a conversion reaches the
 // caller as DISP_E_EXCEPTION with the error's number and description, any
 // other exception as the runtime's error for it (7 or 51).
@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/variant.h"
+
 namespace lirvo::win {
 
 // The arguments of one call, in the caller's order.
@@ -26,16 +28,15 @@ class Arguments {
 
   unsigned Count() const { return params_.cArgs; }
 
-  // The argument at `index` (0 is the first) as text, as a Boolean. Empty
+  // The argument at `index` (0 is the first), by variant_convert.h's rules.
+  host::Variant Value(unsigned index) const;
+  // The same as text, as a Boolean, with the runtime's conversions. Empty
   // gives "" and false; Null raises 94; a value that does not convert raises
   // 13 (6 when it overflows).
   std::string Text(unsigned index) const;
   bool Boolean(unsigned index) const;
 
  private:
-  // The argument converted to `type`; the caller clears it.
-  VARIANT Converted(unsigned index, VARTYPE type) const;
-
   const DISPPARAMS& params_;
 };
 

@@ -24,7 +24,7 @@ text = "Per" & Chr(242) & " " & Chr(232) & " gi" & Chr(224) & " qui"
 cipher = aes.encryptSTR(text)
 Check Len(cipher) = 44, "a 14-character text fills one block: " & cipher
 Check aes.DecryptStr(cipher) = text, "round trip of " & text
-Check aes.DecryptStr(aes.EncryptStr(12.5)) = CStr(12.5), "a number becomes its text"
+Check aes.DecryptStr(aes.EncryptStr(12.5)) = "12,5", "a number becomes its text, with the decimal comma"
 
 Set fso = CreateObject("Scripting.FileSystemObject")
 folder = fso.GetSpecialFolder(2).Path
