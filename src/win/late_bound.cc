@@ -189,6 +189,18 @@ host::ParamArray LateBound::CallArray(std::string_view name, const Args& args) {
   return ReadArray(result[0]);
 }
 
+std::variant<host::Variant, host::ParamArray> LateBound::CallValueOrArray(std::string_view name,
+                                                                          const Args& args) {
+  Variants result(1);
+  result[0] = Invoke(name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, nullptr);
+  const VARIANT& v = result[0];
+  const bool array = (V_VT(&v) & VT_ARRAY) != 0 ||
+                     (V_VT(&v) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&v) != nullptr &&
+                      (V_VT(V_VARIANTREF(&v)) & VT_ARRAY) != 0);
+  if (array) return ReadArray(v);
+  return FromVariant(v);
+}
+
 void LateBound::Put(std::string_view name, const host::Variant& value, const Args& args) {
   const bool object = std::holds_alternative<std::shared_ptr<host::Dispatch>>(value);
   Invoke(name, object ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT, args, &value);

@@ -75,6 +75,9 @@ class LateBound {
   host::Variant Call(std::string_view name, const Args& args = {});
   // The same for a member whose value is an array.
   host::ParamArray CallArray(std::string_view name, const Args& args = {});
+  // The same for a member that answers either an array or a value.
+  std::variant<host::Variant, host::ParamArray> CallValueOrArray(std::string_view name,
+                                                                 const Args& args = {});
   // object.name (or object.name(args...) of an indexed property).
   host::Variant Get(std::string_view name, const Args& args = {}) { return Call(name, args); }
   // object.name(args...) = value: a property put, or a put by reference

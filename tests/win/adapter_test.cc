@@ -7,13 +7,13 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/runtime_error.h"
 #include "win/late_bound.h"
 #include "win/variant_convert.h"
+#include "win_check.h"
 
 namespace {
 
@@ -28,26 +28,11 @@ using lirvo::win::FromVariant;
 using lirvo::win::LateBound;
 using lirvo::win::ReadArray;
 using lirvo::win::ToVariant;
+using lirvo::wintest::Check;
+using lirvo::wintest::Create;
+using lirvo::wintest::ErrorOf;
+using lirvo::wintest::g_failures;
 using Object = std::shared_ptr<lirvo::host::Dispatch>;
-
-int g_failures = 0;
-
-void Check(bool ok, const std::string& what) {
-  if (ok) return;
-  ++g_failures;
-  std::fprintf(stderr, "FAILED: %s\n", what.c_str());
-}
-
-// The runtime error `f` raises, 0 when none.
-int ErrorOf(const std::function<void()>& f, std::string* description = nullptr) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    if (description != nullptr) *description = e.Description();
-    return e.Number();
-  }
-  return 0;
-}
 
 std::string Show(const Variant& v) {
   try {
@@ -387,17 +372,6 @@ void CheckRecorder() {
   }
   Check(recorder.references == 1, "LateBound releases its object");
   Check(ErrorOf([] { LateBound none(nullptr); }) == 91, "no object raises 91");
-}
-
-IDispatch* Create(const wchar_t* prog_id) {
-  CLSID clsid;
-  IDispatch* object = nullptr;
-  if (FAILED(::CLSIDFromProgID(prog_id, &clsid)) ||
-      FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                reinterpret_cast<void**>(&object)))) {
-    return nullptr;
-  }
-  return object;
 }
 
 void CheckDictionary() {
