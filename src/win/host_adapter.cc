@@ -104,11 +104,32 @@ std::vector<std::shared_ptr<host::XmlNode>> Nodes(const Variant& list) {
   return nodes;
 }
 
+// An object of this adapter as an argument of a host call.
+template <class Held, class Base>
+Variant HeldArgument(Base& object) {
+  const auto* held = dynamic_cast<const Held*>(&object);
+  if (held == nullptr) throw RuntimeError(13);
+  return held->AsVariant();
+}
+
+// The host's answer as an object of type T, nullptr for Nothing.
+template <class T>
+std::shared_ptr<T> ObjectOrNothing(const Variant& answer) {
+  IDispatch* object = DispatchOf(answer);
+  return object != nullptr ? std::make_shared<T>(object) : nullptr;
+}
+
+// The same where the host must give an object: Nothing raises 91.
+template <class T>
+std::shared_ptr<T> ObjectOf(const Variant& answer) {
+  auto object = ObjectOrNothing<T>(answer);
+  if (object == nullptr) throw RuntimeError(91);
+  return object;
+}
+
 Variant NodeArgument(const std::shared_ptr<host::XmlNode>& node) {
   if (node == nullptr) throw RuntimeError(91);
-  const auto* com = dynamic_cast<const ComXmlNode*>(node.get());
-  if (com == nullptr) throw RuntimeError(13);
-  return com->AsVariant();
+  return HeldArgument<ComXmlNode>(*node);
 }
 
 }  // namespace
@@ -139,25 +160,17 @@ std::vector<Variant> CollectionItems(const Variant& collection) {
 
 std::shared_ptr<host::Patient> ComArchive::DaiPazienteRegionale(const std::string& code,
                                                                 bool regional) {
-  const Variant patient = late_.Call("DaiPazienteRegionale", {code, regional});
-  IDispatch* object = DispatchOf(patient);
-  return object != nullptr ? std::make_shared<ComPatient>(object) : nullptr;
+  return ObjectOrNothing<ComPatient>(late_.Call("DaiPazienteRegionale", {code, regional}));
 }
 
 std::string ComPatient::Text(std::string_view name) const { return TextOf(late_.Get(name)); }
 
 std::shared_ptr<host::ExamReports> ComPatient::RefertiEsami() {
-  const Variant reports = late_.Get("RefertiEsami");
-  IDispatch* object = DispatchOf(reports);
-  if (object == nullptr) throw RuntimeError(91);
-  return std::make_shared<ComExamReports>(object);
+  return ObjectOf<ComExamReports>(late_.Get("RefertiEsami"));
 }
 
 std::shared_ptr<host::VisitReports> ComPatient::RefertiVisite() {
-  const Variant reports = late_.Get("RefertiVisite");
-  IDispatch* object = DispatchOf(reports);
-  if (object == nullptr) throw RuntimeError(91);
-  return std::make_shared<ComVisitReports>(object);
+  return ObjectOf<ComVisitReports>(late_.Get("RefertiVisite"));
 }
 
 std::vector<host::ChartItem> ComExamReports::Lista() { return ChartItems(late_); }
@@ -177,23 +190,21 @@ Variant ComVisitReports::Salva(const host::VisitSaveArgs& args) {
 
 // ---- XML object ---------------------------------------------------------------
 
-std::string ComXmlNode::NodeName() const { return TextOf(object_->Late().Get("nodeName")); }
+std::string ComXmlNode::NodeName() const { return TextOf(Late().Get("nodeName")); }
 
-std::string ComXmlNode::Text() const { return TextOf(object_->Late().Get("text")); }
+std::string ComXmlNode::Text() const { return TextOf(Late().Get("text")); }
 
-void ComXmlNode::SetText(const std::string& text) { object_->Late().Put("text", text); }
+void ComXmlNode::SetText(const std::string& text) { Late().Put("text", text); }
 
 std::shared_ptr<host::XmlNode> ComXmlNode::GetNamedItem(const std::string& name) {
-  const Variant attributes = object_->Late().Get("attributes");
+  const Variant attributes = Late().Get("attributes");
   IDispatch* map = DispatchOf(attributes);
   if (map == nullptr) return nullptr;
-  const Variant item = LateBound(map).Call("getNamedItem", {name});
-  IDispatch* node = DispatchOf(item);
-  return node != nullptr ? std::make_shared<ComXmlNode>(node) : nullptr;
+  return ObjectOrNothing<ComXmlNode>(LateBound(map).Call("getNamedItem", {name}));
 }
 
 std::vector<std::shared_ptr<host::XmlNode>> ComXmlNode::ChildNodes() {
-  return Nodes(object_->Late().Get("childNodes"));
+  return Nodes(Late().Get("childNodes"));
 }
 
 bool ComXmlDocument::LoadFileXML(const std::string& path) {
@@ -201,9 +212,7 @@ bool ComXmlDocument::LoadFileXML(const std::string& path) {
 }
 
 std::shared_ptr<host::XmlNode> ComXmlDocument::RootNode() {
-  const Variant root = late_.Get("RootNode");
-  IDispatch* node = DispatchOf(root);
-  return node != nullptr ? std::make_shared<ComXmlNode>(node) : nullptr;
+  return ObjectOrNothing<ComXmlNode>(late_.Get("RootNode"));
 }
 
 std::vector<std::shared_ptr<host::XmlNode>> ComXmlDocument::SelectNodeList(
@@ -214,6 +223,95 @@ std::vector<std::shared_ptr<host::XmlNode>> ComXmlDocument::SelectNodeList(
 std::string ComXmlDocument::GetAttribute(const std::shared_ptr<host::XmlNode>& node,
                                          const std::string& name) {
   return TextOf(late_.Call("getAttribute", {NodeArgument(node), name}));
+}
+
+// ---- Ribbon and framework ------------------------------------------------------
+
+std::string ComRibbonGroup::Caption() const { return TextOf(Late().Get("Caption")); }
+
+std::string ComRibbonTab::Caption() const { return TextOf(Late().Get("Caption")); }
+
+std::shared_ptr<host::RibbonGroup> ComRibbonTab::AddGroup(const std::string& caption,
+                                                          int32_t style) {
+  const Variant groups = Late().Get("Groups");
+  LateBound list(DispatchOf(groups));
+  return ObjectOf<ComRibbonGroup>(list.Call("AddGroup", {caption, int64_t{style}}));
+}
+
+std::shared_ptr<host::RibbonTab> ComFramework::InsertRibbonTab(const std::string& caption) {
+  return ObjectOf<ComRibbonTab>(late_.Call("InsertRibbonTab", {caption}));
+}
+
+std::shared_ptr<host::RibbonGroup> ComFramework::InsertTabGroup(host::RibbonTab& tab,
+                                                                const std::string& caption) {
+  return ObjectOf<ComRibbonGroup>(
+      late_.Call("InsertTabGroup", {HeldArgument<ComRibbonTab>(tab), caption}));
+}
+
+std::shared_ptr<host::RibbonControl> ComFramework::InsertGroupControl(host::RibbonGroup& group,
+                                                                      int32_t command_id) {
+  return ObjectOf<ComRibbonControl>(
+      late_.Call("InsertGroupControl", {HeldArgument<ComRibbonGroup>(group), int64_t{command_id}}));
+}
+
+std::shared_ptr<host::RibbonControl> ComFramework::InsertGroupButton(host::RibbonGroup& group,
+                                                                     const std::string& caption,
+                                                                     int32_t command_id,
+                                                                     int32_t style, bool flag,
+                                                                     const std::string& tooltip) {
+  return ObjectOf<ComRibbonControl>(
+      late_.Call("InsertGroupButton", {HeldArgument<ComRibbonGroup>(group), caption,
+                                       int64_t{command_id}, int64_t{style}, flag, tooltip}));
+}
+
+void ComFramework::AddFileBitmap(const std::string& image_path, int32_t command_id) {
+  late_.Call("AddFileBitmap", {image_path, int64_t{command_id}});
+}
+
+std::shared_ptr<host::RibbonControl> ComFramework::FindRibbonControl(int32_t command_id) {
+  return ObjectOrNothing<ComRibbonControl>(late_.Call("FindRibbonControl", {int64_t{command_id}}));
+}
+
+bool ComFramework::OpenChild(const std::string& form_name, bool modal, const std::string& caption) {
+  return host::ToBoolean(late_.Call("OpenChild", {form_name, modal, Arg::Missing(), caption}));
+}
+
+std::shared_ptr<host::ChildForm> ComFramework::CreateChildForm(
+    std::shared_ptr<host::EmbeddedForm> form) {
+  (void)form;
+  throw RuntimeError(13);
+}
+
+void ComFramework::RichiamaPaziente(const Variant& patient_id) {
+  late_.Call("RichiamaPaziente", {patient_id});
+}
+
+int32_t ComFramework::Popup(const std::vector<std::string>& items) {
+  return host::ToLong(late_.Call("Popup", {host::ParamArray::Of({items.begin(), items.end()})}));
+}
+
+// ---- Host application ---------------------------------------------------------
+
+host::Framework& ComHostApp::GetFramework() {
+  if (framework_ == nullptr) {
+    const Variant framework = late_.Get("Framework");
+    framework_ = std::make_unique<ComFramework>(DispatchOf(framework));
+  }
+  return *framework_;
+}
+
+std::shared_ptr<host::XmlDocument> ComHostApp::NewXML() {
+  return ObjectOf<ComXmlDocument>(late_.Call("NewXML"));
+}
+
+host::Archive& ComHostApp::Archivio() {
+  if (archive_ == nullptr) {
+    const Variant archivio = late_.Get("Archivio");
+    LateBound holder(DispatchOf(archivio));
+    const Variant pazienti = holder.Get("Pazienti");
+    archive_ = std::make_unique<ComArchive>(DispatchOf(pazienti));
+  }
+  return *archive_;
 }
 
 }  // namespace lirvo::win

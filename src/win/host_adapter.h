@@ -25,6 +25,19 @@ std::vector<host::Variant> CollectionItems(const host::Variant& collection);
 // anything else raises 13.
 IDispatch* DispatchOf(const host::Variant& value);
 
+// A host object that the plug-in passes back to the host as an argument.
+class ComHeld {
+ public:
+  explicit ComHeld(IDispatch* object) : object_(std::make_shared<ComObject>(object)) {}
+  host::Variant AsVariant() const { return std::shared_ptr<host::Dispatch>(object_); }
+
+ protected:
+  LateBound& Late() const { return object_->Late(); }
+
+ private:
+  std::shared_ptr<ComObject> object_;
+};
+
 // Archivio.Pazienti.
 class ComArchive : public host::Archive {
  public:
@@ -79,19 +92,14 @@ class ComVisitReports : public host::VisitReports {
 };
 
 // A DOM node that the host's XML object hands out.
-class ComXmlNode : public host::XmlNode {
+class ComXmlNode : public host::XmlNode, public ComHeld {
  public:
-  explicit ComXmlNode(IDispatch* node) : object_(std::make_shared<ComObject>(node)) {}
+  using ComHeld::ComHeld;
   std::string NodeName() const override;
   std::string Text() const override;
   void SetText(const std::string& text) override;
   std::shared_ptr<host::XmlNode> GetNamedItem(const std::string& name) override;
   std::vector<std::shared_ptr<host::XmlNode>> ChildNodes() override;
-  // The node as an argument of a host call.
-  host::Variant AsVariant() const { return std::shared_ptr<host::Dispatch>(object_); }
-
- private:
-  std::shared_ptr<ComObject> object_;
 };
 
 // The object NewXML gives.
@@ -108,6 +116,75 @@ class ComXmlDocument : public host::XmlDocument {
 
  private:
   LateBound late_;
+};
+
+// ---- Ribbon and framework ------------------------------------------------------
+
+class ComRibbonControl : public host::RibbonControl, public ComHeld {
+ public:
+  using ComHeld::ComHeld;
+  bool Enabled() const override { return host::ToBoolean(Late().Get("Enabled")); }
+  void SetEnabled(bool enabled) override { Late().Put("Enabled", enabled); }
+  bool Visible() const override { return host::ToBoolean(Late().Get("Visible")); }
+  void SetVisible(bool visible) override { Late().Put("Visible", visible); }
+};
+
+class ComRibbonGroup : public host::RibbonGroup, public ComHeld {
+ public:
+  using ComHeld::ComHeld;
+  std::string Caption() const override;
+};
+
+class ComRibbonTab : public host::RibbonTab, public ComHeld {
+ public:
+  using ComHeld::ComHeld;
+  std::string Caption() const override;
+  std::shared_ptr<host::RibbonGroup> AddGroup(const std::string& caption, int32_t style) override;
+};
+
+// The host's Framework. A window of the core cannot be handed to Clinora as
+// a COM object yet: CreateChildForm raises 13.
+class ComFramework : public host::Framework {
+ public:
+  explicit ComFramework(IDispatch* framework) : late_(framework) {}
+  int32_t GetNewID() override { return host::ToLong(late_.Call("GetNewID")); }
+  std::shared_ptr<host::RibbonTab> InsertRibbonTab(const std::string& caption) override;
+  std::shared_ptr<host::RibbonGroup> InsertTabGroup(host::RibbonTab& tab,
+                                                    const std::string& caption) override;
+  std::shared_ptr<host::RibbonControl> InsertGroupControl(host::RibbonGroup& group,
+                                                          int32_t command_id) override;
+  std::shared_ptr<host::RibbonControl> InsertGroupButton(host::RibbonGroup& group,
+                                                         const std::string& caption,
+                                                         int32_t command_id, int32_t style,
+                                                         bool flag,
+                                                         const std::string& tooltip) override;
+  void AddFileBitmap(const std::string& image_path, int32_t command_id) override;
+  std::shared_ptr<host::RibbonControl> FindRibbonControl(int32_t command_id) override;
+  void SetMainRibbonTab() override { late_.Call("SetMainRibbonTab"); }
+  bool OpenChild(const std::string& form_name, bool modal, const std::string& caption) override;
+  std::shared_ptr<host::ChildForm> CreateChildForm(
+      std::shared_ptr<host::EmbeddedForm> form) override;
+  void RichiamaPaziente(const host::Variant& patient_id) override;
+  // The captions go as one array of texts from index 0.
+  int32_t Popup(const std::vector<std::string>& items) override;
+
+ private:
+  LateBound late_;
+};
+
+// The host object (clsPlugin) the plug-in receives at registration. Its
+// framework and archive are fetched on first use and kept.
+class ComHostApp : public host::HostApp {
+ public:
+  explicit ComHostApp(IDispatch* host) : late_(host) {}
+  host::Framework& GetFramework() override;
+  std::shared_ptr<host::XmlDocument> NewXML() override;
+  host::Archive& Archivio() override;
+
+ private:
+  LateBound late_;
+  std::unique_ptr<ComFramework> framework_;
+  std::unique_ptr<ComArchive> archive_;
 };
 
 }  // namespace lirvo::win

@@ -129,7 +129,10 @@ VARIANT LateBound::Invoke(std::string_view name, WORD flags, const Args& args,
       continue;
     }
     const Arg& arg = args[i];
-    if (auto array = std::get_if<host::ParamArray>(&arg.value_)) {
+    if (arg.missing_) {
+      V_VT(&value) = VT_ERROR;
+      V_ERROR(&value) = DISP_E_PARAMNOTFOUND;
+    } else if (auto array = std::get_if<host::ParamArray>(&arg.value_)) {
       V_ARRAY(&value) = NewArray(*array);
       V_VT(&value) = V_ARRAY(&value) != nullptr ? VT_ARRAY | VT_VARIANT : VT_EMPTY;
     } else {

@@ -54,11 +54,20 @@ class Arg {
     return arg;
   }
 
+  // An optional argument left out, as a script's empty place between commas
+  // passes it (VT_ERROR DISP_E_PARAMNOTFOUND).
+  static Arg Missing() {
+    Arg arg(host::Variant{});
+    arg.missing_ = true;
+    return arg;
+  }
+
  private:
   friend class LateBound;
   std::variant<host::Variant, host::ParamArray> value_;
   host::Variant* target_ = nullptr;
   VARTYPE type_ = VT_VARIANT;
+  bool missing_ = false;
 };
 
 using Args = std::vector<Arg>;

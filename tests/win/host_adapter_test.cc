@@ -32,7 +32,7 @@ using lirvo::wintest::ErrorOf;
 using Answer = std::variant<Variant, ParamArray>;
 
 // One call a fake object received: the argument types and values, first
-// to last (references read through).
+// to last (references read through; arrays by their type alone).
 struct Call {
   std::wstring member;
   std::vector<VARTYPE> types;
@@ -89,7 +89,8 @@ class FakeObject : public IDispatch {
     Call call{members_[id - 1].first, {}, {}};
     for (UINT i = params->cArgs; i-- > 0;) {
       call.types.push_back(V_VT(&params->rgvarg[i]));
-      call.values.push_back(lirvo::win::FromVariant(params->rgvarg[i]));
+      const bool array = (V_VT(&params->rgvarg[i]) & VT_ARRAY) != 0;  // recorded by type only
+      call.values.push_back(array ? Variant() : lirvo::win::FromVariant(params->rgvarg[i]));
     }
     calls.push_back(call);
     try {
@@ -243,6 +244,67 @@ void CheckArchive() {
         "a member the host lacks raises 438");
 }
 
+// The framework's ribbon and windows, and the host object that leads to it.
+void CheckFramework() {
+  FakeObject control, group, groups, tab, framework, archive, archivio, host;
+  const auto nothing = [](const std::vector<Variant>&) {
+    return Answer(Variant(std::shared_ptr<lirvo::host::Dispatch>()));
+  };
+  control.Property(L"Visible", true).Property(L"Enabled", false);
+  groups.Property(L"AddGroup", group.AsValue());
+  tab.Property(L"Caption", Text("Referti")).Property(L"Groups", groups.AsValue());
+  framework.Property(L"GetNewID", int64_t{41})
+      .Property(L"InsertRibbonTab", tab.AsValue())
+      .Property(L"InsertTabGroup", group.AsValue())
+      .Property(L"InsertGroupButton", control.AsValue())
+      .Property(L"OpenChild", true)
+      .Property(L"Popup", int64_t{2})
+      .On(L"FindRibbonControl", [&](const std::vector<Variant>& a) {
+        return a.at(0) == Variant(int64_t{7}) ? Answer(control.AsValue()) : nothing(a);
+      });
+  archive.On(L"DaiPazienteRegionale", nothing);
+  archivio.Property(L"Pazienti", archive.AsValue());
+  host.Property(L"Framework", framework.AsValue())
+      .Property(L"Archivio", archivio.AsValue())
+      .On(L"NewXML", nothing);
+
+  lirvo::win::ComHostApp app(&host);
+  lirvo::host::Framework& ribbon = app.GetFramework();
+  Check(ribbon.GetNewID() == 41, "a new id");
+  const auto new_tab = ribbon.InsertRibbonTab("Referti Lirvo");
+  Check(new_tab->Caption() == "Referti" && new_tab->AddGroup("Gruppo", 1) != nullptr &&
+            groups.calls.back().types == std::vector<VARTYPE>{VT_BSTR, VT_I2},
+        "a tab and a group added to its groups");
+  const auto new_group = ribbon.InsertTabGroup(*new_tab, "Lirvo");
+  auto* passed_tab = dynamic_cast<ComObject*>(
+      std::get<std::shared_ptr<lirvo::host::Dispatch>>(framework.calls.back().values.at(0)).get());
+  Check(passed_tab != nullptr && passed_tab->Late().Object() == &tab,
+        "the tab goes back to the host as its own object");
+  ribbon.InsertGroupButton(*new_group, "Importa", 7, 4, true, "Importa i referti");
+  Check(framework.calls.back().types ==
+            std::vector<VARTYPE>{VT_DISPATCH, VT_BSTR, VT_I2, VT_I2, VT_BOOL, VT_BSTR},
+        "a button's six arguments");
+  Check(
+      ribbon.OpenChild("frmMDI", false, "Referti") &&
+          framework.calls.back().types == std::vector<VARTYPE>{VT_BSTR, VT_BOOL, VT_ERROR, VT_BSTR},
+      "OpenChild with its third argument left out");
+  Check(ribbon.FindRibbonControl(8) == nullptr, "no control for an unknown command");
+  ribbon.FindRibbonControl(7)->SetVisible(false);
+  Check(control.calls.back().values == std::vector<Variant>{false}, "a control hidden");
+  Check(ribbon.Popup({"Apri", "Importa"}) == 2 &&
+            framework.calls.back().types == std::vector<VARTYPE>{VT_ARRAY | VT_VARIANT},
+        "a pop-up menu of an array of captions");
+  Check(ErrorOf([&] { ribbon.CreateChildForm(nullptr); }) == 13,
+        "a core window cannot become a host child yet");
+  Check(ErrorOf([&] { ribbon.AddFileBitmap("x.bmp", 7); }) == 438, "a missing host member");
+
+  Check(app.Archivio().DaiPazienteRegionale("1", true) == nullptr &&
+            &app.Archivio() == &app.Archivio() && &app.GetFramework() == &ribbon,
+        "the archive and the framework are fetched once");
+  Check(host.calls.size() == 2, "the host object is asked once for each");
+  Check(ErrorOf([&] { app.NewXML(); }) == 91, "no XML object raises 91");
+}
+
 // The host's XML object played over an MSXML document.
 void CheckXml() {
   IDispatch* created = lirvo::wintest::Create(L"Msxml2.DOMDocument.6.0");
@@ -316,7 +378,8 @@ void CheckXml() {
 
 int wmain() {
   ::CoInitialize(nullptr);
-  for (const auto& [name, check] : {std::pair{"archive", &CheckArchive}, {"XML", &CheckXml}}) {
+  for (const auto& [name, check] :
+       {std::pair{"archive", &CheckArchive}, {"framework", &CheckFramework}, {"XML", &CheckXml}}) {
     try {
       check();
     } catch (const std::exception& e) {
