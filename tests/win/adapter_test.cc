@@ -55,31 +55,14 @@ struct Owned {
 // Member 1 "Take" doubles a VT_I4 passed by reference and sets a variant
 // passed by reference to "cambiato"; member 2 "Fail" raises error 5 with a
 // description; member 3 "Refuse" fails with E_INVALIDARG.
-class Recorder : public IDispatch {
+class Recorder : public lirvo::wintest::TestDispatch {
  public:
-  ULONG references = 1;
   int lookups = 0;
   std::vector<VARTYPE> types;
   UINT named = 0;
   DISPID named_id = 0;
   WORD flags = 0;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch)) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = this;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-  ULONG STDMETHODCALLTYPE Release() override { return --references; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
                                           DISPID* id) override {
     ++lookups;

@@ -42,7 +42,7 @@ struct Call {
 // A host object of the test: named members answering a value or an array;
 // a member that throws RuntimeError fails as the host's runtime does
 // (DISP_E_EXCEPTION with 0x800A0000 + number). Enumerates nothing.
-class FakeObject : public IDispatch {
+class FakeObject : public lirvo::wintest::TestDispatch {
  public:
   using Member = std::function<Answer(const std::vector<Variant>&)>;
   std::vector<Call> calls;
@@ -56,22 +56,6 @@ class FakeObject : public IDispatch {
   }
   Variant AsValue() { return std::shared_ptr<lirvo::host::Dispatch>(new ComObject(this)); }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch)) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = this;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override { return --references_; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
                                           DISPID* id) override {
     for (size_t i = 0; i < members_.size(); ++i) {
@@ -111,7 +95,6 @@ class FakeObject : public IDispatch {
   }
 
  private:
-  ULONG references_ = 1;
   std::vector<std::pair<std::wstring, Member>> members_;
 };
 

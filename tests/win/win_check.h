@@ -45,4 +45,28 @@ inline IDispatch* Create(const wchar_t* prog_id) {
   return object;
 }
 
+// The IUnknown side of a test's own IDispatch object: it lives as long as
+// the test holds it (never deleted by Release) and counts its references.
+class TestDispatch : public IDispatch {
+ public:
+  ULONG references = 1;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch)) {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    *out = this;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
+    *n = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+};
+
 }  // namespace lirvo::wintest
