@@ -129,7 +129,10 @@ VARIANT LateBound::Invoke(std::string_view name, WORD flags, const Args& args,
       continue;
     }
     const Arg& arg = args[i];
-    if (auto array = std::get_if<host::ParamArray>(&arg.value_)) {
+    if (arg.missing_) {
+      V_VT(&value) = VT_ERROR;
+      V_ERROR(&value) = DISP_E_PARAMNOTFOUND;
+    } else if (auto array = std::get_if<host::ParamArray>(&arg.value_)) {
       V_ARRAY(&value) = NewArray(*array);
       V_VT(&value) = V_ARRAY(&value) != nullptr ? VT_ARRAY | VT_VARIANT : VT_EMPTY;
     } else {
@@ -187,6 +190,18 @@ host::ParamArray LateBound::CallArray(std::string_view name, const Args& args) {
   Variants result(1);
   result[0] = Invoke(name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, nullptr);
   return ReadArray(result[0]);
+}
+
+std::variant<host::Variant, host::ParamArray> LateBound::CallValueOrArray(std::string_view name,
+                                                                          const Args& args) {
+  Variants result(1);
+  result[0] = Invoke(name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, nullptr);
+  const VARIANT& v = result[0];
+  const bool array = (V_VT(&v) & VT_ARRAY) != 0 ||
+                     (V_VT(&v) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&v) != nullptr &&
+                      (V_VT(V_VARIANTREF(&v)) & VT_ARRAY) != 0);
+  if (array) return ReadArray(v);
+  return FromVariant(v);
 }
 
 void LateBound::Put(std::string_view name, const host::Variant& value, const Args& args) {

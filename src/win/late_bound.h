@@ -54,11 +54,20 @@ class Arg {
     return arg;
   }
 
+  // An optional argument left out, as a script's empty place between commas
+  // passes it (VT_ERROR DISP_E_PARAMNOTFOUND).
+  static Arg Missing() {
+    Arg arg(host::Variant{});
+    arg.missing_ = true;
+    return arg;
+  }
+
  private:
   friend class LateBound;
   std::variant<host::Variant, host::ParamArray> value_;
   host::Variant* target_ = nullptr;
   VARTYPE type_ = VT_VARIANT;
+  bool missing_ = false;
 };
 
 using Args = std::vector<Arg>;
@@ -75,6 +84,9 @@ class LateBound {
   host::Variant Call(std::string_view name, const Args& args = {});
   // The same for a member whose value is an array.
   host::ParamArray CallArray(std::string_view name, const Args& args = {});
+  // The same for a member that answers either an array or a value.
+  std::variant<host::Variant, host::ParamArray> CallValueOrArray(std::string_view name,
+                                                                 const Args& args = {});
   // object.name (or object.name(args...) of an indexed property).
   host::Variant Get(std::string_view name, const Args& args = {}) { return Call(name, args); }
   // object.name(args...) = value: a property put, or a put by reference

@@ -7,13 +7,13 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/runtime_error.h"
 #include "win/late_bound.h"
 #include "win/variant_convert.h"
+#include "win_check.h"
 
 namespace {
 
@@ -28,26 +28,11 @@ using lirvo::win::FromVariant;
 using lirvo::win::LateBound;
 using lirvo::win::ReadArray;
 using lirvo::win::ToVariant;
+using lirvo::wintest::Check;
+using lirvo::wintest::Create;
+using lirvo::wintest::ErrorOf;
+using lirvo::wintest::g_failures;
 using Object = std::shared_ptr<lirvo::host::Dispatch>;
-
-int g_failures = 0;
-
-void Check(bool ok, const std::string& what) {
-  if (ok) return;
-  ++g_failures;
-  std::fprintf(stderr, "FAILED: %s\n", what.c_str());
-}
-
-// The runtime error `f` raises, 0 when none.
-int ErrorOf(const std::function<void()>& f, std::string* description = nullptr) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    if (description != nullptr) *description = e.Description();
-    return e.Number();
-  }
-  return 0;
-}
 
 std::string Show(const Variant& v) {
   try {
@@ -70,31 +55,14 @@ struct Owned {
 // Member 1 "Take" doubles a VT_I4 passed by reference and sets a variant
 // passed by reference to "cambiato"; member 2 "Fail" raises error 5 with a
 // description; member 3 "Refuse" fails with E_INVALIDARG.
-class Recorder : public IDispatch {
+class Recorder : public lirvo::wintest::TestDispatch {
  public:
-  ULONG references = 1;
   int lookups = 0;
   std::vector<VARTYPE> types;
   UINT named = 0;
   DISPID named_id = 0;
   WORD flags = 0;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch)) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = this;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-  ULONG STDMETHODCALLTYPE Release() override { return --references; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
                                           DISPID* id) override {
     ++lookups;
@@ -387,17 +355,6 @@ void CheckRecorder() {
   }
   Check(recorder.references == 1, "LateBound releases its object");
   Check(ErrorOf([] { LateBound none(nullptr); }) == 91, "no object raises 91");
-}
-
-IDispatch* Create(const wchar_t* prog_id) {
-  CLSID clsid;
-  IDispatch* object = nullptr;
-  if (FAILED(::CLSIDFromProgID(prog_id, &clsid)) ||
-      FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                reinterpret_cast<void**>(&object)))) {
-    return nullptr;
-  }
-  return object;
 }
 
 void CheckDictionary() {
