@@ -19,6 +19,10 @@ std::string TextOf(const Variant& v) {
   return host::ToText(v);
 }
 
+// The most items a host's list may give: a chart holds far fewer, and an
+// enumerator that never ends must not hang the plug-in (error 6 past it).
+constexpr size_t kMaxCollectionItems = size_t{1} << 20;
+
 // For Each over the object: false when it does not enumerate.
 bool Enumerate(IDispatch* object, std::vector<Variant>& out) {
   DISPPARAMS none{nullptr, nullptr, 0, 0};
@@ -43,6 +47,11 @@ bool Enumerate(IDispatch* object, std::vector<Variant>& out) {
     if (items->Next(1, &item, &fetched) != S_OK || fetched == 0) {
       ::VariantClear(&item);
       break;
+    }
+    if (out.size() == kMaxCollectionItems) {
+      ::VariantClear(&item);
+      items->Release();
+      throw RuntimeError(kErrOverflow);
     }
     try {
       out.push_back(FromVariant(item));
@@ -152,6 +161,9 @@ std::vector<Variant> CollectionItems(const Variant& collection) {
   if (object == nullptr || Enumerate(object, items)) return items;
   LateBound late(object);
   const int32_t count = host::ToLong(late.Get("Count"));
+  if (count > 0 && static_cast<size_t>(count) > kMaxCollectionItems) {
+    throw RuntimeError(kErrOverflow);
+  }
   for (int32_t i = 1; i <= count; ++i) items.push_back(late.Call("Item", {int64_t{i}}));
   return items;
 }
