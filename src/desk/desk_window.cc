@@ -183,6 +183,7 @@ ChartWindow* DeskWindow::OpenChart(int64_t patient_id) {
   if (const auto open = charts_.find(patient_id); open != charts_.end()) {
     auto* chart = static_cast<ChartWindow*>(open->second->widget());
     chart->Refresh();
+    open->second->showMaximized();
     area_->setActiveSubWindow(open->second);
     return chart;
   }

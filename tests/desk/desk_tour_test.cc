@@ -1,6 +1,6 @@
 // The desk as a person uses it, on the Qt Ui: the plug-in's tab, a bundle
-// chosen in the chooser, a report's preview, a patient's chart, the
-// configuration dialog. Each window is grabbed into a PNG under the build
+// chosen in the chooser, a report's preview, a patient's chart, the import
+// and its summary, the configuration dialog. Each window is grabbed into a PNG under the build
 // folder (docs/screenshots/ holds a copy).
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QTest>
 
 #include "desk/chart_window.h"
@@ -17,6 +18,7 @@
 #include "qt/grid_view.h"
 #include "qt/main_window_view.h"
 #include "qt/qt_text.h"
+#include "qt/rich_text_view.h"
 #include "qt/when_shown.h"
 #include "standin/chart_setup.h"
 
@@ -91,7 +93,10 @@ class DeskTourTest : public DeskFixture {
   }
 };
 
-TEST_F(DeskTourTest, EveryWindowShowsAndIsGrabbed) {
+// The main job: a bundle chosen, a report previewed, a patient's chart
+// opened, the bundle imported (no printed list), the summary read. The
+// chart window shows what the import saved; the archive holds it.
+TEST_F(DeskTourTest, EveryWindowShowsAndTheImportReachesTheChart) {
   LoadBundle(QStringLiteral("referti_dicembre.dat"));
   auto& model = ReportGrid().Model();
   ASSERT_GT(model.rowCount(), 0);
@@ -108,17 +113,47 @@ TEST_F(DeskTourTest, EveryWindowShowsAndIsGrabbed) {
   ClickCell(ReportGrid(), model.index(0, forms::kItemLink, patient));
   EXPECT_TRUE(previewed);
 
-  // The patient's "SCHEDA": the host's chart window.
+  // The patient's "SCHEDA": the host's chart window, empty so far.
   ClickCell(ReportGrid(), model.index(0, forms::kItemLink));
-  QMdiSubWindow* active = window_->Children().activeSubWindow();
-  auto* chart = active ? dynamic_cast<ChartWindow*>(active->widget()) : nullptr;
+  QMdiSubWindow* chart_window = window_->Children().activeSubWindow();
+  auto* chart = chart_window ? dynamic_cast<ChartWindow*>(chart_window->widget()) : nullptr;
   ASSERT_NE(chart, nullptr);
-  EXPECT_EQ(qt::ToUtf8(chart->toPlainText()),
-            standin::ChartText(host_->Archive(), chart->PatientId()));
-  Snap(*active, QStringLiteral("chart"));
+  const int64_t id = chart->PatientId();
+  ASSERT_TRUE(host_->Archive().Exams(id).empty() && host_->Archive().Visits(id).empty());
 
-  // Back on the plug-in's tab, "Opzioni".
+  const std::string name = qt::ToUtf8(model.index(0, forms::kItemPatientName).data().toString());
+  ASSERT_FALSE(name.empty());
+
+  // Back on the plug-in's tab, "Importa"; no printed list.
   window_->ClickTab(kTabCaption);
+  QString imported;
+  WhenShown<QMessageBox>([&](QMessageBox* box) {
+    imported = box->text();
+    for (QAbstractButton* button : box->buttons()) {
+      if (button->text() == QStringLiteral("No")) button->click();
+    }
+  });
+  ButtonOf("Importa")->click();
+  EXPECT_TRUE(
+      imported.startsWith(QStringLiteral("Impostazione effettuata correttamente! Importati ")))
+      << imported.toStdString();
+  EXPECT_FALSE(host_->Archive().Exams(id).empty() && host_->Archive().Visits(id).empty());
+  // "Ultima": the summary of the import, naming the patient.
+  QString summary;
+  WhenShown([&](QWidget* detail) {
+    if (auto* text = Child<qt::RichTextView>(detail)) summary = text->document()->toPlainText();
+    Snap(*detail, QStringLiteral("summary"));
+  });
+  ButtonOf("Ultima")->click();
+  EXPECT_NE(qt::ToUtf8(summary).find(name), std::string::npos) << qt::ToUtf8(summary);
+
+  // The open chart was read again; "SCHEDA" brings it forward (after the
+  // summary: the reports window shown again would show it unasked).
+  EXPECT_EQ(qt::ToUtf8(chart->toPlainText()), standin::ChartText(host_->Archive(), id));
+  ClickCell(ReportGrid(), model.index(0, forms::kItemLink));
+  EXPECT_EQ(window_->Children().activeSubWindow(), chart_window);
+  Snap(*chart_window, QStringLiteral("chart"));
+
   bool configured = false;
   WhenShown([&](QWidget* config) {
     configured = true;
