@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <string>
 
+#include "base/runtime_error.h"
 #include "qt/qt_text.h"
 #include "standin/chart_setup.h"
 
@@ -18,8 +19,16 @@ ChartWindow::ChartWindow(standin::SqliteArchive& archive, int64_t patient_id, QW
 }
 
 void ChartWindow::Refresh() {
-  std::string text = standin::ChartText(archive_, patient_id_);
-  if (text.empty()) text = "patient " + std::to_string(patient_id_) + ": not in the archive\n";
+  std::string text;
+  try {
+    text = standin::ChartText(archive_, patient_id_);
+    if (text.empty()) text = "patient " + std::to_string(patient_id_) + ": not in the archive\n";
+  } catch (const RuntimeError& e) {
+    // An archive that cannot be read now (locked, gone) leaves the window
+    // saying so; the next refresh tries again.
+    text = "patient " + std::to_string(patient_id_) + ": the archive cannot be read (" + e.what() +
+           ")\n";
+  }
   setPlainText(qt::ToQString(text));
 }
 

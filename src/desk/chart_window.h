@@ -17,7 +17,8 @@ class ChartWindow final : public QPlainTextEdit {
   ChartWindow(standin::SqliteArchive& archive, int64_t patient_id, QWidget* parent = nullptr);
 
   int64_t PatientId() const { return patient_id_; }
-  // Reads the chart again (an import may have added to it since).
+  // Reads the chart again (an import may have added to it since). An
+  // archive that fails to read is shown as such, never thrown.
   void Refresh();
 
  private:
