@@ -11,7 +11,10 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
+#include "base/runtime_error.h"
+#include "desk/chart_window.h"
 #include "forms/frm_referti_lirvo.h"
 #include "qt/main_window_view.h"
 #include "qt/qt_text.h"
@@ -61,10 +64,19 @@ DeskWindow::DeskWindow(std::shared_ptr<standin::StandinHost> host, plugin::Plugi
     if (index >= 0) ClickTab(qt::ToUtf8(ribbon_->tabText(index)));
   });
   host_->Framework().SetCallHook([this](const std::string& call, std::vector<host::Variant> args) {
-    if (call == "RichiamaPaziente" && !args.empty()) {
-      statusBar()->showMessage(QStringLiteral("Paziente richiamato: ") +
-                               ToQString(host::Describe(args.front())));
+    if (call != "RichiamaPaziente" || args.empty()) return;
+    QString shown =
+        QStringLiteral("Paziente richiamato: ") + ToQString(host::Describe(args.front()));
+    ChartWindow* chart = nullptr;
+    try {
+      chart = OpenChart(host::ToLong(args.front()));
+    } catch (const RuntimeError&) {
+      // Not a patient number: there is no chart to show.
     }
+    if (!chart) shown += QStringLiteral(" (nessuna scheda in archivio)");
+    statusBar()->showMessage(shown);
+    // The plug-in brings the host's own tab forward before it recalls.
+    ShowActiveTab();
   });
   ShowRibbon();
 }
@@ -73,6 +85,7 @@ DeskWindow::~DeskWindow() {
   host_->Framework().SetCallHook(nullptr);
   // The views go before the forms they show.
   for (const auto& [child, window] : windows_) delete window;
+  for (const auto& [patient, window] : std::exchange(charts_, {})) delete window;
 }
 
 void DeskWindow::SendEvent(const std::string& event, const host::Variant& argument) {
@@ -84,6 +97,9 @@ void DeskWindow::SendEvent(const std::string& event, const host::Variant& argume
   plugin_.Evento(event, app, param);
   ShowRibbon();
   ShowChildren();
+  // The event may have saved into a chart that is open.
+  for (const auto& [patient, window] : charts_)
+    static_cast<ChartWindow*>(window->widget())->Refresh();
   // A child window that has just become the active one is told so.
   const auto active = host_->Framework().ActiveChild();
   if (active && active != active_before && active->Form()) active->Form()->Activate();
@@ -152,9 +168,36 @@ void DeskWindow::ShowRibbon() {
       }
     }
   }
+  ShowActiveTab();
+}
+
+void DeskWindow::ShowActiveTab() {
   for (int i = 0; i < ribbon_->count(); ++i) {
-    if (qt::ToUtf8(ribbon_->tabText(i)) == framework.ActiveTab()) ribbon_->setCurrentIndex(i);
+    if (qt::ToUtf8(ribbon_->tabText(i)) == host_->Framework().ActiveTab()) {
+      ribbon_->setCurrentIndex(i);
+    }
   }
+}
+
+ChartWindow* DeskWindow::OpenChart(int64_t patient_id) {
+  if (const auto open = charts_.find(patient_id); open != charts_.end()) {
+    auto* chart = static_cast<ChartWindow*>(open->second->widget());
+    chart->Refresh();
+    open->second->showMaximized();
+    area_->setActiveSubWindow(open->second);
+    return chart;
+  }
+  const auto patient = host_->Archive().FindPatient(patient_id);
+  if (!patient) return nullptr;
+  auto* chart = new ChartWindow(host_->Archive(), patient_id);
+  auto* window = new ChildWindow([this, patient_id] { charts_.erase(patient_id); });
+  window->setWidget(chart);
+  window->setWindowTitle(ToQString("Scheda " + patient->cognome + " " + patient->nome));
+  area_->addSubWindow(window);
+  window->showMaximized();
+  area_->setActiveSubWindow(window);
+  charts_.emplace(patient_id, window);
+  return chart;
 }
 
 QWidget* DeskWindow::ViewOf(const std::shared_ptr<host::EmbeddedForm>& form) {

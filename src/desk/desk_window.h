@@ -4,7 +4,8 @@
 // plug-in opens show in a multiple-document area, the main reports window
 // as its Qt view. After every event the window shows the framework again:
 // the ribbon's enabled and visible flags, the active tab, the child windows
-// and the active one (whose form is told it became active).
+// and the active one (whose form is told it became active). A patient the
+// plug-in recalls gets the host's chart window (chart_window.h).
 #pragma once
 
 #include <QMainWindow>
@@ -24,6 +25,8 @@ class QToolButton;
 
 namespace lirvo::desk {
 
+class ChartWindow;
+
 class DeskWindow final : public QMainWindow {
  public:
   // `host` and `plugin` must outlive the window.
@@ -39,6 +42,9 @@ class DeskWindow final : public QMainWindow {
 
   QTabWidget& Ribbon() const { return *ribbon_; }
   QMdiArea& Children() const { return *area_; }
+  // Opens the chart window of a patient, or brings the open one forward
+  // with the chart read again; nullptr when the archive has no such patient.
+  ChartWindow* OpenChart(int64_t patient_id);
   // The ribbon button of a command, nullptr when none.
   QToolButton* Button(int32_t command_id) const;
 
@@ -46,6 +52,7 @@ class DeskWindow final : public QMainWindow {
   // Rebuilds the ribbon's pages when the framework's tabs changed, and
   // shows the controls' flags and the active tab.
   void ShowRibbon();
+  void ShowActiveTab();
   // Opens a sub-window for every shown child that has none, closes those
   // whose child went, and activates the active child's.
   void ShowChildren();
@@ -59,6 +66,8 @@ class DeskWindow final : public QMainWindow {
   std::vector<const void*> built_tabs_;
   std::map<int32_t, QToolButton*> buttons_;
   std::map<const standin::StandinChildForm*, QMdiSubWindow*> windows_;
+  // The host's own chart windows, by patient.
+  std::map<int64_t, QMdiSubWindow*> charts_;
 };
 
 }  // namespace lirvo::desk

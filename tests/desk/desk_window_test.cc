@@ -7,32 +7,17 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-#include "base/clock.h"
-#include "base/file_system.h"
-#include "controls/scripted_ui.h"
+#include "desk/chart_window.h"
+#include "desk/desk_fixture.h"
 #include "qt/main_window_view.h"
 #include "qt/qt_text.h"
-#include "standin/demo_install.h"
-#include "standin/host_form.h"
-#include "standin/installation.h"
-#include "support/temp_dir.h"
+#include "standin/chart_setup.h"
 
 namespace lirvo::desk {
 namespace {
 
-class DeskWindowTest : public ::testing::Test {
+class DeskWindowTest : public DeskFixture {
  protected:
-  DeskWindowTest() {
-    const standin::Installation installation(dir_.path());
-    standin::LayOutInstallation(fs_, installation, false, standin::DemoTranscoding());
-    host_ = std::make_shared<standin::StandinHost>(dir_.path(), ui_, fs_);
-    window_ = std::make_unique<DeskWindow>(host_, plugin_);
-    window_->SendEvent(plugin::kEventRegistrazione, int64_t{0});
-    window_->SendEvent(plugin::kEventFormLoad,
-                       std::shared_ptr<host::Dispatch>(std::make_shared<standin::HostForm>(
-                           host::Variant{std::string("frmMain")})));
-  }
-
   // Every ribbon button shows its control's flags.
   void ExpectRibbonFollowsTheFramework() {
     for (const auto& tab : host_->Framework().Tabs()) {
@@ -46,14 +31,6 @@ class DeskWindowTest : public ::testing::Test {
       }
     }
   }
-
-  test_support::TempDir dir_;
-  ui::ScriptedUi ui_;
-  FixedClock clock_{DateTime{2026, 3, 1, 9, 30, 0}};
-  FileSystem& fs_ = RealFileSystem();
-  std::shared_ptr<standin::StandinHost> host_;
-  plugin::Plugin plugin_{{&ui_, &fs_, &clock_, standin::Installation(dir_.path()).PluginFolder()}};
-  std::unique_ptr<DeskWindow> window_;
 };
 
 // The ribbon shows the plug-in's tab; the tab opens the main reports
@@ -79,6 +56,44 @@ TEST_F(DeskWindowTest, TheTabOpensTheReportsWindowAndClosingItTellsTheHost) {
   EXPECT_TRUE(host_->Framework().Children().empty());
   window_->ClickTab(kTabCaption);
   EXPECT_EQ(host_->Framework().Children().size(), 1u);
+}
+
+// A recalled patient gets one chart window showing what the archive holds,
+// read again when recalled once more; a patient the archive lacks gets none.
+TEST_F(DeskWindowTest, RecallingAPatientShowsItsChart) {
+  const auto patients = host_->Archive().ListPatients();
+  ASSERT_GE(patients.size(), 2u);
+  const int64_t id = patients[1].id;
+  ASSERT_TRUE(
+      host_->Archive().SaveExam(id, standin::ExamArgsFor("12/11/2025", int64_t{7}, "GLU", "98")));
+
+  const auto chart_text = [&] {
+    auto* window = window_->Children().activeSubWindow();
+    auto* chart = window ? dynamic_cast<ChartWindow*>(window->widget()) : nullptr;
+    return chart ? qt::ToUtf8(chart->toPlainText()) : std::string("(no chart window)");
+  };
+  window_->show();
+  host_->Framework().RichiamaPaziente(std::to_string(id));
+  EXPECT_EQ(chart_text(), standin::ChartText(host_->Archive(), id));
+  EXPECT_NE(chart_text().find("idrif4=GLU  t1=98"), std::string::npos) << chart_text();
+  EXPECT_EQ(qt::ToUtf8(window_->Children().activeSubWindow()->windowTitle()),
+            "Scheda " + patients[1].cognome + " " + patients[1].nome);
+
+  host_->Framework().RichiamaPaziente(patients[0].id);
+  ASSERT_TRUE(host_->Archive().SaveVisit(id, standin::VisitArgsFor("13/11/2025", "V-1")));
+  host_->Framework().RichiamaPaziente(id);
+  EXPECT_EQ(window_->Children().subWindowList().size(), 2);
+  EXPECT_NE(chart_text().find("idrif4=V-1"), std::string::npos) << chart_text();
+
+  for (const host::Variant& unknown : {host::Variant{int64_t{999999}}, host::Variant{"abc"}}) {
+    host_->Framework().RichiamaPaziente(unknown);
+    EXPECT_EQ(window_->Children().subWindowList().size(), 2) << host::Describe(unknown);
+  }
+  // Closing it forgets it: the next recall opens a new one.
+  window_->Children().activeSubWindow()->close();
+  host_->Framework().RichiamaPaziente(id);
+  EXPECT_EQ(window_->Children().subWindowList().size(), 2);
+  EXPECT_NE(chart_text().find("idrif4=V-1"), std::string::npos);
 }
 
 }  // namespace
