@@ -29,12 +29,12 @@ namespace lirvo::qt {
 namespace {
 
 // The Qt button and the Italian text of each answer's button.
-struct ButtonSpec {
+struct ButtonFace {
   QMessageBox::StandardButton button;
   const char* text;
 };
 
-ButtonSpec ButtonOf(int answer) {
+ButtonFace ButtonOf(int answer) {
   switch (answer) {
     case ui::kAnswerCancel:
       return {QMessageBox::Cancel, "Annulla"};
@@ -132,9 +132,9 @@ int QtUi::MsgBox(const std::string& text, int style, const std::string& title) {
   box.setTextFormat(Qt::PlainText);
   std::vector<std::pair<QAbstractButton*, int>> answers;
   for (const int answer : ui::MsgBoxButtons(style)) {
-    const ButtonSpec spec = ButtonOf(answer);
-    QPushButton* button = box.addButton(spec.button);
-    button->setText(ToQString(spec.text));
+    const ButtonFace face = ButtonOf(answer);
+    QPushButton* button = box.addButton(face.button);
+    button->setText(ToQString(face.text));
     answers.emplace_back(button, answer);
   }
   const size_t default_index = static_cast<size_t>((style >> 8) & 3);
