@@ -141,12 +141,12 @@ struct MemoryPatient final : lirvo::host::Patient {
 
 std::vector<ChartItem> MemoryExams::Lista() { return p_.exams_; }
 Variant MemoryExams::Salva(const lirvo::host::ExamSaveArgs& a) {
-  if (p_.storing_) p_.exams_.push_back({a.a3_report_date, a.a5_clinora_id, a.a24_code, a.a8_value});
+  if (p_.storing_) p_.exams_.push_back(lirvo::host::ChartItemOf(a));
   return true;
 }
 std::vector<ChartItem> MemoryVisits::Lista() { return p_.visits_; }
 Variant MemoryVisits::Salva(const lirvo::host::VisitSaveArgs& a) {
-  if (p_.storing_) p_.visits_.push_back({a.a5_report_date, {}, a.a14_reference, {}});
+  if (p_.storing_) p_.visits_.push_back(lirvo::host::ChartItemOf(a));
   return true;
 }
 

@@ -16,8 +16,7 @@ class DryExams final : public host::ExamReports {
   void ClearEsamiAutomatici() override {}
   host::Variant Salva(const host::ExamSaveArgs& a) override {
     if (!host_->Archive().AcceptsExam(patient_id_, a)) return false;
-    host_->SavedFor(patient_id_)
-        .exams.push_back({a.a3_report_date, a.a5_clinora_id, a.a24_code, a.a8_value});
+    host_->SavedFor(patient_id_).exams.push_back(host::ChartItemOf(a));
     return true;
   }
   void SalvaEsamiAutomatici() override {}
@@ -39,8 +38,7 @@ class DryVisits final : public host::VisitReports {
   }
   host::Variant Salva(const host::VisitSaveArgs& a) override {
     if (!host_->Archive().AcceptsVisit(patient_id_, a)) return false;
-    host_->SavedFor(patient_id_)
-        .visits.push_back({a.a5_report_date, host::Empty{}, a.a14_reference, host::Empty{}});
+    host_->SavedFor(patient_id_).visits.push_back(host::ChartItemOf(a));
     return true;
   }
 

@@ -27,4 +27,12 @@ std::vector<Variant> VisitSaveArgs::ToVector() const {
   return v;
 }
 
+ChartItem ChartItemOf(const ExamSaveArgs& args) {
+  return {args.a3_report_date, args.a5_clinora_id, args.a24_code, args.a8_value};
+}
+
+ChartItem ChartItemOf(const VisitSaveArgs& args) {
+  return {args.a5_report_date, Empty{}, args.a14_reference, Empty{}};
+}
+
 }  // namespace lirvo::host

@@ -213,6 +213,10 @@ inline constexpr size_t kVisitArgDescription = 3;  // argument 4
 inline constexpr size_t kVisitArgReportDate = 4;   // argument 5: the list's Data
 inline constexpr size_t kVisitArgReference = 13;   // argument 14: idrif4
 
+// The item a chart list gives back for a save with these arguments.
+ChartItem ChartItemOf(const ExamSaveArgs& args);
+ChartItem ChartItemOf(const VisitSaveArgs& args);
+
 class ExamReports {  // RefertiEsami
  public:
   virtual ~ExamReports() = default;
