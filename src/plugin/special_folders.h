@@ -1,8 +1,9 @@
 // The per-user special folders (modSpecialFolders).
 //
-// On this platform the roaming application-data folder (shell folder number
-// 26) is $XDG_DATA_HOME, or $HOME/.local/share when that is not set; paths
-// use '/' where the original separator was a backslash.
+// On Windows the shell gives the folders; elsewhere the roaming
+// application-data folder (shell folder number 26) is $XDG_DATA_HOME, or
+// $HOME/.local/share when that is not set. Paths use the platform's
+// separator (kPathSeparator).
 #pragma once
 
 #include <cstdint>
@@ -20,8 +21,8 @@ inline constexpr int32_t kFolderAppData = 26;
 std::string SpecialFolderPath(int32_t folder);
 
 // The per-user data folder: the application-data folder followed by
-// "Vantrel/", "Clinora V6/" and "RefertiLirvo/", each level created when
-// missing. Always ends with '/'; "" when the folder cannot be had (no
+// "Vantrel", "Clinora V6" and "RefertiLirvo", each level created when
+// missing. Always ends with the separator; "" when the folder cannot be had (no
 // application-data folder, or a level that cannot be created).
 std::string UserDataFolder(FileSystem& fs);
 

@@ -2,11 +2,13 @@
 
 #include "win/aes_object.h"
 #include "win/com_ids.h"
+#include "win/plugin_object.h"
 
 namespace lirvo::win {
 namespace {
 
 const CoClass kClasses[] = {
+    {kClsidPlugin, kProgIdPlugin, &NewPluginObject},
     {kClsidAes, kProgIdAes, &NewAesObject},
 };
 

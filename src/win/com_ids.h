@@ -22,4 +22,18 @@ inline constexpr GUID kDiidAes = {
     0xda72b47e, 0x4963, 0x437f, {0xa1, 0x9f, 0x1a, 0xd5, 0x2e, 0xf7, 0x08, 0x29}};
 inline constexpr const wchar_t* kProgIdAes = L"plgRefertiLirvo.clsAES";
 
+// Plugin: {56064e29-d23d-44a5-bdb4-015066122d24}, dispinterface _Plugin
+// {f851307f-a669-4902-a970-e8e0e42b3283}.
+inline constexpr GUID kClsidPlugin = {
+    0x56064e29, 0xd23d, 0x44a5, {0xbd, 0xb4, 0x01, 0x50, 0x66, 0x12, 0x2d, 0x24}};
+inline constexpr GUID kDiidPlugin = {
+    0xf851307f, 0xa669, 0x4902, {0xa9, 0x70, 0xe8, 0xe0, 0xe4, 0x2b, 0x32, 0x83}};
+inline constexpr const wchar_t* kProgIdPlugin = L"plgRefertiLirvo.Plugin";
+
+// The main reports window as the host gets it (not creatable): dispinterface
+// _frmRefertiLirvo {4f3939ed-e9ba-4000-9ae3-d83fc9b4a4dc}.
+inline constexpr GUID kDiidForm = {
+    0x4f3939ed, 0xe9ba, 0x4000, {0x9a, 0xe3, 0xd8, 0x3f, 0xc9, 0xb4, 0xa4, 0xdc}};
+inline constexpr const wchar_t* kSourceForm = L"plgRefertiLirvo.frmRefertiLirvo";
+
 }  // namespace lirvo::win

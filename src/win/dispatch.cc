@@ -9,9 +9,11 @@
 
 namespace lirvo::win {
 
-host::Variant Arguments::Value(unsigned index) const {
+host::Variant Arguments::Value(unsigned index) const { return FromVariant(Raw(index)); }
+
+const VARIANT& Arguments::Raw(unsigned index) const {
   if (index >= params_.cArgs) throw RuntimeError(kErrInvalidCall);
-  return FromVariant(params_.rgvarg[params_.cArgs - 1 - index]);
+  return params_.rgvarg[params_.cArgs - 1 - index];
 }
 
 std::string Arguments::Text(unsigned index) const { return host::ToText(Value(index)); }
@@ -27,6 +29,10 @@ void Result::SetText(std::string_view utf8) {
 }
 
 void Result::SetBoolean(bool value) {
+  if (out_ != nullptr) AssignVariant(value, *out_);
+}
+
+void Result::SetValue(const host::Variant& value) {
   if (out_ != nullptr) AssignVariant(value, *out_);
 }
 

@@ -30,6 +30,8 @@ class Arguments {
 
   // The argument at `index` (0 is the first), by variant_convert.h's rules.
   host::Variant Value(unsigned index) const;
+  // The argument at `index` as the caller passed it.
+  const VARIANT& Raw(unsigned index) const;
   // The same as text, as a Boolean, with the runtime's conversions. Empty
   // gives "" and false; Null raises 94; a value that does not convert raises
   // 13 (6 when it overflows).
@@ -47,6 +49,7 @@ class Result {
 
   void SetText(std::string_view utf8);
   void SetBoolean(bool value);
+  void SetValue(const host::Variant& value);
 
  private:
   VARIANT* out_;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/runtime_error.h"
+#include "win/form_object.h"
 #include "win/variant_convert.h"
 
 namespace lirvo::win {
@@ -290,8 +291,12 @@ bool ComFramework::OpenChild(const std::string& form_name, bool modal, const std
 
 std::shared_ptr<host::ChildForm> ComFramework::CreateChildForm(
     std::shared_ptr<host::EmbeddedForm> form) {
-  (void)form;
-  throw RuntimeError(13);
+  IDispatch* object = NewFormObject(form);
+  const Variant argument = std::shared_ptr<host::Dispatch>(std::make_shared<ComObject>(object));
+  object->Release();  // the argument holds its own reference
+  IDispatch* child = DispatchOf(late_.Call("CreateChildForm", {argument}));
+  if (child == nullptr) return nullptr;
+  return std::make_shared<ComChildForm>(child, std::move(form));
 }
 
 void ComFramework::RichiamaPaziente(const Variant& patient_id) {

@@ -142,8 +142,8 @@ class ComRibbonTab : public host::RibbonTab, public ComHeld {
   std::shared_ptr<host::RibbonGroup> AddGroup(const std::string& caption, int32_t style) override;
 };
 
-// The host's Framework. A window of the core cannot be handed to Clinora as
-// a COM object yet: CreateChildForm raises 13.
+// The host's Framework. CreateChildForm hands the host the form as an
+// automation object (form_object.h).
 class ComFramework : public host::Framework {
  public:
   explicit ComFramework(IDispatch* framework) : late_(framework) {}

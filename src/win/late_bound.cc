@@ -1,5 +1,7 @@
 #include "win/late_bound.h"
 
+#include <dispex.h>
+
 #include <cstdio>
 #include <new>
 
@@ -106,7 +108,19 @@ DISPID LateBound::Id(std::string_view name) {
   std::wstring wide = Wide(name);
   LPOLESTR names[] = {wide.data()};
   DISPID id = DISPID_UNKNOWN;
-  const HRESULT hr = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  HRESULT hr = object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (hr == E_NOTIMPL) {
+    // An object that finds names only through IDispatchEx (a script's
+    // class instance, under some script engines).
+    IDispatchEx* extended = nullptr;
+    if (SUCCEEDED(
+            object_->QueryInterface(__uuidof(IDispatchEx), reinterpret_cast<void**>(&extended)))) {
+      BSTR text = NewBstr(name);
+      hr = extended->GetDispID(text, fdexNameCaseInsensitive, &id);
+      ::SysFreeString(text);
+      extended->Release();
+    }
+  }
   if (FAILED(hr)) Raise(hr, nullptr, name);
   ids_.emplace(std::move(key), id);
   return id;

@@ -8,7 +8,8 @@ imports=$("$objdump" -p "$dll" | sed -n 's/^\s*DLL Name: //p')
 status=0
 while read -r name; do
   case "${name,,}" in
-    kernel32.dll | advapi32.dll | ole32.dll | oleaut32.dll | msvcrt.dll | user32.dll) ;;
+    kernel32.dll | advapi32.dll | ole32.dll | oleaut32.dll | msvcrt.dll | user32.dll | gdi32.dll | comctl32.dll | \
+      comdlg32.dll | shell32.dll) ;;
     *) echo "imports $name, which Windows does not ship"; status=1 ;;
   esac
 done <<<"$imports"

@@ -277,8 +277,31 @@ void CheckFramework() {
   Check(ribbon.Popup({"Apri", "Importa"}) == 2 &&
             framework.calls.back().types == std::vector<VARTYPE>{VT_ARRAY | VT_VARIANT},
         "a pop-up menu of an array of captions");
-  Check(ErrorOf([&] { ribbon.CreateChildForm(nullptr); }) == 13,
-        "a core window cannot become a host child yet");
+
+  // A core window handed to the host: the host gets an object that names the
+  // form and tells it of its life; the child window it gives back carries the
+  // form and takes a caption.
+  struct Form : lirvo::host::EmbeddedForm {
+    std::string Name() const override { return "frmRefertiLirvo"; }
+    void Activate() override { ++activations; }
+    int activations = 0;
+  };
+  const auto form = std::make_shared<Form>();
+  FakeObject child;
+  child.Property(L"Caption", Empty{}).Property(L"Show", Empty{});
+  framework.Property(L"CreateChildForm", child.AsValue());
+  const auto hosted = ribbon.CreateChildForm(form);
+  LateBound given(lirvo::win::DispatchOf(framework.calls.back().values.at(0)));
+  Check(lirvo::host::ToText(given.Get("name")) == "frmRefertiLirvo",
+        "the host reads the form's name");
+  given.Call("Activate");
+  Check(form->activations == 1, "the host's activation reaches the form");
+  hosted->SetCaption("Referti Lirvo");
+  hosted->Show();
+  Check(hosted->Form() == form && child.calls.size() == 2 &&
+            child.calls[0].values == std::vector<Variant>{Text("Referti Lirvo")} &&
+            child.calls[1].member == L"Show",
+        "the child window carries the form, is captioned and shown");
   Check(ErrorOf([&] { ribbon.AddFileBitmap("x.bmp", 7); }) == 438, "a missing host member");
 
   Check(app.Archivio().DaiPazienteRegionale("1", true) == nullptr &&

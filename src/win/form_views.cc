@@ -1,0 +1,114 @@
+#include "win/form_views.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <vector>
+
+#include "base/trap.h"
+#include "forms/frm_get_bundle.h"
+#include "win/native_views.h"
+#include "win/wide_text.h"
+
+namespace lirvo::win {
+namespace {
+
+// A dialog's controls and how its events reach them. Every handler of the
+// presenter runs through Act, so no exception reaches the window procedure.
+class FormView : public ModalView {
+ public:
+  FormView(HWND dialog, int32_t width_twips, int32_t height_twips) : dialog_(dialog) {
+    // The dialog's client area is the form's design size.
+    RECT frame{0, 0, TwipsToPixels(dialog, width_twips), TwipsToPixels(dialog, height_twips)};
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+    ::SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER);
+  }
+
+  bool Command(WORD id, WORD code, HWND) override {
+    for (const auto& button : buttons_) {
+      if (button->Command(id, code)) return true;
+    }
+    return false;
+  }
+
+  bool Notify(const NMHDR& header, LRESULT& result) override {
+    for (const auto& grid : grids_) {
+      if (grid->Notify(header, result)) return true;
+    }
+    return false;
+  }
+
+ protected:
+  void AddLabel(const controls::Label& label) {
+    statics_.push_back(std::make_unique<LabelView>(dialog_, label, NextId()));
+  }
+  void AddButton(const controls::Button& button, std::function<void()> on_click) {
+    buttons_.push_back(std::make_unique<ButtonView>(
+        dialog_, button, NextId(), [on_click = std::move(on_click)] { Act(on_click); }));
+  }
+  GridListView& AddGrid(controls::ReportGrid& grid, GridListView::Handlers handlers) {
+    grids_.push_back(std::make_unique<GridListView>(dialog_, grid, NextId(), std::move(handlers)));
+    return *grids_.back();
+  }
+
+  // Runs a handler of the presenter; what it throws is reported as trapped
+  // by the view.
+  static void Act(const std::function<void()>& handler) {
+    try {
+      handler();
+    } catch (...) {
+      ReportTrap("Windows view");
+    }
+  }
+
+ private:
+  class LabelView : public ControlView {
+   public:
+    LabelView(HWND dialog, const controls::Label& label, int id)
+        : ControlView(dialog, label, WC_STATICW, SS_LEFT | SS_NOPREFIX, id) {
+      Update();
+    }
+  };
+
+  int NextId() { return next_id_++; }
+
+  HWND dialog_;
+  int next_id_ = 1000;
+  std::vector<std::unique_ptr<ControlView>> statics_;
+  std::vector<std::unique_ptr<ButtonView>> buttons_;
+  std::vector<std::unique_ptr<GridListView>> grids_;
+};
+
+// The bundle chooser: the header's texts, the list of bundles, the folder
+// and its button, Conferma and Annulla.
+class BundleChooserView final : public FormView {
+ public:
+  BundleChooserView(forms::frmGetBundle& form, HWND dialog)
+      : FormView(dialog, forms::frmGetBundle::kDesignWidth, forms::frmGetBundle::kDesignHeight) {
+    AddLabel(form.Label3());
+    AddLabel(form.laTitoloScelta());
+    GridListView::Handlers handlers;
+    handlers.row_click = [&form](int32_t row) { Act([&] { form.rcBundle().SetFocusedRow(row); }); };
+    handlers.row_dblclick = [&form](int32_t row) { Act([&] { form.rcBundle_RowDblClick(row); }); };
+    AddGrid(form.rcBundle(), std::move(handlers));
+    AddLabel(form.laPath());
+    AddButton(form.Command1(), [&form] { form.Command1_Click(); });
+    AddButton(form.cmdButton(0), [&form] { form.cmdButton_Click(0); });
+    AddButton(form.cmdButton(1), [&form] { form.cmdButton_Click(1); });
+  }
+};
+
+}  // namespace
+
+void SetFormViews(WinUi& ui) {
+  ui.SetView(forms::frmGetBundle::kFormName,
+             [](ui::ModalForm& form, HWND dialog) -> std::unique_ptr<ModalView> {
+               auto* chooser = dynamic_cast<forms::frmGetBundle*>(&form);
+               if (chooser == nullptr) return nullptr;
+               return std::make_unique<BundleChooserView>(*chooser, dialog);
+             });
+}
+
+}  // namespace lirvo::win

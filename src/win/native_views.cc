@@ -1,0 +1,243 @@
+#include "win/native_views.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "win/wide_text.h"
+
+namespace lirvo::win {
+namespace {
+
+// Text a list view asks for is copied into its buffer, cut to fit.
+void CopyText(const std::wstring& text, wchar_t* buffer, int size) {
+  if (buffer == nullptr || size <= 0) return;
+  const size_t n = std::min(text.size(), static_cast<size_t>(size - 1));
+  text.copy(buffer, n);
+  buffer[n] = L'\0';
+}
+
+}  // namespace
+
+int TwipsToPixels(HWND window, int32_t twips) {
+  // The display's dots per inch (the system's, so older Windows serve too).
+  HDC dc = ::GetDC(window);
+  int dpi = dc != nullptr ? ::GetDeviceCaps(dc, LOGPIXELSX) : 0;
+  if (dc != nullptr) ::ReleaseDC(window, dc);
+  if (dpi <= 0) dpi = 96;
+  return ::MulDiv(twips, dpi, 1440);
+}
+
+RECT PixelBounds(HWND form_window, const controls::Control& control) {
+  int32_t left = control.Left();
+  int32_t top = control.Top();
+  for (const controls::Control* c = control.Container(); c != nullptr; c = c->Container()) {
+    left += c->Left();
+    top += c->Top();
+  }
+  const int x = TwipsToPixels(form_window, left);
+  const int y = TwipsToPixels(form_window, top);
+  return {x, y, x + TwipsToPixels(form_window, control.Width()),
+          y + TwipsToPixels(form_window, control.Height())};
+}
+
+// ---- ControlView ----------------------------------------------------------------
+
+ControlView::ControlView(HWND form_window, const controls::Control& control,
+                         const wchar_t* window_class, DWORD style, int id)
+    : form_window_(form_window), control_(control), id_(id) {
+  const RECT box = PixelBounds(form_window, control);
+  window_ = ::CreateWindowExW(0, window_class, L"", WS_CHILD | style, box.left, box.top,
+                              box.right - box.left, box.bottom - box.top, form_window,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                              ::GetModuleHandleW(nullptr), nullptr);
+  ::SendMessageW(window_, WM_SETFONT, ::SendMessageW(form_window, WM_GETFONT, 0, 0), FALSE);
+  // The view lives inside the form's window, which the model outlives.
+  listener_ = const_cast<controls::Control&>(control).AddListener(
+      [this](const controls::Control&) { Update(); });
+}
+
+ControlView::~ControlView() { const_cast<controls::Control&>(control_).RemoveListener(listener_); }
+
+void ControlView::Update() {
+  const RECT box = PixelBounds(form_window_, control_);
+  ::MoveWindow(window_, box.left, box.top, box.right - box.left, box.bottom - box.top, TRUE);
+  if (const auto* captioned = dynamic_cast<const controls::CaptionedControl*>(&control_)) {
+    ::SetWindowTextW(window_, Wide(captioned->Caption()).c_str());
+  }
+  ::EnableWindow(window_, control_.Enabled());
+  ::ShowWindow(window_, control_.IsShown() ? SW_SHOWNA : SW_HIDE);
+}
+
+ButtonView::ButtonView(HWND form_window, const controls::Button& button, int id,
+                       std::function<void()> on_click)
+    : ControlView(form_window, button, WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, id),
+      on_click_(std::move(on_click)) {
+  Update();
+}
+
+bool ButtonView::Command(WORD id, WORD code) {
+  if (id != Id() || code != BN_CLICKED) return false;
+  if (on_click_) on_click_();
+  return true;
+}
+
+// ---- GridListView -------------------------------------------------------------------
+
+GridListView::GridListView(HWND form_window, controls::ReportGrid& grid, int id, Handlers handlers)
+    : grid_(grid), id_(id), handlers_(std::move(handlers)) {
+  const RECT box = PixelBounds(form_window, grid);
+  window_ = ::CreateWindowExW(
+      WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+      WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
+      box.left, box.top, box.right - box.left, box.bottom - box.top, form_window,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+  ::SendMessageW(window_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+  const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(form_window, WM_GETFONT, 0, 0));
+  ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  LOGFONTW look{};
+  if (::GetObjectW(font != nullptr ? font : ::GetStockObject(DEFAULT_GUI_FONT), sizeof(look),
+                   &look) != 0) {
+    look.lfWeight = FW_BOLD;
+    bold_font_ = ::CreateFontIndirectW(&look);
+  }
+  MakeColumns();
+  grid_.AddObserver(this);
+  Refresh();
+  ::ShowWindow(window_, grid_.IsShown() ? SW_SHOWNA : SW_HIDE);
+}
+
+GridListView::~GridListView() {
+  grid_.RemoveObserver(this);
+  if (bold_font_ != nullptr) ::DeleteObject(bold_font_);
+}
+
+void GridListView::MakeColumns() {
+  columns_.clear();
+  int64_t total = 0;
+  for (int32_t i = 0; i < grid_.ColumnCount(); ++i) {
+    if (!grid_.Column(i).visible) continue;
+    columns_.push_back(i);
+    total += std::max(grid_.Column(i).width, 0);
+  }
+  RECT client{};
+  ::GetClientRect(window_, &client);
+  const int width = client.right - client.left - ::GetSystemMetrics(SM_CXVSCROLL);
+  for (size_t c = 0; c < columns_.size(); ++c) {
+    const controls::GridColumn& column = grid_.Column(columns_[c]);
+    std::wstring caption = Wide(column.caption);
+    LVCOLUMNW lv{};
+    lv.mask = LVCF_TEXT | LVCF_WIDTH;
+    lv.pszText = caption.data();
+    lv.cx = total > 0 ? static_cast<int>(width * std::max(column.width, 0) / total)
+                      : width / static_cast<int>(columns_.size());
+    ::SendMessageW(window_, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&lv));
+  }
+}
+
+void GridListView::Refresh() {
+  syncing_ = true;
+  ::SendMessageW(window_, LVM_SETITEMCOUNT, static_cast<WPARAM>(grid_.RowCount()), LVSICF_NOSCROLL);
+  syncing_ = false;
+  SyncSelection();
+  Repaint();
+}
+
+void GridListView::Repaint() { ::InvalidateRect(window_, nullptr, FALSE); }
+
+void GridListView::SyncSelection() {
+  syncing_ = true;
+  LVITEMW none{};
+  none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  ::SendMessageW(window_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&none));
+  for (const int32_t row : grid_.SelectedRows()) {
+    LVITEMW selected{};
+    selected.stateMask = LVIS_SELECTED;
+    selected.state = LVIS_SELECTED;
+    ::SendMessageW(window_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&selected));
+  }
+  const int32_t focused = grid_.FocusedRow();
+  if (focused >= 0) {
+    LVITEMW focus{};
+    focus.stateMask = LVIS_FOCUSED;
+    focus.state = LVIS_FOCUSED;
+    ::SendMessageW(window_, LVM_SETITEMSTATE, focused, reinterpret_cast<LPARAM>(&focus));
+    ::SendMessageW(window_, LVM_ENSUREVISIBLE, focused, FALSE);
+  }
+  syncing_ = false;
+}
+
+int32_t GridListView::GridColumnOf(int sub_item) const {
+  return sub_item >= 0 && static_cast<size_t>(sub_item) < columns_.size() ? columns_[sub_item] : -1;
+}
+
+bool GridListView::Notify(const NMHDR& header, LRESULT& result) {
+  if (header.hwndFrom != window_) return false;
+  result = 0;
+  switch (header.code) {
+    case LVN_GETDISPINFOW: {
+      auto& info = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header));
+      const controls::GridRecord* record = grid_.RowRecord(info.item.iItem);
+      const int32_t column = GridColumnOf(info.item.iSubItem);
+      if (record == nullptr || column < 0) return true;
+      if ((info.item.mask & LVIF_TEXT) != 0) {
+        const int32_t item = grid_.Column(column).item_index;
+        CopyText(item >= 0 && item < record->ItemCount() ? Wide(record->Item(item).Text())
+                                                         : std::wstring(),
+                 info.item.pszText, info.item.cchTextMax);
+      }
+      if ((info.item.mask & LVIF_INDENT) != 0) info.item.iIndent = record->Depth();
+      return true;
+    }
+    case NM_CUSTOMDRAW: {
+      auto& draw = const_cast<NMLVCUSTOMDRAW&>(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
+      if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
+        result = CDRF_NOTIFYITEMDRAW;
+      } else if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+        result = CDRF_NOTIFYSUBITEMDRAW;
+      } else if (draw.nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
+        const controls::GridRecord* record =
+            grid_.RowRecord(static_cast<int32_t>(draw.nmcd.dwItemSpec));
+        const int32_t column = GridColumnOf(draw.iSubItem);
+        const int32_t item = column >= 0 ? grid_.Column(column).item_index : -1;
+        if (record != nullptr && item >= 0 && item < record->ItemCount()) {
+          const controls::GridItem& value = record->Item(item);
+          draw.clrText = value.ForeColor() ? static_cast<COLORREF>(*value.ForeColor())
+                                           : ::GetSysColor(COLOR_WINDOWTEXT);
+          ::SelectObject(draw.nmcd.hdc,
+                         value.Bold() && bold_font_ != nullptr
+                             ? bold_font_
+                             : reinterpret_cast<HFONT>(::SendMessageW(window_, WM_GETFONT, 0, 0)));
+          result = CDRF_NEWFONT;
+        }
+      }
+      return true;
+    }
+    case LVN_ITEMCHANGED: {
+      const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+      if (!syncing_ && change.iItem >= 0 && (change.uNewState & LVIS_SELECTED) != 0 &&
+          (change.uOldState & LVIS_SELECTED) == 0 && handlers_.row_click) {
+        handlers_.row_click(change.iItem);
+      }
+      return true;
+    }
+    case NM_CLICK:
+    case NM_DBLCLK:
+    case NM_RCLICK: {
+      const auto& click = reinterpret_cast<const NMITEMACTIVATE&>(header);
+      if (click.iItem < 0) return true;
+      if (header.code == NM_DBLCLK && handlers_.row_dblclick) handlers_.row_dblclick(click.iItem);
+      if (header.code == NM_RCLICK && handlers_.row_rclick) handlers_.row_rclick(click.iItem);
+      if (header.code == NM_CLICK && handlers_.item_click) {
+        handlers_.item_click(click.iItem, GridColumnOf(click.iSubItem));
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace lirvo::win

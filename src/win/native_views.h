@@ -1,0 +1,113 @@
+// Native Win32 views over the control models: each view makes one child
+// window for its control, keeps it in step with the model through the
+// model's listeners, and hands what the user does to the presenter through a
+// callback. Positions and sizes are the model's twips, converted with the
+// window's dots per inch. No view decides anything: the presenters do.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "controls/control.h"
+#include "controls/report_grid.h"
+#include "controls/simple_controls.h"
+
+namespace lirvo::win {
+
+// Twips (1/1440 inch) in pixels of `window`'s display.
+int TwipsToPixels(HWND window, int32_t twips);
+
+// The control's rectangle in pixels inside the window that holds the form,
+// its containers' offsets added.
+RECT PixelBounds(HWND form_window, const controls::Control& control);
+
+// A child window over one control: placed and shown as the model says,
+// enabled as it says, and for a captioned control titled with its caption.
+class ControlView {
+ public:
+  // `window_class` and `style` make the child window (WC_STATICW, WC_BUTTONW
+  // ...); `id` is its WM_COMMAND id.
+  ControlView(HWND form_window, const controls::Control& control, const wchar_t* window_class,
+              DWORD style, int id);
+  virtual ~ControlView();
+  ControlView(const ControlView&) = delete;
+  ControlView& operator=(const ControlView&) = delete;
+
+  HWND Window() const { return window_; }
+  int Id() const { return id_; }
+
+ protected:
+  // Brings the window in step with the model.
+  virtual void Update();
+
+ private:
+  HWND form_window_;
+  const controls::Control& control_;
+  HWND window_;
+  int id_;
+  int listener_;
+};
+
+// A button that calls `on_click` when pressed.
+class ButtonView : public ControlView {
+ public:
+  ButtonView(HWND form_window, const controls::Button& button, int id,
+             std::function<void()> on_click);
+  // Runs the click when `id` is this button's.
+  bool Command(WORD id, WORD code);
+
+ private:
+  std::function<void()> on_click_;
+};
+
+// The two-level report grid as a list view in report mode: one list row per
+// row the grid shows (child rows indented), the grid's visible columns with
+// their captions and relative widths, bold and coloured items drawn so. The
+// list asks for each text as it paints (a virtual list): nothing is copied.
+class GridListView final : public controls::GridObserver {
+ public:
+  struct Handlers {
+    std::function<void(int32_t row)> row_click;                   // selection moved to `row`
+    std::function<void(int32_t row)> row_dblclick;                // a double-click on `row`
+    std::function<void(int32_t row)> row_rclick;                  // a right-click on `row`
+    std::function<void(int32_t row, int32_t column)> item_click;  // a click on a cell
+  };
+
+  GridListView(HWND form_window, controls::ReportGrid& grid, int id, Handlers handlers);
+  ~GridListView() override;
+  GridListView(const GridListView&) = delete;
+  GridListView& operator=(const GridListView&) = delete;
+
+  HWND Window() const { return window_; }
+  // Handles the list's WM_NOTIFY; true when it was the list's.
+  bool Notify(const NMHDR& header, LRESULT& result);
+
+  // ---- controls::GridObserver
+  void RowsInserted(const controls::GridRecord*, int32_t, int32_t) override { Refresh(); }
+  void RowsRemoved(const controls::GridRecord*, int32_t, int32_t) override { Refresh(); }
+  void ItemsChanged(const controls::GridRecord&, int32_t, int32_t) override { Repaint(); }
+  void ExpandedChanged(const controls::GridRecord&) override { Refresh(); }
+  void Reset() override { Refresh(); }
+  void ViewStateChanged() override { SyncSelection(); }
+
+ private:
+  void MakeColumns();
+  void Refresh();
+  void Repaint();
+  void SyncSelection();
+  // The grid's column under list column `sub_item`, or -1.
+  int32_t GridColumnOf(int sub_item) const;
+
+  controls::ReportGrid& grid_;
+  HWND window_;
+  int id_;
+  Handlers handlers_;
+  std::vector<int32_t> columns_;  // the grid's visible columns, in list order
+  HFONT bold_font_ = nullptr;
+  bool syncing_ = false;  // the model is being shown: the list's changes are not the user's
+};
+
+}  // namespace lirvo::win

@@ -1,0 +1,360 @@
+#include "win/win_ui.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "base/runtime_error.h"
+#include "controls/report_grid.h"
+#include "win/wide_text.h"
+
+namespace lirvo::win {
+namespace {
+
+// ---- Modal dialogs ----------------------------------------------------------
+
+// An empty dialog template in memory: a caption, a size in dialog units and
+// the "MS Shell Dlg" font, with no controls (the view makes its own).
+class DialogTemplate {
+ public:
+  DialogTemplate(const std::wstring& caption, short width, short height) {
+    DLGTEMPLATE header{};
+    header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER;
+    header.cx = width;
+    header.cy = height;
+    Append(&header, sizeof(header));
+    AppendWord(0);  // no menu
+    AppendWord(0);  // the system's dialog class
+    AppendText(caption);
+    AppendWord(8);  // points
+    AppendText(L"MS Shell Dlg");
+  }
+  const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
+
+ private:
+  void Append(const void* data, size_t bytes) {
+    const size_t at = words_.size();
+    words_.resize(at + (bytes + 1) / 2);
+    std::memcpy(words_.data() + at, data, bytes);
+  }
+  void AppendWord(WORD word) { words_.push_back(word); }
+  void AppendText(const std::wstring& text) {
+    Append(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  }
+
+  std::vector<WORD> words_;  // WORD-aligned, as the template must be
+};
+
+struct ModalState {
+  ui::ModalForm* form;
+  const WinUi::ViewFactory* factory;
+  std::unique_ptr<ModalView> view;
+};
+
+INT_PTR CALLBACK ModalProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* state = reinterpret_cast<ModalState*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+  switch (message) {
+    case WM_INITDIALOG:
+      state = reinterpret_cast<ModalState*>(lparam);
+      ::SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+      try {
+        if (state->factory != nullptr) state->view = (*state->factory)(*state->form, dialog);
+      } catch (...) {
+        // A view that cannot be made leaves the dialog empty.
+        state->view.reset();
+      }
+      return TRUE;
+    case WM_COMMAND:
+      if (state != nullptr && state->view &&
+          state->view->Command(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam))) {
+        if (!state->form->IsOpen()) ::EndDialog(dialog, IDOK);
+        return TRUE;
+      }
+      if (LOWORD(wparam) == IDCANCEL) {
+        ::EndDialog(dialog, IDCANCEL);
+        return TRUE;
+      }
+      return FALSE;
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      if (state != nullptr && state->view &&
+          state->view->Notify(*reinterpret_cast<const NMHDR*>(lparam), result)) {
+        ::SetWindowLongPtrW(dialog, DWLP_MSGRESULT, result);
+        if (!state->form->IsOpen()) ::EndDialog(dialog, IDOK);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_CLOSE:
+      ::EndDialog(dialog, IDCANCEL);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+// ---- Folder browser -----------------------------------------------------------
+
+int CALLBACK BrowseProc(HWND window, UINT message, LPARAM, LPARAM data) {
+  if (message == BFFM_INITIALIZED && data != 0) {
+    ::SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
+  }
+  return 0;
+}
+
+// ---- Printing ------------------------------------------------------------------
+
+// One line of a printout: its text, how far it is indented (levels) and
+// whether it is bold. A list row has one text per column.
+struct PrintLine {
+  std::vector<std::wstring> cells;
+  int indent = 0;
+  bool bold = false;
+};
+
+// The default printer's device context, in landscape when asked; null when
+// the machine has no printer.
+HDC DefaultPrinterDc(bool landscape) {
+  PRINTDLGW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.Flags = PD_RETURNDEFAULT;
+  if (!::PrintDlgW(&dialog) || dialog.hDevNames == nullptr) return nullptr;
+  HDC dc = nullptr;
+  auto* names = static_cast<DEVNAMES*>(::GlobalLock(dialog.hDevNames));
+  auto* mode = dialog.hDevMode ? static_cast<DEVMODEW*>(::GlobalLock(dialog.hDevMode)) : nullptr;
+  if (names != nullptr) {
+    if (mode != nullptr && landscape) {
+      mode->dmFields |= DM_ORIENTATION;
+      mode->dmOrientation = DMORIENT_LANDSCAPE;
+    }
+    const wchar_t* base = reinterpret_cast<const wchar_t*>(names);
+    dc = ::CreateDCW(base + names->wDriverOffset, base + names->wDeviceOffset, nullptr, mode);
+    ::GlobalUnlock(dialog.hDevNames);
+  }
+  if (mode != nullptr) ::GlobalUnlock(dialog.hDevMode);
+  ::GlobalFree(dialog.hDevNames);
+  if (dialog.hDevMode) ::GlobalFree(dialog.hDevMode);
+  return dc;
+}
+
+// Prints `lines` on `dc` as one document: a margin of half an inch, a
+// 10-point font, the cells of a line at the column starts `shares` gives
+// (fractions of the width), a new page when the page is full. Raises 482
+// when the printer refuses the document.
+void PrintLines(HDC dc, const std::vector<PrintLine>& lines, const std::vector<double>& shares,
+                const std::wstring& title) {
+  const int dpi_x = ::GetDeviceCaps(dc, LOGPIXELSX);
+  const int dpi_y = ::GetDeviceCaps(dc, LOGPIXELSY);
+  const int left = dpi_x / 2;
+  const int top = dpi_y / 2;
+  const int right = ::GetDeviceCaps(dc, HORZRES) - dpi_x / 2;
+  const int bottom = ::GetDeviceCaps(dc, VERTRES) - dpi_y / 2;
+  const int height = -::MulDiv(10, dpi_y, 72);
+  HFONT regular =
+      ::CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
+  HFONT bold =
+      ::CreateFontW(height, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
+  DOCINFOW doc{};
+  doc.cbSize = sizeof(doc);
+  doc.lpszDocName = title.c_str();
+  bool ok = ::StartDocW(dc, &doc) > 0 && ::StartPage(dc) > 0;
+  const int line_height = ::MulDiv(12, dpi_y, 72);
+  int y = top;
+  for (const PrintLine& line : lines) {
+    if (!ok) break;
+    if (y + line_height > bottom) {
+      ok = ::EndPage(dc) > 0 && ::StartPage(dc) > 0;
+      y = top;
+    }
+    HGDIOBJ previous = ::SelectObject(dc, line.bold ? bold : regular);
+    double start = 0;
+    for (size_t c = 0; c < line.cells.size(); ++c) {
+      const double share = c < shares.size() ? shares[c] : 1.0;
+      RECT box{left + static_cast<int>(start * (right - left)), y,
+               left + static_cast<int>((start + share) * (right - left)), y + line_height};
+      if (c == 0) box.left += line.indent * dpi_x / 4;
+      ::DrawTextW(dc, line.cells[c].c_str(), static_cast<int>(line.cells[c].size()), &box,
+                  DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+      start += share;
+    }
+    ::SelectObject(dc, previous);
+    y += line_height;
+  }
+  if (ok) ok = ::EndPage(dc) > 0 && ::EndDoc(dc) > 0;
+  if (!ok) ::AbortDoc(dc);
+  ::DeleteObject(regular);
+  ::DeleteObject(bold);
+  if (!ok) throw RuntimeError(kErrPrinter);
+}
+
+// One of the system's pointers (IDC_ARROW ...).
+HCURSOR SystemCursor(const char* id) {
+  return ::LoadCursorW(nullptr, reinterpret_cast<const wchar_t*>(id));
+}
+
+}  // namespace
+
+WinUi::~WinUi() {
+  for (HDC dc : printer_dcs_) ::DeleteDC(dc);
+  if (pointer_ != kPointerDefault) ::SetCursor(SystemCursor(IDC_ARROW));
+}
+
+void WinUi::SetView(const std::string& form_name, ViewFactory factory) {
+  views_[form_name] = std::move(factory);
+}
+
+void WinUi::SetMousePointer(int pointer) {
+  pointer_ = pointer;
+  const char* cursor = IDC_ARROW;
+  if (pointer == kPointerHourglass) cursor = IDC_WAIT;
+  if (pointer == 13) cursor = IDC_APPSTARTING;
+  ::SetCursor(SystemCursor(cursor));
+}
+
+int WinUi::MsgBox(const std::string& text, int style, const std::string& title) {
+  const int answer = ::MessageBoxW(::GetActiveWindow(), Wide(text).c_str(), Wide(title).c_str(),
+                                   static_cast<UINT>(style));
+  // A box the system could not show answers as one closed without a button.
+  return answer == 0 ? ui::UnansweredMsgBox(style) : answer;
+}
+
+void WinUi::Beep() { ::MessageBeep(MB_OK); }
+
+void WinUi::ShowModal(ui::ModalForm& form) {
+  static const bool common_controls = [] {
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
+                                 ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    return ::InitCommonControlsEx(&classes) != FALSE;
+  }();
+  (void)common_controls;
+  const auto found = views_.find(form.Name());
+  ModalState state{&form, found == views_.end() ? nullptr : &found->second, nullptr};
+  // The views lay their controls out in pixels inside a dialog of 400 by 300
+  // dialog units; each resizes the dialog to its form when it needs more.
+  const DialogTemplate dialog(Wide(form.Caption()), 400, 300);
+  if (form.IsOpen()) {
+    ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), dialog.Get(), ::GetActiveWindow(),
+                              &ModalProc, reinterpret_cast<LPARAM>(&state));
+  }
+  if (form.IsOpen()) form.Close();
+}
+
+std::optional<std::string> WinUi::BrowseForFolder(const std::string& title,
+                                                  const std::string& start_folder) {
+  const std::wstring wide_title = Wide(title);
+  const std::wstring start = Wide(start_folder);
+  BROWSEINFOW info{};
+  info.hwndOwner = ::GetActiveWindow();
+  info.lpszTitle = wide_title.c_str();
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  info.lpfn = &BrowseProc;
+  info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
+  PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&info);
+  if (chosen == nullptr) return std::nullopt;
+  wchar_t path[MAX_PATH] = {};
+  const bool ok = ::SHGetPathFromIDListW(chosen, path);
+  ::CoTaskMemFree(chosen);
+  if (!ok) return std::nullopt;
+  return Utf8(path);
+}
+
+int WinUi::PopupMenu(const std::vector<std::string>& items) {
+  HMENU menu = ::CreatePopupMenu();
+  if (menu == nullptr) return 0;
+  for (size_t i = 0; i < items.size(); ++i) {
+    ::AppendMenuW(menu, MF_STRING, i + 1, Wide(items[i]).c_str());
+  }
+  POINT at{};
+  ::GetCursorPos(&at);
+  HWND owner = ::GetActiveWindow();
+  const int chosen = ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x,
+                                      at.y, 0, owner, nullptr);
+  ::DestroyMenu(menu);
+  return chosen;
+}
+
+ui::PrinterDc WinUi::ShowPrinter(int flags) {
+  PRINTDLGW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = ::GetActiveWindow();
+  dialog.Flags = static_cast<DWORD>(flags) | PD_RETURNDC;
+  if (!::PrintDlgW(&dialog)) {
+    if (::CommDlgExtendedError() == 0) throw RuntimeError(ui::kErrCancel);
+    throw RuntimeError(kErrPrinter);
+  }
+  if (dialog.hDevMode) ::GlobalFree(dialog.hDevMode);
+  if (dialog.hDevNames) ::GlobalFree(dialog.hDevNames);
+  if (dialog.hDC == nullptr) throw RuntimeError(kErrPrinter);
+  printer_dcs_.push_back(dialog.hDC);
+  return reinterpret_cast<ui::PrinterDc>(dialog.hDC);
+}
+
+void WinUi::PrintGrid(const controls::ReportGrid& grid) {
+  std::vector<int32_t> columns;
+  int64_t total_width = 0;
+  for (int32_t i = 0; i < grid.ColumnCount(); ++i) {
+    if (!grid.Column(i).visible) continue;
+    columns.push_back(i);
+    total_width += std::max(grid.Column(i).width, 0);
+  }
+  std::vector<double> shares;
+  PrintLine header;
+  header.bold = true;
+  for (const int32_t column : columns) {
+    shares.push_back(total_width > 0
+                         ? std::max(grid.Column(column).width, 0) / static_cast<double>(total_width)
+                         : 1.0 / static_cast<double>(columns.size()));
+    header.cells.push_back(Wide(grid.Column(column).caption));
+  }
+  std::vector<PrintLine> lines{header};
+  for (int32_t row = 0; row < grid.RowCount(); ++row) {
+    const controls::GridRecord* record = grid.RowRecord(row);
+    PrintLine line;
+    line.indent = record->Depth();
+    for (const int32_t column : columns) {
+      const int32_t item = grid.Column(column).item_index;
+      line.cells.push_back(item >= 0 && item < record->ItemCount() ? Wide(record->Item(item).Text())
+                                                                   : std::wstring());
+    }
+    lines.push_back(std::move(line));
+  }
+  HDC dc = DefaultPrinterDc(grid.PrintOptions().landscape);
+  if (dc == nullptr) throw RuntimeError(kErrPrinter);
+  try {
+    PrintLines(dc, lines, shares, L"Referti Lirvo");
+  } catch (...) {
+    ::DeleteDC(dc);
+    throw;
+  }
+  ::DeleteDC(dc);
+}
+
+void WinUi::PrintText(const controls::StyledText& text, ui::PrinterDc dc) {
+  HDC printer = reinterpret_cast<HDC>(dc);
+  if (std::find(printer_dcs_.begin(), printer_dcs_.end(), printer) == printer_dcs_.end()) {
+    throw RuntimeError(kErrPrinter);
+  }
+  // Line by line; a run's bold carries to the line it starts on.
+  std::vector<PrintLine> lines(1);
+  for (const controls::StyledRun& run : text) {
+    if (lines.back().cells.empty()) lines.back().bold = run.style.bold;
+    size_t from = 0;
+    while (from <= run.text.size()) {
+      const size_t end = run.text.find('\n', from);
+      std::string piece = run.text.substr(from, end == std::string::npos ? end : end - from);
+      if (!piece.empty() && piece.back() == '\r') piece.pop_back();
+      if (lines.back().cells.empty()) lines.back().cells.emplace_back();
+      lines.back().cells.front() += Wide(piece);
+      if (end == std::string::npos) break;
+      lines.emplace_back();
+      from = end + 1;
+    }
+  }
+  PrintLines(printer, lines, {1.0}, L"Referto");
+}
+
+}  // namespace lirvo::win

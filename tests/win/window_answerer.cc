@@ -1,0 +1,169 @@
+// Plays the person in front of the plug-in's windows for a client in another
+// process of the same Wine session: waits for each dialog in turn, writes what
+// it showed to the log, and answers it.
+//
+//   window_answerer LOG ACTION...
+//     yes | no | ok   the next message box: logs
+//                     "msgbox <buttons> <title>|<text>" and presses that button
+//     choose:N        the next dialog with a list (the bundle chooser): logs
+//                     "chooser <buttons>", selects its row N (0 is the first)
+//                     with the keyboard, as a person would, then presses
+//                     "&Conferma"
+//
+// Only messages the system carries between processes are used (window
+// texts, posted keys and commands). Exits 0 when every action was carried
+// out, 1 when a dialog did not come within a minute or lacked what the
+// action needed.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(window, name, 64);
+  return name;
+}
+
+std::wstring TextOf(HWND window) {
+  const int length = ::GetWindowTextLengthW(window);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), length + 1)));
+  return text;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  ::EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM list) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+// The visible dialogs of other processes.
+std::vector<HWND> Dialogs() {
+  std::vector<HWND> found;
+  ::EnumWindows(
+      [](HWND window, LPARAM list) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        if (process != ::GetCurrentProcessId() && ::IsWindowVisible(window) &&
+            ClassOf(window) == L"#32770") {
+          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The button texts of a dialog, in the order of its children, joined by "/".
+std::wstring Buttons(HWND dialog) {
+  std::wstring buttons;
+  for (HWND child : Children(dialog)) {
+    if (ClassOf(child) != L"Button") continue;
+    if (!buttons.empty()) buttons += L"/";
+    buttons += TextOf(child);
+  }
+  return buttons;
+}
+
+HWND ChildOfClass(HWND dialog, const wchar_t* window_class) {
+  for (HWND child : Children(dialog)) {
+    if (ClassOf(child) == window_class) return child;
+  }
+  return nullptr;
+}
+
+// The next dialog that `wanted` accepts, waiting up to a minute.
+template <class Wanted>
+HWND WaitFor(Wanted wanted) {
+  for (int tries = 0; tries < 1200; ++tries) {
+    for (HWND dialog : Dialogs()) {
+      if (wanted(dialog)) return dialog;
+    }
+    ::Sleep(50);
+  }
+  return nullptr;
+}
+
+// Waits until `dialog` has gone, so the next action does not find it again.
+void WaitGone(HWND dialog) {
+  for (int tries = 0; tries < 1200 && ::IsWindow(dialog) && ::IsWindowVisible(dialog); ++tries) {
+    ::Sleep(50);
+  }
+}
+
+void Log(FILE* log, const std::wstring& line) {
+  std::fwprintf(log, L"%ls\n", line.c_str());
+  std::fflush(log);
+}
+
+bool AnswerMessageBox(FILE* log, const std::wstring& answer) {
+  const int button = answer == L"yes" ? IDYES : answer == L"no" ? IDNO : IDOK;
+  HWND box = WaitFor([](HWND dialog) { return ::GetDlgItem(dialog, 0xFFFF) != nullptr; });
+  if (box == nullptr) {
+    Log(log, L"no message box came for " + answer);
+    return false;
+  }
+  Log(log,
+      L"msgbox " + Buttons(box) + L" " + TextOf(box) + L"|" + TextOf(::GetDlgItem(box, 0xFFFF)));
+  ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  WaitGone(box);
+  return true;
+}
+
+bool Choose(FILE* log, int row) {
+  HWND chooser =
+      WaitFor([](HWND dialog) { return ChildOfClass(dialog, L"SysListView32") != nullptr; });
+  if (chooser == nullptr) {
+    Log(log, L"no chooser came");
+    return false;
+  }
+  Log(log, L"chooser " + Buttons(chooser));
+  HWND list = ChildOfClass(chooser, L"SysListView32");
+  ::PostMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+  for (int i = 0; i < row; ++i) ::PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+  // The keys reach the list before the command: posted messages keep their
+  // order within the thread that owns both windows.
+  for (HWND child : Children(chooser)) {
+    if (ClassOf(child) == L"Button" && TextOf(child) == L"&Conferma") {
+      ::PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(child), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(child));
+      WaitGone(chooser);
+      return true;
+    }
+  }
+  Log(log, L"the chooser has no Conferma button");
+  return false;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    std::fwprintf(stderr, L"usage: window_answerer LOG ACTION...\n");
+    return 2;
+  }
+  FILE* log = _wfopen(argv[1], L"w, ccs=UTF-8");
+  if (log == nullptr) return 2;
+  bool ok = true;
+  for (int i = 2; i < argc && ok; ++i) {
+    const std::wstring action = argv[i];
+    if (action.rfind(L"choose:", 0) == 0) {
+      ok = Choose(log, std::wcstol(action.c_str() + 7, nullptr, 10));
+    } else {
+      ok = AnswerMessageBox(log, action);
+    }
+  }
+  std::fclose(log);
+  return ok ? 0 : 1;
+}
