@@ -3,12 +3,16 @@
 #include "win/aes_object.h"
 #include "win/com_ids.h"
 #include "win/plugin_object.h"
+#include "win/public_objects.h"
 
 namespace lirvo::win {
 namespace {
 
 const CoClass kClasses[] = {
     {kClsidPlugin, kProgIdPlugin, &NewPluginObject},
+    {kClsidConfig, kProgIdConfig, &NewConfigObject},
+    {kClsidTrascodifica, kProgIdTrascodifica, &NewTrascodificaObject},
+    {kClsidItemTrascodifica, kProgIdItemTrascodifica, &NewItemTrascodificaObject},
     {kClsidAes, kProgIdAes, &NewAesObject},
 };
 

@@ -36,4 +36,28 @@ inline constexpr GUID kDiidForm = {
     0x4f3939ed, 0xe9ba, 0x4000, {0x9a, 0xe3, 0xd8, 0x3f, 0xc9, 0xb4, 0xa4, 0xdc}};
 inline constexpr const wchar_t* kSourceForm = L"plgRefertiLirvo.frmRefertiLirvo";
 
+// clsConfig: {84c6020c-ab66-4a75-a76b-3eef7fd23944}, dispinterface _clsConfig
+// {cbe5c403-7a16-4c79-8b94-fc579842bb0e}.
+inline constexpr GUID kClsidConfig = {
+    0x84c6020c, 0xab66, 0x4a75, {0xa7, 0x6b, 0x3e, 0xef, 0x7f, 0xd2, 0x39, 0x44}};
+inline constexpr GUID kDiidConfig = {
+    0xcbe5c403, 0x7a16, 0x4c79, {0x8b, 0x94, 0xfc, 0x57, 0x98, 0x42, 0xbb, 0x0e}};
+inline constexpr const wchar_t* kProgIdConfig = L"plgRefertiLirvo.clsConfig";
+
+// clsTrascodifica: {481d0bd9-1526-4fc9-9720-30d3d30f67cc}, dispinterface _clsTrascodifica
+// {557fe674-29f8-43ae-8990-d83980300157}.
+inline constexpr GUID kClsidTrascodifica = {
+    0x481d0bd9, 0x1526, 0x4fc9, {0x97, 0x20, 0x30, 0xd3, 0xd3, 0x0f, 0x67, 0xcc}};
+inline constexpr GUID kDiidTrascodifica = {
+    0x557fe674, 0x29f8, 0x43ae, {0x89, 0x90, 0xd8, 0x39, 0x80, 0x30, 0x01, 0x57}};
+inline constexpr const wchar_t* kProgIdTrascodifica = L"plgRefertiLirvo.clsTrascodifica";
+
+// clsItemTrascodifica: {96022188-b280-46fb-832f-4f045fb46599}, dispinterface _clsItemTrascodifica
+// {2616d5ff-ab9e-42fa-8116-a8682e86da64}.
+inline constexpr GUID kClsidItemTrascodifica = {
+    0x96022188, 0xb280, 0x46fb, {0x83, 0x2f, 0x4f, 0x04, 0x5f, 0xb4, 0x65, 0x99}};
+inline constexpr GUID kDiidItemTrascodifica = {
+    0x2616d5ff, 0xab9e, 0x42fa, {0x81, 0x16, 0xa8, 0x68, 0x2e, 0x86, 0xda, 0x64}};
+inline constexpr const wchar_t* kProgIdItemTrascodifica = L"plgRefertiLirvo.clsItemTrascodifica";
+
 }  // namespace lirvo::win

@@ -12,8 +12,23 @@ namespace lirvo::win {
 host::Variant Arguments::Value(unsigned index) const { return FromVariant(Raw(index)); }
 
 const VARIANT& Arguments::Raw(unsigned index) const {
-  if (index >= params_.cArgs) throw RuntimeError(kErrInvalidCall);
+  if (index >= count_) throw RuntimeError(kErrInvalidCall);
+  // DISPPARAMS holds the arguments last first; a put's value is rgvarg[0].
   return params_.rgvarg[params_.cArgs - 1 - index];
+}
+
+void Arguments::SetOut(unsigned index, const host::Variant& value) const {
+  const VARIANT& argument = Raw(index);
+  if ((V_VT(&argument) & VT_BYREF) == 0) return;
+  if (V_VT(&argument) == (VT_BYREF | VT_VARIANT)) {
+    AssignVariant(value, *V_VARIANTREF(&argument));
+  } else if (V_VT(&argument) == (VT_BYREF | VT_BSTR)) {
+    BSTR text = NewBstr(host::ToText(value));
+    ::SysFreeString(*V_BSTRREF(&argument));
+    *V_BSTRREF(&argument) = text;
+  } else {
+    throw RuntimeError(kErrTypeMismatch);
+  }
 }
 
 std::string Arguments::Text(unsigned index) const { return host::ToText(Value(index)); }
@@ -34,6 +49,16 @@ void Result::SetBoolean(bool value) {
 
 void Result::SetValue(const host::Variant& value) {
   if (out_ != nullptr) AssignVariant(value, *out_);
+}
+
+void Result::SetObject(IDispatch* object) {
+  if (out_ == nullptr) {
+    object->Release();
+    return;
+  }
+  ::VariantClear(out_);
+  V_VT(out_) = VT_DISPATCH;
+  V_DISPATCH(out_) = object;
 }
 
 HRESULT ReportCurrentError(const wchar_t* source, EXCEPINFO* info) noexcept {
@@ -131,11 +156,27 @@ HRESULT STDMETHODCALLTYPE DispatchBase::Invoke(DISPID id, REFIID riid, LCID, WOR
                                                EXCEPINFO* excep_info, UINT*) {
   if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
   if (id < 1 || static_cast<size_t>(id) > MemberCount()) return DISP_E_MEMBERNOTFOUND;
-  if ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0) return DISP_E_MEMBERNOTFOUND;
   DISPPARAMS none{};
   if (params == nullptr) params = &none;
-  if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
   const size_t member = static_cast<size_t>(id) - 1;
+  if ((flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0) {
+    if (!CanPut(member)) return DISP_E_MEMBERNOTFOUND;
+    if (params->cNamedArgs != 1 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
+      return DISP_E_PARAMNOTOPTIONAL;
+    }
+    if (params->cArgs != MemberArity(member) + 1) return DISP_E_BADPARAMCOUNT;
+    AddRef();
+    HRESULT hr = S_OK;
+    try {
+      PutMember(member, Arguments::OfPut(*params), FromVariant(params->rgvarg[0]));
+    } catch (...) {
+      hr = ReportCurrentError(source_, excep_info);
+    }
+    Release();
+    return hr;
+  }
+  if ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0) return DISP_E_MEMBERNOTFOUND;
+  if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
   if (params->cArgs != MemberArity(member)) return DISP_E_BADPARAMCOUNT;
   if (result != nullptr) ::VariantInit(result);
 

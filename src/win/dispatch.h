@@ -25,6 +25,10 @@ namespace lirvo::win {
 class Arguments {
  public:
   explicit Arguments(const DISPPARAMS& params) : params_(params) {}
+  // The arguments of a property put, without its value (the last).
+  static Arguments OfPut(const DISPPARAMS& params) {
+    return Arguments(params, params.cArgs > 0 ? params.cArgs - 1 : 0);
+  }
 
   unsigned Count() const { return params_.cArgs; }
 
@@ -37,9 +41,17 @@ class Arguments {
   // 13 (6 when it overflows).
   std::string Text(unsigned index) const;
   bool Boolean(unsigned index) const;
+  // Gives `value` back through the argument at `index` when the caller
+  // passed a variable by reference (a variant or a text); a value passed
+  // by value keeps what it was, as for any by-reference parameter of the
+  // runtime. A reference of another type raises 13.
+  void SetOut(unsigned index, const host::Variant& value) const;
 
  private:
+  Arguments(const DISPPARAMS& params, unsigned count) : params_(params), count_(count) {}
+
   const DISPPARAMS& params_;
+  unsigned count_ = params_.cArgs;
 };
 
 // Where a handler puts its return value; the caller may want none.
@@ -50,6 +62,9 @@ class Result {
   void SetText(std::string_view utf8);
   void SetBoolean(bool value);
   void SetValue(const host::Variant& value);
+  // An object of this DLL as the result; the result takes `object`'s
+  // reference (released when the caller wants no result).
+  void SetObject(IDispatch* object);
 
  private:
   VARIANT* out_;
@@ -87,6 +102,9 @@ class DispatchBase : public IDispatch {
   virtual const wchar_t* MemberName(size_t member) const = 0;
   virtual unsigned MemberArity(size_t member) const = 0;
   virtual void CallMember(size_t member, const Arguments& args, Result& result) = 0;
+  // Writable properties: whether `member` takes a put, and the put.
+  virtual bool CanPut(size_t member) const = 0;
+  virtual void PutMember(size_t member, const Arguments& args, const host::Variant& value) = 0;
 
  private:
   std::atomic<ULONG> references_{1};
@@ -94,16 +112,24 @@ class DispatchBase : public IDispatch {
   const wchar_t* source_;
 };
 
-// An automation object whose members are `Self`'s table of methods. A
-// method is called with DISPATCH_METHOD or DISPATCH_PROPERTYGET and takes
-// exactly its number of arguments.
+// An automation object whose members are `Self`'s table of methods and
+// properties. A member is called with DISPATCH_METHOD or
+// DISPATCH_PROPERTYGET and takes exactly its number of arguments; one with
+// a put handler is also a writable property (DISPATCH_PROPERTYPUT, the
+// value as the named argument DISPID_PROPERTYPUT).
 template <class Self>
 class DispatchObject : public DispatchBase {
  public:
   struct Member {
+    using Call = void (*)(Self& self, const Arguments& args, Result& result);
+    using Put = void (*)(Self& self, const host::Variant& value);
+    constexpr Member(const wchar_t* member_name, unsigned member_arity, Call member_call,
+                     Put member_put = nullptr)
+        : name(member_name), arity(member_arity), call(member_call), put(member_put) {}
     const wchar_t* name;
     unsigned arity;
-    void (*call)(Self& self, const Arguments& args, Result& result);
+    Call call;
+    Put put;
   };
 
  protected:
@@ -116,6 +142,10 @@ class DispatchObject : public DispatchBase {
   unsigned MemberArity(size_t member) const override { return members_[member].arity; }
   void CallMember(size_t member, const Arguments& args, Result& result) override {
     members_[member].call(static_cast<Self&>(*this), args, result);
+  }
+  bool CanPut(size_t member) const override { return members_[member].put != nullptr; }
+  void PutMember(size_t member, const Arguments&, const host::Variant& value) override {
+    members_[member].put(static_cast<Self&>(*this), value);
   }
 
   std::span<const Member> members_;

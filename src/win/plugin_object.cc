@@ -29,37 +29,6 @@ std::string PluginFolder() {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// The plug-in of one thread with what it runs on.
-class ThreadPlugin {
- public:
-  ThreadPlugin() : plugin_(plugin::Services{&ui_, &RealFileSystem(), &clock_, PluginFolder()}) {
-    SetFormViews(ui_);
-  }
-
-  plugin::Plugin& Get() { return plugin_; }
-
-  // The thread's plug-in, made when the thread has none alive.
-  static std::shared_ptr<ThreadPlugin> ForThisThread() {
-    static std::mutex mutex;
-    static std::map<DWORD, std::weak_ptr<ThreadPlugin>> plugins;
-    const std::lock_guard<std::mutex> lock(mutex);
-    std::weak_ptr<ThreadPlugin>& slot = plugins[::GetCurrentThreadId()];
-    std::shared_ptr<ThreadPlugin> plugin = slot.lock();
-    if (!plugin) {
-      plugin = std::make_shared<ThreadPlugin>();
-      slot = plugin;
-    }
-    // Threads whose plug-in has gone leave no entry behind.
-    std::erase_if(plugins, [](const auto& entry) { return entry.second.expired(); });
-    return plugin;
-  }
-
- private:
-  WinUi ui_;
-  SystemClock clock_;
-  plugin::Plugin plugin_;  // last: it uses the services above
-};
-
 struct PluginObject : DispatchObject<PluginObject> {
   PluginObject();
 
@@ -94,6 +63,27 @@ constexpr Member kMembers[] = {
 PluginObject::PluginObject() : DispatchObject(kDiidPlugin, kProgIdPlugin, kMembers) {}
 
 }  // namespace
+
+ThreadPlugin::ThreadPlugin()
+    : folder_(PluginFolder()),
+      plugin_(plugin::Services{&ui_, &RealFileSystem(), &clock_, folder_}) {
+  SetFormViews(ui_);
+}
+
+std::shared_ptr<ThreadPlugin> ThreadPlugin::ForThisThread() {
+  static std::mutex mutex;
+  static std::map<DWORD, std::weak_ptr<ThreadPlugin>> plugins;
+  const std::lock_guard<std::mutex> lock(mutex);
+  std::weak_ptr<ThreadPlugin>& slot = plugins[::GetCurrentThreadId()];
+  std::shared_ptr<ThreadPlugin> plugin = slot.lock();
+  if (!plugin) {
+    plugin = std::make_shared<ThreadPlugin>();
+    slot = plugin;
+  }
+  // Threads whose plug-in has gone leave no entry behind.
+  std::erase_if(plugins, [](const auto& entry) { return entry.second.expired(); });
+  return plugin;
+}
 
 IDispatch* NewPluginObject() { return new PluginObject(); }
 

@@ -4,7 +4,7 @@
 ' the main form's load (the ribbon), the plug-in's tab (the main window),
 ' "Storico" (the bundle chooser, answered by window_answerer), "Importa"
 ' and "fine".
-'   cscript clinora.vbs PATIENTS SAVES
+'   cscript clinora.vbs PATIENTS SAVES PLUGIN_FOLDER
 ' Written for Wine's VBScript too: one name per Public statement, and a
 ' collection's items through Item (a default member with arguments is not
 ' reached through a property). Wine's cscript prints no runtime error, so
@@ -332,6 +332,35 @@ End If
 Check storico.Caption = "Storico" And importa.Caption = "Importa", "button captions"
 Check Not importa.Enabled, "Importa is disabled while no bundle is loaded"
 Check host.Framework.Bitmaps.Count = 9, "nine icons, found " & host.Framework.Bitmaps.Count
+
+' The other public classes work over the host the plug-in was given.
+Dim config, table, item, clnId, clnDescription, n
+Set config = CreateObject("plgRefertiLirvo.clsConfig")
+Check config.Init(WScript.Arguments(2) & "\Config.xml"), "clsConfig.Init: " & config.LastError
+Check config.ProductName = "Clinora - Referti Lirvo", "ProductName: " & config.ProductName
+Check Right(config.DocumentsFolder, 10) = "documents\", "DocumentsFolder: " & config.DocumentsFolder
+n = 0
+For Each item In config.ListaServices
+  n = n + 1
+Next
+Check n = 9 And config.ListaServices.Count = 9, "nine commands, For Each gave " & n
+Check config.ListaServices.Item("REFERTILIRVO.REFERTI.IMPORTA").Key = "RefertiLirvo.referti.importa", _
+      "a command by its key in any letter case"
+Check config.KeyService(config.IDService("RefertiLirvo.referti.storico")) = _
+      "RefertiLirvo.referti.storico", "a key through its identifier and back"
+Set table = CreateObject("plgRefertiLirvo.clsTrascodifica")
+Check table.AllineamentoClinora("90.09.2", clnId, clnDescription) And clnId = "GOT" And _
+      clnDescription = "Transaminasi GOT", "a code transcoded: " & clnId & " " & clnDescription
+Check Not table.AllineamentoClinora("00.00.0", clnId, clnDescription) And clnId = "" And _
+      clnDescription = "", "an unknown code clears both answers"
+Check table.DescrizioneEsame("90.09.2") <> "" And table.DescrizioneEsame("00.00.0") = "", _
+      "the authority's description"
+Check table.Lista.Count > 0 And table.Lista.Item(1).codice <> "" And _
+      table.Lista.Item("90.09.2").clnID = "GOT", "the table's entries by position and by code"
+table.Refresh
+Set item = CreateObject("plgRefertiLirvo.clsItemTrascodifica")
+item.codice = "A1" : item.clnID = "B2"
+Check item.codice = "A1" And item.clnID = "B2" And item.descrizione = "", "an entry's properties"
 
 plugin.Evento "mainribbonbar.activetab", host, Array("Referti Lirvo")
 Check host.Framework.Children.Count = 1, "one child window for the main window"

@@ -48,7 +48,7 @@ trap '"$wine" regsvr32 /u /s "$dll_windows"; rm -rf "$work"' EXIT
 "$wine" "$answerer" "$(windows_path "$work/answers.log")" "choose:$row" no &
 answerer_pid=$!
 out=$("$wine" cscript //nologo "$script" "$(windows_path "$work/patients.txt")" \
-  "$(windows_path "$work/saves.txt")" 2>&1)
+  "$(windows_path "$work/saves.txt")" "$(windows_path "$work/inst/plugin")" 2>&1)
 status=$?
 printf '%s\n' "$out"
 wait "$answerer_pid" || { echo "the dialogs were not all answered"; status=1; }

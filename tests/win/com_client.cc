@@ -23,10 +23,7 @@
 
 namespace {
 
-using lirvo::win::kClsidAes;
-using lirvo::win::kDiidAes;
-using lirvo::win::kLibId;
-using lirvo::win::kProgIdAes;
+using namespace lirvo::win;  // the ids of com_ids.h
 
 int g_failures = 0;
 
@@ -166,29 +163,45 @@ bool HasClassesKey(const std::wstring& path) {
   return true;
 }
 
-std::wstring ClsidKey() { return L"CLSID\\" + GuidText(kClsidAes); }
+// The public classes: class id, ProgID, dispinterface.
+struct PublicClass {
+  const GUID& clsid;
+  const wchar_t* prog_id;
+  const GUID& interface_id;
+};
+const PublicClass kPublicClasses[] = {
+    {kClsidPlugin, kProgIdPlugin, kDiidPlugin},
+    {kClsidConfig, kProgIdConfig, kDiidConfig},
+    {kClsidTrascodifica, kProgIdTrascodifica, kDiidTrascodifica},
+    {kClsidItemTrascodifica, kProgIdItemTrascodifica, kDiidItemTrascodifica},
+    {kClsidAes, kProgIdAes, kDiidAes},
+};
 
-// The keys a registration writes, with what they must hold.
+// The keys a registration writes for each public class, with what they must
+// hold, and the type library with each class.
 void CheckRegistered(const std::wstring& dll) {
-  struct {
-    std::wstring path;
-    const wchar_t* name;
-    std::wstring expected;
-  } const values[] = {
-      {std::wstring(kProgIdAes) + L"\\CLSID", nullptr, GuidText(kClsidAes)},
-      {ClsidKey() + L"\\InprocServer32", nullptr, dll},
-      {ClsidKey() + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-      {ClsidKey() + L"\\ProgID", nullptr, kProgIdAes},
-      {ClsidKey() + L"\\TypeLib", nullptr, GuidText(kLibId)},
-  };
-  for (const auto& v : values) {
-    std::wstring value;
-    const bool found = ReadClassesValue(v.path, v.name, value);
-    const std::wstring what = v.path + L" " + (v.name ? v.name : L"(default)");
-    Check(found, what + L" is missing");
-    if (found) {
-      Check(::CompareStringOrdinal(value.c_str(), -1, v.expected.c_str(), -1, TRUE) == CSTR_EQUAL,
-            what + L" is " + value + L", not " + v.expected);
+  for (const PublicClass& c : kPublicClasses) {
+    const std::wstring clsid_key = L"CLSID\\" + GuidText(c.clsid);
+    struct {
+      std::wstring path;
+      const wchar_t* name;
+      std::wstring expected;
+    } const values[] = {
+        {std::wstring(c.prog_id) + L"\\CLSID", nullptr, GuidText(c.clsid)},
+        {clsid_key + L"\\InprocServer32", nullptr, dll},
+        {clsid_key + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+        {clsid_key + L"\\ProgID", nullptr, c.prog_id},
+        {clsid_key + L"\\TypeLib", nullptr, GuidText(kLibId)},
+    };
+    for (const auto& v : values) {
+      std::wstring value;
+      const bool found = ReadClassesValue(v.path, v.name, value);
+      const std::wstring what = v.path + L" " + (v.name ? v.name : L"(default)");
+      Check(found, what + L" is missing");
+      if (found) {
+        Check(::CompareStringOrdinal(value.c_str(), -1, v.expected.c_str(), -1, TRUE) == CSTR_EQUAL,
+              what + L" is " + value + L", not " + v.expected);
+      }
     }
   }
   ITypeLib* library = nullptr;
@@ -200,22 +213,25 @@ void CheckRegistered(const std::wstring& dll) {
   Check(name != nullptr && std::wstring(name) == L"plgRefertiLirvo",
         L"the type library's name is " + std::wstring(name ? name : L"<none>"));
   ::SysFreeString(name);
-  ITypeInfo* info = nullptr;
-  Check(library->GetTypeInfoOfGuid(kClsidAes, &info) == S_OK, L"the library has no clsAES");
-  if (info) info->Release();
+  for (const PublicClass& c : kPublicClasses) {
+    ITypeInfo* info = nullptr;
+    Check(library->GetTypeInfoOfGuid(c.clsid, &info) == S_OK,
+          std::wstring(L"the library has no ") + c.prog_id);
+    if (info) info->Release();
+  }
   library->Release();
 }
 
 void CheckUnregistered() {
-  const std::wstring keys[] = {
-      kProgIdAes,
-      ClsidKey(),
-      L"TypeLib\\" + GuidText(kLibId),
-      L"Interface\\" + GuidText(kDiidAes),
-  };
-  for (const std::wstring& key : keys) Check(!HasClassesKey(key), key + L" is left");
-  CLSID clsid{};
-  Check(::CLSIDFromProgID(kProgIdAes, &clsid) != S_OK, L"the ProgID still resolves");
+  Check(!HasClassesKey(L"TypeLib\\" + GuidText(kLibId)), L"the type library is left");
+  for (const PublicClass& c : kPublicClasses) {
+    const std::wstring keys[] = {c.prog_id, L"CLSID\\" + GuidText(c.clsid),
+                                 L"Interface\\" + GuidText(c.interface_id)};
+    for (const std::wstring& key : keys) Check(!HasClassesKey(key), key + L" is left");
+    CLSID clsid{};
+    Check(::CLSIDFromProgID(c.prog_id, &clsid) != S_OK,
+          std::wstring(c.prog_id) + L" still resolves");
+  }
 }
 
 std::wstring ReadFileText(const std::wstring& path) {
