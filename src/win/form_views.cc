@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "base/trap.h"
+#include "forms/frm_config.h"
 #include "forms/frm_get_bundle.h"
+#include "forms/frm_referto.h"
 #include "win/native_views.h"
 #include "win/wide_text.h"
 
@@ -37,6 +39,9 @@ class FormView : public ModalView {
     for (const auto& grid : grids_) {
       if (grid->Notify(header, result)) return true;
     }
+    for (const auto& text : rich_texts_) {
+      if (text->Notify(header)) return true;
+    }
     return false;
   }
 
@@ -47,6 +52,9 @@ class FormView : public ModalView {
   void AddButton(const controls::Button& button, std::function<void()> on_click) {
     buttons_.push_back(std::make_unique<ButtonView>(
         dialog_, button, NextId(), [on_click = std::move(on_click)] { Act(on_click); }));
+  }
+  void AddRichText(controls::RichTextBox& box) {
+    rich_texts_.push_back(std::make_unique<RichTextView>(dialog_, box, NextId()));
   }
   GridListView& AddGrid(controls::ReportGrid& grid, GridListView::Handlers handlers) {
     grids_.push_back(std::make_unique<GridListView>(dialog_, grid, NextId(), std::move(handlers)));
@@ -79,6 +87,7 @@ class FormView : public ModalView {
   std::vector<std::unique_ptr<ControlView>> statics_;
   std::vector<std::unique_ptr<ButtonView>> buttons_;
   std::vector<std::unique_ptr<GridListView>> grids_;
+  std::vector<std::unique_ptr<RichTextView>> rich_texts_;
 };
 
 // The bundle chooser: the header's texts, the list of bundles, the folder
@@ -100,15 +109,59 @@ class BundleChooserView final : public FormView {
   }
 };
 
+// The configuration dialog: the header's texts, the folder and its button,
+// the notes, "Chiudi" and "Applica". The dialog is as wide as its header
+// band and ends below its buttons.
+class ConfigView final : public FormView {
+ public:
+  static constexpr int32_t kMargin = 150;
+
+  ConfigView(forms::frmConfig& form, HWND dialog)
+      : FormView(dialog, form.picTop().Width(),
+                 form.cmdButton(0).Top() + form.cmdButton(0).Height() + kMargin) {
+    AddLabel(form.laTitoli(0));
+    AddLabel(form.laTitoli(1));
+    AddLabel(form.Label4());
+    AddLabel(form.Label5());
+    AddLabel(form.laPath());
+    AddButton(form.Command1(), [&form] { form.Command1_Click(); });
+    AddLabel(form.Label13());
+    AddButton(form.cmdButton(0), [&form] { form.cmdButton_Click(0); });
+    AddButton(form.cmdButton(1), [&form] { form.cmdButton_Click(1); });
+  }
+};
+
+// The report detail window: the header's texts, the report as rich text
+// (read-only; its selection is the one "Stampa" prints), "Stampa" and
+// "Chiudi".
+class ReportDetailView final : public FormView {
+ public:
+  ReportDetailView(forms::frmReferto& form, HWND dialog)
+      : FormView(dialog, forms::frmReferto::kDesignWidth, forms::frmReferto::kDesignHeight) {
+    AddLabel(form.laTitoli(2));
+    AddLabel(form.laTitoli(3));
+    AddRichText(form.RichTextBox1());
+    AddButton(form.cbStampa(), [&form] { form.cbStampa_Click(); });
+    AddButton(form.cbChiudi(), [&form] { form.cbChiudi_Click(); });
+  }
+};
+
+// A view factory for the dialog of type `Form`.
+template <class Form, class View>
+WinUi::ViewFactory ViewOf() {
+  return [](ui::ModalForm& form, HWND dialog) -> std::unique_ptr<ModalView> {
+    auto* typed = dynamic_cast<Form*>(&form);
+    if (typed == nullptr) return nullptr;
+    return std::make_unique<View>(*typed, dialog);
+  };
+}
+
 }  // namespace
 
 void SetFormViews(WinUi& ui) {
-  ui.SetView(forms::frmGetBundle::kFormName,
-             [](ui::ModalForm& form, HWND dialog) -> std::unique_ptr<ModalView> {
-               auto* chooser = dynamic_cast<forms::frmGetBundle*>(&form);
-               if (chooser == nullptr) return nullptr;
-               return std::make_unique<BundleChooserView>(*chooser, dialog);
-             });
+  ui.SetView(forms::frmGetBundle::kFormName, ViewOf<forms::frmGetBundle, BundleChooserView>());
+  ui.SetView(forms::frmConfig::kFormName, ViewOf<forms::frmConfig, ConfigView>());
+  ui.SetView(forms::frmReferto::kFormName, ViewOf<forms::frmReferto, ReportDetailView>());
 }
 
 }  // namespace lirvo::win

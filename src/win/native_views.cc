@@ -1,10 +1,12 @@
 #include "win/native_views.h"
 
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <algorithm>
 #include <string>
 
+#include "base/trap.h"
 #include "win/wide_text.h"
 
 namespace lirvo::win {
@@ -80,6 +82,97 @@ ButtonView::ButtonView(HWND form_window, const controls::Button& button, int id,
 bool ButtonView::Command(WORD id, WORD code) {
   if (id != Id() || code != BN_CLICKED) return false;
   if (on_click_) on_click_();
+  return true;
+}
+
+// ---- RichTextView -----------------------------------------------------------------
+
+namespace {
+
+// Feeds a text to EM_STREAMIN.
+struct StreamSource {
+  const std::string* text;
+  size_t offset = 0;
+};
+
+DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
+  auto* source = reinterpret_cast<StreamSource*>(cookie);
+  const size_t n = std::min(static_cast<size_t>(size), source->text->size() - source->offset);
+  std::copy_n(source->text->data() + source->offset, n, buffer);
+  source->offset += n;
+  *read = static_cast<LONG>(n);
+  return 0;
+}
+
+// The RichEdit control's class, from the system's library (loaded once).
+const wchar_t* RichEditClass() {
+  static const bool loaded = ::LoadLibraryW(L"riched20.dll") != nullptr;
+  (void)loaded;
+  return RICHEDIT_CLASSW;
+}
+
+// A RichEdit position (UTF-16 units, a paragraph break one unit) in the
+// model's characters (code points, a line break CR LF two).
+int32_t ModelPosition(const std::wstring& text, LONG position) {
+  int32_t model = 0;
+  for (LONG i = 0; i < position && static_cast<size_t>(i) < text.size(); ++i) {
+    const wchar_t c = text[static_cast<size_t>(i)];
+    if (c >= 0xDC00 && c <= 0xDFFF) continue;  // the second half of a pair
+    model += c == L'\r' ? 2 : 1;
+  }
+  return model;
+}
+
+}  // namespace
+
+RichTextView::RichTextView(HWND form_window, controls::RichTextBox& box, int id) : box_(box) {
+  const RECT area = PixelBounds(form_window, box);
+  window_ = ::CreateWindowExW(
+      WS_EX_CLIENTEDGE, RichEditClass(), L"",
+      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+      area.left, area.top, area.right - area.left, area.bottom - area.top, form_window,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+  ::SendMessageW(window_, EM_SETEVENTMASK, 0, ENM_SELCHANGE);
+  listener_ = box_.AddListener([this](const controls::Control&) {
+    if (!loading_) Load();
+  });
+  Load();
+}
+
+RichTextView::~RichTextView() { box_.RemoveListener(listener_); }
+
+void RichTextView::Load() {
+  loading_ = true;
+  const std::string rtf = box_.SaveRtf();
+  StreamSource source{&rtf};
+  EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadStream};
+  ::SendMessageW(window_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+  loading_ = false;
+}
+
+bool RichTextView::Notify(const NMHDR& header) {
+  if (header.hwndFrom != window_ || header.code != EN_SELCHANGE) return false;
+  if (loading_) return true;
+  const auto& change = reinterpret_cast<const SELCHANGE&>(header);
+  GETTEXTLENGTHEX length_of{GTL_DEFAULT, 1200};
+  const LRESULT length =
+      ::SendMessageW(window_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length_of), 0);
+  std::wstring text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+  GETTEXTEX get{static_cast<DWORD>(text.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr,
+                nullptr};
+  text.resize(
+      static_cast<size_t>(::SendMessageW(window_, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                                         reinterpret_cast<LPARAM>(text.data()))));
+  const int32_t start = ModelPosition(text, change.chrg.cpMin);
+  const int32_t end = ModelPosition(text, change.chrg.cpMax);
+  loading_ = true;  // the model's change is the control's own
+  try {
+    box_.SetSelStart(start);
+    box_.SetSelLength(end - start);
+  } catch (...) {
+    ReportTrap("RichTextView");
+  }
+  loading_ = false;
   return true;
 }
 

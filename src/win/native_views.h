@@ -13,6 +13,7 @@
 
 #include "controls/control.h"
 #include "controls/report_grid.h"
+#include "controls/rich_text_box.h"
 #include "controls/simple_controls.h"
 
 namespace lirvo::win {
@@ -61,6 +62,29 @@ class ButtonView : public ControlView {
 
  private:
   std::function<void()> on_click_;
+};
+
+// A rich-text box as a read-only RichEdit control: it loads the RTF the
+// model writes, and a selection the person makes becomes the model's
+// (in the model's characters: a line break is CR LF, two of them).
+class RichTextView {
+ public:
+  RichTextView(HWND form_window, controls::RichTextBox& box, int id);
+  ~RichTextView();
+  RichTextView(const RichTextView&) = delete;
+  RichTextView& operator=(const RichTextView&) = delete;
+
+  HWND Window() const { return window_; }
+  // Handles the control's selection changes; true when it was its.
+  bool Notify(const NMHDR& header);
+
+ private:
+  void Load();
+
+  controls::RichTextBox& box_;
+  HWND window_;
+  int listener_;
+  bool loading_ = false;
 };
 
 // The two-level report grid as a list view in report mode: one list row per

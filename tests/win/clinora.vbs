@@ -2,8 +2,8 @@
 ' (HostApp, Framework, ribbon, child windows, archive, charts, XML object),
 ' driving plgRefertiLirvo.Plugin through Evento as the host does: start-up,
 ' the main form's load (the ribbon), the plug-in's tab (the main window),
-' "Storico" (the bundle chooser, answered by window_answerer), "Importa"
-' and "fine".
+' "Storico" (the bundle chooser, answered by window_answerer), "Importa",
+' the unread summary, the configuration dialog and "fine".
 '   cscript clinora.vbs PATIENTS SAVES PLUGIN_FOLDER
 ' Written for Wine's VBScript too: one name per Public statement, and a
 ' collection's items through Item (a default member with arguments is not
@@ -387,6 +387,15 @@ Next
 WScript.Echo "saved: " & exams & " exam values, " & visits & " visit reports"
 Check exams + visits > 0, "the import saved into the charts"
 Check Not importa.Enabled, "Importa is disabled once the bundle is imported"
+
+' The unread summary in the detail window, then the configuration dialog;
+' window_answerer reads and closes both.
+Dim unread, setup
+Set unread = host.Framework.ControlByTooltip("Verifica ultima elaborazione")
+Set setup = host.Framework.ControlByTooltip("Configurazione della procedura")
+Check unread.Visible, "the unread summary's button shows after the import"
+plugin.Evento "execute", host, Array(unread.Id)
+plugin.Evento "execute", host, Array(setup.Id)
 
 plugin.Evento "fine", host, Array(0)
 saves.Close

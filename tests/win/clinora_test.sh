@@ -3,7 +3,8 @@
 # plgRefertiLirvo.Plugin by ProgID from the DLL registered beside a demo
 # installation's Config.xml, TrascodificaLirvo.xml and Styles, builds the
 # ribbon, opens the main window, loads a bundle through the chooser and
-# imports it; window_answerer plays the person at the dialogs. The saves the
+# imports it, shows the unread summary and the configuration dialog;
+# window_answerer plays the person at the dialogs. The saves the
 # small Clinora received must be those the Linux `lirvo import` makes of the
 # same bundle.
 #   clinora_test.sh WINE ANSWERER DLL SCRIPT LIRVO
@@ -45,7 +46,8 @@ dll_windows=$(windows_path "$work/inst/plugin/plgRefertiLirvo.dll")
 "$wine" regsvr32 /s "$dll_windows" || { echo "regsvr32 failed"; exit 1; }
 trap '"$wine" regsvr32 /u /s "$dll_windows"; rm -rf "$work"' EXIT
 
-"$wine" "$answerer" "$(windows_path "$work/answers.log")" "choose:$row" no &
+"$wine" "$answerer" "$(windows_path "$work/answers.log")" "choose:$row" no press:Chiudi \
+  press:Chiudi &
 answerer_pid=$!
 out=$("$wine" cscript //nologo "$script" "$(windows_path "$work/patients.txt")" \
   "$(windows_path "$work/saves.txt")" "$(windows_path "$work/inst/plugin")" 2>&1)
@@ -58,6 +60,12 @@ grep -q "^checks done: 0 failed" <<<"$out" || status=1
 grep -q "^msgbox .*Importati .* referti" "$work/answers.log" ||
   { echo "no import message came"; status=1; }
 [ ! -e "$work/inst/documents/$bundle" ] || { echo "$bundle was not marked imported"; status=1; }
+# The detail window shows the summary as rich text; the configuration
+# dialog shows the documents folder.
+grep -q "^dialog .*Stampa/Chiudi.*|Data: " "$work/answers.log" ||
+  { echo "the detail window did not show the unread summary"; status=1; }
+grep -q "^dialog .*Chiudi.*|.*documents" "$work/answers.log" ||
+  { echo "the configuration dialog did not show the documents folder"; status=1; }
 
 # The same saves as the Linux import of the same bundle.
 "$lirvo" import --install "$work/linux" --bundle "$bundle" --log "$work/linux.jsonl" >/dev/null ||

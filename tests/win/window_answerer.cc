@@ -5,6 +5,10 @@
 //   window_answerer LOG ACTION...
 //     yes | no | ok   the next message box: logs
 //                     "msgbox <buttons> <title>|<text>" and presses that button
+//     press:CAPTION   the next dialog with a button CAPTION (access-key "&"
+//                     left out): logs "dialog <title> <buttons>|<texts>",
+//                     its labels' texts and the start of any rich text, and
+//                     presses that button
 //     choose:N        the next dialog with a list (the bundle chooser): logs
 //                     "chooser <buttons>", selects its row N (0 is the first)
 //                     with the keyboard, as a person would, then presses
@@ -16,6 +20,7 @@
 // action needed.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -29,10 +34,16 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
+// The window's text as it answers WM_GETTEXT (GetWindowText gives only the
+// caption the system keeps, which a rich-text control leaves empty).
 std::wstring TextOf(HWND window) {
-  const int length = ::GetWindowTextLengthW(window);
+  DWORD_PTR length = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), length + 1)));
+  DWORD_PTR copied = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(std::min(static_cast<size_t>(copied), text.size() - 1));
   return text;
 }
 
@@ -121,6 +132,40 @@ bool AnswerMessageBox(FILE* log, const std::wstring& answer) {
   return true;
 }
 
+std::wstring WithoutAccessKey(std::wstring text) {
+  std::erase(text, L'&');
+  return text;
+}
+
+bool Press(FILE* log, const std::wstring& caption) {
+  HWND button = nullptr;
+  HWND dialog = WaitFor([&](HWND candidate) {
+    for (HWND child : Children(candidate)) {
+      if (ClassOf(child) == L"Button" && WithoutAccessKey(TextOf(child)) == caption) {
+        button = child;
+        return true;
+      }
+    }
+    return false;
+  });
+  if (dialog == nullptr) {
+    Log(log, L"no dialog with " + caption + L" came");
+    return false;
+  }
+  std::wstring texts;
+  for (HWND child : Children(dialog)) {
+    const std::wstring kind = ClassOf(child);
+    if (kind == L"Static" || kind.rfind(L"RichEdit", 0) == 0) {
+      texts += L"|" + TextOf(child).substr(0, 120);
+    }
+  }
+  Log(log, L"dialog " + TextOf(dialog) + L" " + Buttons(dialog) + texts);
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+  WaitGone(dialog);
+  return true;
+}
+
 bool Choose(FILE* log, int row) {
   HWND chooser =
       WaitFor([](HWND dialog) { return ChildOfClass(dialog, L"SysListView32") != nullptr; });
@@ -160,6 +205,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring action = argv[i];
     if (action.rfind(L"choose:", 0) == 0) {
       ok = Choose(log, std::wcstol(action.c_str() + 7, nullptr, 10));
+    } else if (action.rfind(L"press:", 0) == 0) {
+      ok = Press(log, action.substr(6));
     } else {
       ok = AnswerMessageBox(log, action);
     }
