@@ -12,10 +12,18 @@ namespace lirvo::win {
 namespace {
 
 struct FormObject : DispatchObject<FormObject> {
-  explicit FormObject(std::shared_ptr<host::EmbeddedForm> embedded);
+  FormObject(std::shared_ptr<host::EmbeddedForm> embedded, NativeWindowMaker maker);
 
   std::shared_ptr<host::EmbeddedForm> form;
+  NativeWindowMaker make_window;
+  std::unique_ptr<NativeWindow> window;  // after `form`: it goes first
 };
+
+int64_t WindowOf(FormObject& o) {
+  if (o.window == nullptr && o.make_window) o.window = o.make_window(*o.form);
+  return o.window == nullptr ? 0
+                             : static_cast<int64_t>(reinterpret_cast<intptr_t>(o.window->Window()));
+}
 
 using Member = DispatchObject<FormObject>::Member;
 using Args = const Arguments&;
@@ -28,15 +36,18 @@ constexpr Member kMembers[] = {
      [](FormObject& o, Args a, Result&) {
        o.form->Resize(host::ToLong(a.Value(0)), host::ToLong(a.Value(1)));
      }},
+    {L"hWnd", 0, [](FormObject& o, Args, Result& r) { r.SetValue(WindowOf(o)); }},
 };
 
-FormObject::FormObject(std::shared_ptr<host::EmbeddedForm> embedded)
-    : DispatchObject(kDiidForm, kSourceForm, kMembers), form(std::move(embedded)) {}
+FormObject::FormObject(std::shared_ptr<host::EmbeddedForm> embedded, NativeWindowMaker maker)
+    : DispatchObject(kDiidForm, kSourceForm, kMembers),
+      form(std::move(embedded)),
+      make_window(std::move(maker)) {}
 
 }  // namespace
 
-IDispatch* NewFormObject(std::shared_ptr<host::EmbeddedForm> form) {
-  return new FormObject(std::move(form));
+IDispatch* NewFormObject(std::shared_ptr<host::EmbeddedForm> form, NativeWindowMaker make_window) {
+  return new FormObject(std::move(form), std::move(make_window));
 }
 
 std::string ComChildForm::Caption() const { return host::ToText(Late().Get("Caption")); }

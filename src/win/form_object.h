@@ -4,19 +4,25 @@
 #pragma once
 
 #include <ole2.h>
+#include <windows.h>
 
 #include <memory>
 #include <string>
 
 #include "host/host.h"
 #include "win/host_adapter.h"
+#include "win/native_window.h"
 
 namespace lirvo::win {
 
 // A new object with one reference over `form`: Name (the form's name),
 // Activate and Resize(width, height in twips), which the host calls as the
-// child window lives. The object holds the form while the host holds it.
-IDispatch* NewFormObject(std::shared_ptr<host::EmbeddedForm> form);
+// child window lives, and hWnd: the form's native window, made by
+// `make_window` on first read (hidden and without a parent, for the host to
+// adopt and show), 0 when there is none. The object holds the form and its
+// window while the host holds it.
+IDispatch* NewFormObject(std::shared_ptr<host::EmbeddedForm> form,
+                         NativeWindowMaker make_window = {});
 
 // The host's child window carrying a form: its Caption and Icon properties
 // and its Show method.

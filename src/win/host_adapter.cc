@@ -291,7 +291,7 @@ bool ComFramework::OpenChild(const std::string& form_name, bool modal, const std
 
 std::shared_ptr<host::ChildForm> ComFramework::CreateChildForm(
     std::shared_ptr<host::EmbeddedForm> form) {
-  IDispatch* object = NewFormObject(form);
+  IDispatch* object = NewFormObject(form, make_window_);
   const Variant argument = std::shared_ptr<host::Dispatch>(std::make_shared<ComObject>(object));
   object->Release();  // the argument holds its own reference
   IDispatch* child = DispatchOf(late_.Call("CreateChildForm", {argument}));
@@ -312,7 +312,7 @@ int32_t ComFramework::Popup(const std::vector<std::string>& items) {
 host::Framework& ComHostApp::GetFramework() {
   if (framework_ == nullptr) {
     const Variant framework = late_.Get("Framework");
-    framework_ = std::make_unique<ComFramework>(DispatchOf(framework));
+    framework_ = std::make_unique<ComFramework>(DispatchOf(framework), make_window_);
   }
   return *framework_;
 }

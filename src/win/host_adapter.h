@@ -13,6 +13,7 @@
 
 #include "host/host.h"
 #include "win/late_bound.h"
+#include "win/native_window.h"
 
 namespace lirvo::win {
 
@@ -146,7 +147,9 @@ class ComRibbonTab : public host::RibbonTab, public ComHeld {
 // automation object (form_object.h).
 class ComFramework : public host::Framework {
  public:
-  explicit ComFramework(IDispatch* framework) : late_(framework) {}
+  // `make_window` makes the native window of a form handed to Clinora.
+  explicit ComFramework(IDispatch* framework, NativeWindowMaker make_window = {})
+      : late_(framework), make_window_(std::move(make_window)) {}
   int32_t GetNewID() override { return host::ToLong(late_.Call("GetNewID")); }
   std::shared_ptr<host::RibbonTab> InsertRibbonTab(const std::string& caption) override;
   std::shared_ptr<host::RibbonGroup> InsertTabGroup(host::RibbonTab& tab,
@@ -170,19 +173,22 @@ class ComFramework : public host::Framework {
 
  private:
   LateBound late_;
+  NativeWindowMaker make_window_;
 };
 
 // The host object (clsPlugin) the plug-in receives at registration. Its
 // framework and archive are fetched on first use and kept.
 class ComHostApp : public host::HostApp {
  public:
-  explicit ComHostApp(IDispatch* host) : late_(host) {}
+  explicit ComHostApp(IDispatch* host, NativeWindowMaker make_window = {})
+      : late_(host), make_window_(std::move(make_window)) {}
   host::Framework& GetFramework() override;
   std::shared_ptr<host::XmlDocument> NewXML() override;
   host::Archive& Archivio() override;
 
  private:
   LateBound late_;
+  NativeWindowMaker make_window_;
   std::unique_ptr<ComFramework> framework_;
   std::unique_ptr<ComArchive> archive_;
 };

@@ -39,6 +39,7 @@ class ControlView {
 
   HWND Window() const { return window_; }
   int Id() const { return id_; }
+  const controls::Control& Model() const { return control_; }
 
  protected:
   // Brings the window in step with the model.

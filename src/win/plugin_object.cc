@@ -14,6 +14,7 @@
 #include "win/form_views.h"
 #include "win/host_adapter.h"
 #include "win/module.h"
+#include "win/reports_window.h"
 #include "win/variant_convert.h"
 #include "win/wide_text.h"
 #include "win/win_ui.h"
@@ -29,6 +30,15 @@ std::string PluginFolder() {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
+// The native window of the main reports window handed to Clinora.
+std::unique_ptr<NativeWindow> MainWindowOf(host::EmbeddedForm& form) {
+  auto* main = dynamic_cast<forms::frmRefertiLirvo*>(&form);
+  if (main == nullptr) return nullptr;
+  auto window = std::make_unique<ReportsWindow>(*main);
+  if (window->Window() == nullptr) return nullptr;
+  return window;
+}
+
 struct PluginObject : DispatchObject<PluginObject> {
   PluginObject();
 
@@ -42,7 +52,9 @@ struct PluginObject : DispatchObject<PluginObject> {
 void Evento(PluginObject& self, const Arguments& args, Result&) {
   const std::string event = args.Text(0);
   std::shared_ptr<host::HostApp> host;
-  if (IDispatch* object = DispatchOf(args.Value(1))) host = std::make_shared<ComHostApp>(object);
+  if (IDispatch* object = DispatchOf(args.Value(1))) {
+    host = std::make_shared<ComHostApp>(object, &MainWindowOf);
+  }
   const VARIANT& param = args.Raw(2);
   const VARIANT* inner = &param;
   while (inner->vt == (VT_BYREF | VT_VARIANT) && inner->pvarVal != nullptr) inner = inner->pvarVal;

@@ -368,6 +368,7 @@ If host.Framework.Children.Count = 1 Then
   Set child = host.Framework.Children.Item(0)
   Check child.Form.Name = "frmRefertiLirvo", "the child window carries frmRefertiLirvo"
   Check child.Caption = "Referti Lirvo" And child.Shown, "the child window is captioned and shown"
+  Check child.Form.hWnd <> 0, "the form has a window for the child window to carry"
 End If
 
 ' The chooser opens; window_answerer picks the bundle.

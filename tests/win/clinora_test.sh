@@ -46,7 +46,7 @@ dll_windows=$(windows_path "$work/inst/plugin/plgRefertiLirvo.dll")
 "$wine" regsvr32 /s "$dll_windows" || { echo "regsvr32 failed"; exit 1; }
 trap '"$wine" regsvr32 /u /s "$dll_windows"; rm -rf "$work"' EXIT
 
-"$wine" "$answerer" "$(windows_path "$work/answers.log")" "choose:$row" no press:Chiudi \
+"$wine" "$answerer" "$(windows_path "$work/answers.log")" "choose:$row" rows:2 no press:Chiudi \
   press:Chiudi &
 answerer_pid=$!
 out=$("$wine" cscript //nologo "$script" "$(windows_path "$work/patients.txt")" \

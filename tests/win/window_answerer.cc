@@ -9,6 +9,9 @@
 //                     left out): logs "dialog <title> <buttons>|<texts>",
 //                     its labels' texts and the start of any rich text, and
 //                     presses that button
+//     rows:N          the main reports window's list (the window may be
+//                     hidden) shows at least N rows: logs "reports window
+//                     rows <count>"
 //     choose:N        the next dialog with a list (the bundle chooser): logs
 //                     "chooser <buttons>", selects its row N (0 is the first)
 //                     with the keyboard, as a person would, then presses
@@ -19,6 +22,8 @@
 // out, 1 when a dialog did not come within a minute or lacked what the
 // action needed.
 #include <windows.h>
+// (after windows.h, which it needs)
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -166,6 +171,22 @@ bool Press(FILE* log, const std::wstring& caption) {
   return true;
 }
 
+bool Rows(FILE* log, long wanted) {
+  for (int tries = 0; tries < 1200; ++tries) {
+    HWND window = ::FindWindowW(L"plgRefertiLirvo.frmRefertiLirvo", nullptr);
+    HWND list = window != nullptr ? ChildOfClass(window, L"SysListView32") : nullptr;
+    const long count =
+        list != nullptr ? static_cast<long>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+    if (count >= wanted) {
+      Log(log, L"reports window rows " + std::to_wstring(count));
+      return true;
+    }
+    ::Sleep(50);
+  }
+  Log(log, L"the reports window did not show " + std::to_wstring(wanted) + L" rows");
+  return false;
+}
+
 bool Choose(FILE* log, int row) {
   HWND chooser =
       WaitFor([](HWND dialog) { return ChildOfClass(dialog, L"SysListView32") != nullptr; });
@@ -205,6 +226,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring action = argv[i];
     if (action.rfind(L"choose:", 0) == 0) {
       ok = Choose(log, std::wcstol(action.c_str() + 7, nullptr, 10));
+    } else if (action.rfind(L"rows:", 0) == 0) {
+      ok = Rows(log, std::wcstol(action.c_str() + 5, nullptr, 10));
     } else if (action.rfind(L"press:", 0) == 0) {
       ok = Press(log, action.substr(6));
     } else {
