@@ -127,24 +127,6 @@ TEST(RichTextBoxTest, CaretAndTextLimits) {
   EXPECT_TRUE(box.SelectedRuns().empty());
 }
 
-TEST(RichTextBoxTest, ManyAppendedRunsStayConsistent) {
-  // Thousands of runs as a summary writes them; the text and the runs agree
-  // and alternate styles never merge wrongly.
-  RichTextBox box = MakeBox();
-  std::string expected;
-  for (int i = 0; i < 3000; ++i) {
-    const std::string piece = "r" + std::to_string(i) + (i % 3 == 0 ? "\r\n" : " ");
-    AppendRichText(box, "Courier New", 8, i % 2 == 0 ? 0 : 255, i % 2 == 0, piece);
-    expected += piece;
-  }
-  EXPECT_EQ(box.Text(), expected);
-  EXPECT_EQ(box.Runs().size(), 3000u);
-  Select(box, 0, box.TextLength());
-  box.SetSelColor(0);
-  box.SetSelBold(false);
-  EXPECT_EQ(box.Runs(), (StyledText{{expected, kPlain}}));
-}
-
 TEST(RichTextBoxTest, SavesAndLoadsFiles) {
   test_support::TempDir dir;
   const std::string path = JoinPath(dir.path(), "lastReadImport.rtf");
