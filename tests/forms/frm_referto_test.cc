@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "base/text.h"
 #include "forms/report_preview.h"
 #include "forms/window_fixture.h"
+#include "support/report_pieces.h"
 #include "support/trap_recorder.h"
 
 namespace lirvo::forms {
@@ -76,22 +76,9 @@ const TextStyle kPlain{"Courier New", 8, 0, false};
 const TextStyle kBold{"Courier New", 8, 0, true};
 const TextStyle kRed{"Courier New", 8, 255, true};
 
-std::string Pad(std::string_view s, size_t width) {
-  std::string out(s);
-  out.append(width - std::min(width, CharCount(s)), ' ');
-  return out;
-}
-
-// A report piece: patient code in columns 19-34, report date 39-46,
-// check-in date 57-64, then the body lines.
+// A report piece of patient `code`, then the body lines.
 std::string Piece(std::string_view code, const std::string& body) {
-  return std::string(18, 'X') + Pad(code, 16) + "0101" + "20240315" + "0930RAD001" + "20240314" +
-         " RADIOLOGIA\r\n" + body;
-}
-
-std::string LabLine(std::string_view name, std::string_view value) {
-  return "#05#" + Pad("GLU", 20) + Pad(name, 90) + Pad(value, 30) + Pad("mg/dl", 15) +
-         Pad("70", 25) + Pad("110", 25) + "\r\n";
+  return test_support::ReportHeader(code) + "\r\n" + body;
 }
 
 reports::ReportRecord Record(std::string kind, std::string body) {
@@ -153,7 +140,8 @@ TEST_F(PreviewTest, NothingShownWithoutASheet) {
            Piece("999999999", "Testo del referto.\r\n"),  // no such patient
            std::string("   "),                            // does not parse
            // a text line before the values: a value line without its fields
-           Piece("080012345", "Nota del laboratorio\r\n" + LabLine("GLUCOSIO", "98")),
+           Piece("080012345", "Nota del laboratorio\r\n" +
+                                  test_support::ValueLine("GLU", "GLUCOSIO", "98") + "\r\n"),
        }) {
     ShowReportDetail(*context_, raw);
   }

@@ -6,32 +6,14 @@
 #include <string>
 
 #include "base/text.h"
+#include "support/report_pieces.h"
 
 namespace lirvo::reports {
 namespace {
 
-// `s` padded with blanks to `width` characters.
-std::string Pad(std::string_view s, size_t width) {
-  std::string out(s);
-  const size_t chars = CharCount(s);
-  if (chars < width) out.append(width - chars, ' ');
-  return out;
-}
-
-// A header line (what follows "#01#"): patient code in columns 19-34, report
-// date in 39-46, check-in date in 57-64.
-std::string Header(std::string_view code, std::string_view report_date = "20240315",
-                   std::string_view check_in = "20240314") {
-  return std::string(18, 'X') + Pad(code, 16) + "0101" + std::string(report_date) + "0930RAD001" +
-         std::string(check_in) + " RADIOLOGIA";
-}
-
-std::string LabLine(std::string_view code, std::string_view name, std::string_view value,
-                    std::string_view unit, std::string_view low, std::string_view high,
-                    std::string_view tail = "") {
-  return "#05#" + Pad(code, 20) + Pad(name, 90) + Pad(value, 30) + Pad(unit, 15) + Pad(low, 25) +
-         Pad(high, 25) + std::string(tail);
-}
+using test_support::PadTo;
+using test_support::ReportHeader;
+using test_support::ValueLine;
 
 ReportRecord Parse(const std::string& piece, Layout layout) {
   ReportRecord r;
@@ -49,7 +31,7 @@ std::vector<std::string> Fields(const ReportRecord& r) {
 }
 
 TEST(ParseReport, HeaderExamAndTextFields) {
-  const std::string text_report = Header("RSSMRA48C12H501C") +
+  const std::string text_report = ReportHeader("RSSMRA48C12H501C") +
                                   "\r\n#04#88.73.5 ECOGRAFIA MAMMARIA\r\n"
                                   "#04#ECOADD  ECOGRAFIA ADDOME\r\n"
                                   "\r\n"
@@ -69,8 +51,8 @@ TEST(ParseReport, HeaderExamAndTextFields) {
   };
   // "à" takes two bytes but one column.
   const std::string accented =
-      "Referto àèìòù n.12" + Pad("CRTNNA61B54L219X", 16) + "0101" + "20240315\r\n" +
-      LabLine("CAFF", "CAFFÈ NEL SANGUE", "1.5", "µg/l", "0.5", "1.0", "H") +
+      "Referto àèìòù n.12" + PadTo("CRTNNA61B54L219X", 16) + "0101" + "20240315\r\n" +
+      ValueLine("CAFF", "CAFFÈ NEL SANGUE", "1.5", "µg/l", "0.5", "1.0", "H") +
       "\r\n#04#90.62.2 EMOCROMO COMPLETO\r\n";
   const struct {
     const char* name;
@@ -107,13 +89,13 @@ TEST(ParseReport, HeaderExamAndTextFields) {
 }
 
 TEST(ParseReport, LabReportInBothLayouts) {
-  const std::string piece = Header("BNCGLI75L65F205Z") + "\r\n#04#90.62.2 EMOCROMO\r\n" +
+  const std::string piece = ReportHeader("BNCGLI75L65F205Z") + "\r\n#04#90.62.2 EMOCROMO\r\n" +
                             "Prelievo ore 7:45\r\n" +
-                            LabLine("HB", "EMOGLOBINA", "13.5", "g/dl", "12.0", "16.0") + "\r\n" +
+                            ValueLine("HB", "EMOGLOBINA", "13.5", "g/dl", "12.0", "16.0") + "\r\n" +
                             "Nota dopo il primo valore\r\n" +
-                            LabLine("90.27.1", "GLUCOSIO", "112", "mg/dl", "70", "110", "H   ") +
-                            "\r\n" + LabLine("URC", "COLORE URINE", "GIALLO", "", "", "") + "\r\n" +
-                            "Il direttore del laboratorio\r\n";
+                            ValueLine("90.27.1", "GLUCOSIO", "112", "mg/dl", "70", "110", "H   ") +
+                            "\r\n" + ValueLine("URC", "COLORE URINE", "GIALLO", "", "", "") +
+                            "\r\n" + "Il direttore del laboratorio\r\n";
   ReportRecord r;
   int values = -1;
   ASSERT_TRUE(ParseReport(piece, Layout::Inline, r, &values));
@@ -155,7 +137,7 @@ TEST(ParseReport, DatesReadAsYyyymmddElseDdmmyyyy) {
       {"00000000", "00/00/0000"},
   };
   for (const auto& c : cases) {
-    const ReportRecord r = Parse(Header("X", c.field, c.field), Layout::Inline);
+    const ReportRecord r = Parse(ReportHeader("X", c.field, c.field), Layout::Inline);
     EXPECT_EQ(r.ReportDate, c.want) << c.field;
     EXPECT_EQ(r.CheckInDate, c.want) << c.field;
   }
@@ -187,7 +169,7 @@ TEST(ParseReport, ExamEntriesAlreadyListedAnywhereInTheJoinedText) {
       {"#04#        SENZA CODICE\r\n#04#90.27   GLUCOSIO", "90.27", "SENZA CODICE, 90.27 GLUCOSIO"},
   };
   for (const auto& c : cases) {
-    const ReportRecord r = Parse(Header("X") + "\r\n" + c.lines, Layout::Inline);
+    const ReportRecord r = Parse(ReportHeader("X") + "\r\n" + c.lines, Layout::Inline);
     EXPECT_EQ(r.ExamCodes, c.codes) << c.lines;
     EXPECT_EQ(r.ExamDescriptions, c.labels) << c.lines;
     EXPECT_EQ(r.Kind, "S");
@@ -201,22 +183,22 @@ TEST(ParseReport, LabLinesMakeTheKindEvenWhenRejected) {
     std::string inline_body;
     bool out_of_range;
   } cases[] = {
-      {"#05#abc", "", false},                                // too short for a name: rejected
-      {"#05#", "", false},                                   // nothing after the marker
-      {LabLine("HB", "", "13", "g/dl", "", ""), "", false},  // no name
-      {LabLine("HB", "EMOGLOBINA", "", "g/dl", "", ""), "", false},  // no value
-      {LabLine("HB", "EMOGLOBINA", "", "g/dl", "", "", "H"), "EMOGLOBINA: * g/dl", true},
-      {LabLine("HB", "EMOGLOBINA", "*13", "g/dl", "", ""), "EMOGLOBINA: *13 g/dl", true},
-      {LabLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "H"), "EMOGLOBINA: *12,5 g/dl", true},
-      {LabLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "h"), "EMOGLOBINA: 12,5 g/dl", false},
-      {LabLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "L"), "EMOGLOBINA: 12,5 g/dl", false},
-      {"#05#" + Pad("PH", 20) + "PH", "PH: * ", true},  // the name's own H ends the line
-      {"#05#" + Pad("", 20) + Pad("X", 90) + "  H  ", "X: *H ", true},     // H in the value column
-      {LabLine("A.B", "N", "1.000.5", "", "", ""), "N: 1,000,5 ", false},  // every dot a comma
+      {"#05#abc", "", false},                                  // too short for a name: rejected
+      {"#05#", "", false},                                     // nothing after the marker
+      {ValueLine("HB", "", "13", "g/dl", "", ""), "", false},  // no name
+      {ValueLine("HB", "EMOGLOBINA", "", "g/dl", "", ""), "", false},  // no value
+      {ValueLine("HB", "EMOGLOBINA", "", "g/dl", "", "", "H"), "EMOGLOBINA: * g/dl", true},
+      {ValueLine("HB", "EMOGLOBINA", "*13", "g/dl", "", ""), "EMOGLOBINA: *13 g/dl", true},
+      {ValueLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "H"), "EMOGLOBINA: *12,5 g/dl", true},
+      {ValueLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "h"), "EMOGLOBINA: 12,5 g/dl", false},
+      {ValueLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "L"), "EMOGLOBINA: 12,5 g/dl", false},
+      {"#05#" + PadTo("PH", 20) + "PH", "PH: * ", true},  // the name's own H ends the line
+      {"#05#" + PadTo("", 20) + PadTo("X", 90) + "  H  ", "X: *H ", true},  // H in the value column
+      {ValueLine("A.B", "N", "1.000.5", "", "", ""), "N: 1,000,5 ", false},  // every dot a comma
   };
   for (const auto& c : cases) {
-    const ReportRecord r =
-        Parse(Header("X") + "\r\ntesto prima\r\n" + c.line + "\r\ntesto dopo", Layout::Inline);
+    const ReportRecord r = Parse(
+        ReportHeader("X") + "\r\ntesto prima\r\n" + c.line + "\r\ntesto dopo", Layout::Inline);
     EXPECT_EQ(r.Kind, "L") << c.line;
     const std::string want =
         c.inline_body.empty() ? "testo prima" : "testo prima, " + c.inline_body;
@@ -224,14 +206,14 @@ TEST(ParseReport, LabLinesMakeTheKindEvenWhenRejected) {
     EXPECT_EQ(r.OutOfRange, c.out_of_range) << c.line;
   }
   // "#05" is not the marker: a text line.
-  const ReportRecord text = Parse(Header("X") + "\r\n#05\r\n", Layout::Inline);
+  const ReportRecord text = Parse(ReportHeader("X") + "\r\n#05\r\n", Layout::Inline);
   EXPECT_EQ(text.Kind, "S");
   EXPECT_EQ(text.Body, "#05");
 }
 
 TEST(ParseReport, LineCounterLimit) {
   auto piece_of = [](size_t lines) {
-    std::string p = Header("X");
+    std::string p = ReportHeader("X");
     for (size_t i = 1; i < lines; ++i) p += "\r\nr";
     return p;
   };
@@ -243,7 +225,7 @@ TEST(ParseReport, LineCounterLimit) {
   EXPECT_EQ(r.PatientCode, "");
   EXPECT_EQ(r.Body, "");
   // Lines are cut at CR LF only: lone breaks do not count.
-  std::string lone = Header("X");
+  std::string lone = ReportHeader("X");
   for (int i = 0; i < 40000; ++i) lone += "\nr";
   EXPECT_TRUE(ParseReport(lone, Layout::Inline, r));
 }
