@@ -234,6 +234,20 @@ TEST_F(ReportsWindowViewTest, TheSearchGroupTypesAndSearchesThroughThePresenter)
   EXPECT_EQ(form.tbPaziente().Text(), "BI");
 }
 
+// A right click on one selected report reaches the presenter, which offers
+// the report's menu.
+TEST_F(ReportsWindowViewTest, ARightClickOnAReportOpensItsMenu) {
+  ReportsWindowView view(form);
+  view.resize(640, 420);
+  view.show();
+  form.rcReferti().SelectRow(1);
+  const GridItemModel& model = view.Grid().Model();
+  const QModelIndex report = model.index(0, forms::kItemWard, model.index(0, 0));
+  QTest::mouseClick(view.Grid().viewport(), Qt::RightButton, {},
+                    view.Grid().visualRect(report).center());
+  EXPECT_EQ(Fw().calls, std::vector<std::string>{"Popup(Importa Singolo, Rimuovi Singolo)"});
+}
+
 // The bundle chooser's list: the imported file's mark in bold red, the
 // hidden path column.
 class ChooserListTest : public test_support::WindowFixture {};
