@@ -6,15 +6,16 @@ namespace lirvo {
 namespace {
 
 TEST(DatesTest, ValidDatesFollowTheGregorianCalendar) {
-  EXPECT_TRUE(IsValidDate(2024, 2, 29));
-  EXPECT_FALSE(IsValidDate(2023, 2, 29));
-  EXPECT_FALSE(IsValidDate(1900, 2, 29));
-  EXPECT_TRUE(IsValidDate(2000, 2, 29));
-  EXPECT_FALSE(IsValidDate(2024, 4, 31));
-  EXPECT_FALSE(IsValidDate(2024, 13, 1));
-  EXPECT_FALSE(IsValidDate(2024, 0, 1));
-  EXPECT_FALSE(IsValidDate(2024, 1, 0));
-  EXPECT_FALSE(IsValidDate(0, 1, 1));
+  const struct {
+    int year, month, day;
+    bool valid;
+  } cases[] = {{2024, 2, 29, true}, {2023, 2, 29, false}, {1900, 2, 29, false},
+               {2000, 2, 29, true}, {2024, 4, 31, false}, {2024, 13, 1, false},
+               {2024, 0, 1, false}, {2024, 1, 0, false},  {0, 1, 1, false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsValidDate(c.year, c.month, c.day), c.valid)
+        << c.day << "/" << c.month << "/" << c.year;
+  }
 }
 
 TEST(DatesTest, ParseDateReadsDayMonthYear) {

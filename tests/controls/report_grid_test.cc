@@ -191,13 +191,14 @@ TEST_F(GridTest, JsonDumpShowsRowsAndStyles) {
   const nlohmann::json dump = grid.ToJson();
   ASSERT_EQ(dump["rows"].size(), 5u);
   EXPECT_EQ(dump["columns"][1]["caption"], "Paziente");
-  EXPECT_EQ(dump["rows"][0]["items"][1], "ROSSI MARIO");
-  EXPECT_EQ(dump["rows"][0]["bold"], nlohmann::json::array({1}));
-  EXPECT_EQ(dump["rows"][0]["colors"]["1"], 255);
-  EXPECT_EQ(dump["rows"][0]["links"], nlohmann::json::array({1}));
-  EXPECT_EQ(dump["rows"][0]["focused"], true);
-  EXPECT_EQ(dump["rows"][1]["depth"], 1);
-  EXPECT_FALSE(dump["rows"][1].contains("selected"));
+  EXPECT_EQ(dump["rows"][0], (nlohmann::json{{"depth", 0},
+                                             {"bold", nlohmann::json::array({1})},
+                                             {"colors", {{"1", 255}}},
+                                             {"links", nlohmann::json::array({1})},
+                                             {"items", {"p", "ROSSI MARIO"}},
+                                             {"selected", true},
+                                             {"focused", true}}));
+  EXPECT_EQ(dump["rows"][1], (nlohmann::json{{"depth", 1}, {"items", {"r", ""}}}));
 }
 
 // What a view keeps of the grid, learnt from the notifications alone: a tree

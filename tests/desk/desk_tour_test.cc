@@ -25,17 +25,8 @@
 namespace lirvo::desk {
 namespace {
 
+using qt::Child;
 using qt::WhenShown;
-
-// The first widget of type T under `parent` (the views have no meta-object
-// of their own).
-template <typename T>
-T* Child(QWidget* parent) {
-  for (QWidget* widget : parent->findChildren<QWidget*>()) {
-    if (T* child = dynamic_cast<T*>(widget)) return child;
-  }
-  return nullptr;
-}
 
 // Clicks the cell's text at its start (where a link's first letter lies).
 void ClickCell(qt::ReportGridView& grid, const QModelIndex& index) {

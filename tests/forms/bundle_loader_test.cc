@@ -8,18 +8,16 @@
 #include "base/text.h"
 #include "forms/frm_referti_lirvo.h"
 #include "forms/window_fixture.h"
+#include "support/report_pieces.h"
 
 namespace lirvo::forms {
 namespace {
 
 using test_support::CallsOf;
 
-// A report piece of patient `code` (columns 19-34 of its header) with one
-// text line.
+// A report of patient `code` with one text line, its lines ending in LF.
 std::string Report(std::string_view code, std::string_view text) {
-  std::string header = std::string(18, 'X') + std::string(code);
-  header.resize(34, ' ');
-  return "#01#" + header + "0101202403150930RAD00120240314 RADIOLOGIA\n" + std::string(text) + "\n";
+  return "#01#" + test_support::ReportHeader(code) + "\n" + std::string(text) + "\n";
 }
 
 class BundleLoaderTest : public test_support::WindowFixture {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "forms/folder_browser.h"
 #include "forms/window_fixture.h"
 #include "support/trap_recorder.h"
 
@@ -9,6 +10,29 @@ namespace lirvo::forms {
 namespace {
 
 using test_support::CallsOf;
+
+TEST(FolderBrowserTest, ANewFolderIsTrimmedEndsWithASeparatorAndDiffersInMoreThanCase) {
+  struct Case {
+    std::string shown;
+    std::optional<std::string> answer;
+    std::string chosen;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"/dati/referti/", std::nullopt, ""},
+           {"/dati/referti/", "   ", ""},
+           {"/dati/referti/", "/DATI/Referti", ""},
+           {" /dati/referti/ ", "/dati/nuovi", "/dati/nuovi/"},
+           {"", "  /dati/nuovi/ ", "/dati/nuovi/"},
+       }) {
+    test_support::RecordingUi ui;
+    ui.QueueFolder(c.answer);
+    EXPECT_EQ(BrowseForNewFolder(ui, c.shown), c.chosen) << c.answer.value_or("cancel");
+    const auto browses = CallsOf(ui, "browse");
+    ASSERT_EQ(browses.size(), 1u);
+    EXPECT_EQ(browses[0]["title"], "Cartella referti");
+    EXPECT_EQ(browses[0]["start"], c.shown == " /dati/referti/ " ? "/dati/referti/" : c.shown);
+  }
+}
 
 // Opening on the documents folder, "Command1", "Applica" and "Chiudi" in
 // their ordinary order are pinned by the end-to-end scripts.

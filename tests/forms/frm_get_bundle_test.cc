@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 #include "base/clock.h"
 #include "forms/window_fixture.h"
@@ -16,25 +15,6 @@ namespace {
 
 using test_support::CallsOf;
 using ::testing::ElementsAre;
-
-// One folder holding the entries a test gives, in the order given; nothing
-// else can be read or written.
-class CannedListing final : public FileSystem {
- public:
-  std::vector<DirEntry> entries;
-
-  [[noreturn]] static void Refuse() { throw RuntimeError(kErrPathFileAccess); }
-  bool FileExists(const std::string&) override { return false; }
-  bool DirectoryExists(const std::string&) override { return true; }
-  std::string ReadFile(const std::string&) override { Refuse(); }
-  void WriteFile(const std::string&, std::string_view) override { Refuse(); }
-  void RenameFile(const std::string&, const std::string&) override { Refuse(); }
-  void RenameNoReplace(const std::string&, const std::string&) override { Refuse(); }
-  void RemoveFile(const std::string&) override { Refuse(); }
-  void MakeDirectory(const std::string&) override { Refuse(); }
-  std::vector<DirEntry> ListDirectory(const std::string&) override { return entries; }
-  std::optional<uint64_t> FileSize(const std::string&) override { return std::nullopt; }
-};
 
 class BundleChooserTest : public test_support::WindowFixture {
  protected:
@@ -132,27 +112,6 @@ TEST_F(BundleChooserTest, AFolderThatCannotBeListedGivesAnEmptyListSilently) {
   }
   EXPECT_TRUE(CallsOf(ui_, "msgbox").empty());
   EXPECT_EQ(form->laPath().Caption(), Documents());
-}
-
-TEST_F(BundleChooserTest, TenThousandFilesInAnyOrderAreListedSorted) {
-  CannedListing canned;
-  const int count = 10000;
-  for (int i = 0; i < count; ++i) {
-    // Descending numbers, every third a folder, every seventh not a bundle.
-    const std::string number = std::to_string(100000 + (count - i) * 7 % count);
-    canned.entries.push_back({"r" + number + (i % 7 == 0 ? ".txt" : ".dat"), i % 3 == 0, 1,
-                              DateTime{2026, 3, 1, 9, 0, 0}});
-  }
-  auto context = std::make_shared<test_support::FakeContext>(ui_, canned, host_);
-  auto form = Load(context);
-  const std::vector<std::string> names = Column(*form, kBundleItemName);
-  size_t expected = 0;
-  for (int i = 0; i < count; ++i) expected += (i % 3 != 0 && i % 7 != 0) ? 1 : 0;
-  EXPECT_EQ(names.size(), expected);
-  EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
-  EXPECT_TRUE(form->rcBundle().SelectedRows().empty());
-  ASSERT_TRUE(form->Perform("choose " + names.back()));
-  EXPECT_EQ(form->plbGetBundleFile(), "/inst/documents/" + names.back());
 }
 
 // The warning's text and the ordinary confirm and cancel are pinned by the

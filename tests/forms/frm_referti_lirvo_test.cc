@@ -14,27 +14,17 @@ using test_support::CallsOf;
 constexpr const char* kMenuCall = "Popup(Importa Singolo, Rimuovi Singolo)";
 const std::vector<std::string> kChartOfRossini = {"SetMainRibbonTab()", "RichiamaPaziente(2)"};
 
-ReportRowValues Report(int64_t patient_id, int32_t position, bool out_of_range = false) {
-  return {patient_id,          position,     "#01#raw " + std::to_string(position),
-          "Ospedale",          "02/03/2024", "04/03/2024",
-          "GLICEMIA 98 mg/dl", out_of_range};
+// Texts of the record's items, in order.
+std::vector<std::string> ItemTexts(const controls::GridRecord& record) {
+  std::vector<std::string> texts;
+  for (int32_t i = 0; i < record.ItemCount(); ++i) texts.push_back(record.ItemText(i));
+  return texts;
 }
 
 class MainWindowTest : public test_support::WindowFixture {
  protected:
   MainWindowTest() { form.Form_Load(); }
-
-  // Rows: 0 ROSSI MARIO (ID 1), 1-2 its reports, 3 ROSSINI LUCA (ID 2), 4 its
-  // report, 5 BIANCHI ANNA (ID 3, no reports).
-  void LoadSample() {
-    auto& rossi = form.AddPatientRow(*host_->AddPatient("ROSSI", "MARIO", "080012345"));
-    form.AddReportRow(rossi, Report(1, 1));
-    form.AddReportRow(rossi, Report(1, 2, true));
-    auto& rossini = form.AddPatientRow(*host_->AddPatient("ROSSINI", "LUCA", "080012346"));
-    form.AddReportRow(rossini, Report(2, 3));
-    form.AddPatientRow(*host_->AddPatient("BIANCHI", "ANNA", "080012347"));
-    form.rcReferti().Populate();
-  }
+  void LoadSample() { WindowFixture::LoadSample(form); }
 
   frmRefertiLirvo form{context_};
 };
@@ -59,10 +49,9 @@ TEST_F(MainWindowTest, RowsCarryTheItemsOtherRoutinesRead) {
   EXPECT_EQ(patient.Item(8).Hyperlinks(), (std::vector<controls::Hyperlink>{{0, 6}}));
 
   const controls::GridRecord& report = *form.rcReferti().RowRecord(1);
-  const std::vector<std::string> texts = {
-      "1",       "", "1", "#01#raw 1", "Ospedale", "02/03/2024", "04/03/2024", "GLICEMIA 98 mg/dl",
-      "dettagli"};
-  for (int32_t i = 0; i < 9; ++i) EXPECT_EQ(report.ItemText(i), texts[i]) << i;
+  EXPECT_EQ(ItemTexts(report),
+            (std::vector<std::string>{"1", "", "1", "#01#raw 1", "Ospedale", "02/03/2024",
+                                      "04/03/2024", "GLICEMIA 98 mg/dl", "dettagli"}));
   EXPECT_EQ(report.Item(8).Hyperlinks(), (std::vector<controls::Hyperlink>{{0, 8}}));
 
   // The description is bold red only when a value is out of range.

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "forms/frm_referti_lirvo.h"
+#include "forms/list_printing.h"
 #include "forms/window_fixture.h"
 #include "support/runtime_error_matchers.h"
 
 namespace lirvo::forms {
 namespace {
 
+using test_support::CallsOf;
 using test_support::ThrowsRuntimeError;
 
 class LoadedFormsTest : public test_support::WindowFixture {
@@ -50,6 +52,32 @@ TEST_F(LoadedFormsTest, AFailedOpeningLeavesNoWindowLoaded) {
   Fw().returning_nothing.clear();
   EXPECT_THAT([&] { orphan.OpenMainWindow(); }, ThrowsRuntimeError(kErrObjectNotSet));
   EXPECT_EQ(orphan.Count(), 0u);
+}
+
+// The printed list (landscape, without the link column) and a failing print
+// are pinned by the end-to-end scripts.
+TEST_F(LoadedFormsTest, OnlyTheMainWindowWithRowsIsPrinted) {
+  EXPECT_FALSE(HasReports(windows_));
+  PrintReportList(windows_, ui_);
+  EXPECT_TRUE(ui_.Calls().empty());
+  windows_.OpenMainWindow();
+  frmRefertiLirvo& window = *windows_.MainReportsWindow();
+  EXPECT_FALSE(HasReports(windows_));
+  window.AddPatientRow(*host_->AddPatient("ROSSI", "MARIO", "080012345"));
+  EXPECT_TRUE(HasReports(windows_));
+}
+
+TEST_F(LoadedFormsTest, TheLinkColumnShowsAgainAfterAPrintThatWorkedOrFailed) {
+  windows_.OpenMainWindow();
+  frmRefertiLirvo& window = *windows_.MainReportsWindow();
+  window.AddPatientRow(*host_->AddPatient("ROSSI", "MARIO", "080012345"));
+  for (const bool failing : {false, true}) {
+    if (failing) ui_.QueuePrintFailure();
+    PrintReportList(windows_, ui_);
+    EXPECT_TRUE(window.rcReferti().Column(kItemLink).visible) << failing;
+  }
+  EXPECT_EQ(CallsOf(ui_, "print").size(), 1u);
+  EXPECT_TRUE(CallsOf(ui_, "msgbox").empty());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "base/clock.h"
 #include "base/file_system.h"
 #include "base/runtime_error.h"
+#include "forms/frm_referti_lirvo.h"
 #include "forms/window_context.h"
 #include "support/fake_host.h"
 #include "support/temp_dir.h"
@@ -66,9 +67,30 @@ class FakeContext final : public forms::WindowContext {
   FixedClock clock_{DateTime{2026, 3, 1, 9, 30, 0}};
 };
 
+// A report row of patient `patient_id` at `position` in the bundle.
+inline forms::ReportRowValues SampleReport(int64_t patient_id, int32_t position,
+                                           bool out_of_range = false) {
+  return {patient_id,          position,     "#01#raw " + std::to_string(position),
+          "Ospedale",          "02/03/2024", "04/03/2024",
+          "GLICEMIA 98 mg/dl", out_of_range};
+}
+
 class WindowFixture : public ::testing::Test {
  protected:
   LoggingFramework& Fw() { return host_->framework; }
+
+  // The main window's sample rows: 0 ROSSI MARIO (ID 1), 1-2 its reports
+  // (the second out of range), 3 ROSSINI LUCA (ID 2), 4 its report, 5
+  // BIANCHI ANNA (ID 3, no reports).
+  void LoadSample(forms::frmRefertiLirvo& form) {
+    auto& rossi = form.AddPatientRow(*host_->AddPatient("ROSSI", "MARIO", "080012345"));
+    form.AddReportRow(rossi, SampleReport(1, 1));
+    form.AddReportRow(rossi, SampleReport(1, 2, true));
+    auto& rossini = form.AddPatientRow(*host_->AddPatient("ROSSINI", "LUCA", "080012346"));
+    form.AddReportRow(rossini, SampleReport(2, 3));
+    form.AddPatientRow(*host_->AddPatient("BIANCHI", "ANNA", "080012347"));
+    form.rcReferti().Populate();
+  }
 
   TempDir dir_;
   RecordingUi ui_;

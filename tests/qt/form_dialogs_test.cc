@@ -22,22 +22,6 @@ namespace {
 
 using test_support::FakeContext;
 
-// The first widget of type T under `parent` (with `text`, for buttons and
-// labels). The views have no meta-object of their own, so the type is
-// checked with dynamic_cast.
-template <typename T>
-T* Child(QWidget* parent, const QString& text = {}) {
-  for (QWidget* widget : parent->findChildren<QWidget*>()) {
-    T* child = dynamic_cast<T*>(widget);
-    if (!child) continue;
-    if constexpr (std::is_base_of_v<QAbstractButton, T> || std::is_same_v<T, QLabel>) {
-      if (!text.isEmpty() && child->text() != text) continue;
-    }
-    return child;
-  }
-  return nullptr;
-}
-
 class FormDialogsTest : public test_support::WindowFixture {
  protected:
   FormDialogsTest() { SetFormDialogs(qt_ui_); }

@@ -5,6 +5,9 @@
 #include <QAbstractItemModelTester>
 #include <QFont>
 #include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <filesystem>
@@ -14,6 +17,7 @@
 #include "forms/frm_referti_lirvo.h"
 #include "forms/window_fixture.h"
 #include "qt/grid_view.h"
+#include "qt/main_window_view.h"
 #include "qt/qt_text.h"
 
 namespace lirvo::qt {
@@ -23,29 +27,13 @@ using controls::GridRecord;
 using forms::frmGetBundle;
 using forms::frmRefertiLirvo;
 
-forms::ReportRowValues Report(int64_t patient_id, int32_t position) {
-  return {patient_id,          position,     "#01#raw " + std::to_string(position),
-          "Ospedale",          "02/03/2024", "04/03/2024",
-          "GLICEMIA 98 mg/dl", false};
-}
-
 std::string Text(const QModelIndex& index) { return ToUtf8(index.data().toString()); }
 
 class GridModelTest : public test_support::WindowFixture {
  protected:
   GridModelTest() { form.Form_Load(); }
 
-  // Rows: ROSSI MARIO with two reports, ROSSINI LUCA with one, BIANCHI ANNA
-  // with none.
-  void LoadSample() {
-    auto& rossi = form.AddPatientRow(*host_->AddPatient("ROSSI", "MARIO", "080012345"));
-    form.AddReportRow(rossi, Report(1, 1));
-    form.AddReportRow(rossi, Report(1, 2));
-    auto& rossini = form.AddPatientRow(*host_->AddPatient("ROSSINI", "LUCA", "080012346"));
-    form.AddReportRow(rossini, Report(2, 3));
-    form.AddPatientRow(*host_->AddPatient("BIANCHI", "ANNA", "080012347"));
-    form.rcReferti().Populate();
-  }
+  void LoadSample() { WindowFixture::LoadSample(form); }
 
   controls::ReportGrid& Grid() { return form.rcReferti(); }
   frmRefertiLirvo form{context_};
@@ -155,7 +143,6 @@ TEST_F(GridModelTest, TheViewHidesColumnsAndFollowsExpansion) {
   }
   EXPECT_FALSE(view.isColumnHidden(forms::kItemDescription));
   EXPECT_EQ(view.treePosition(), forms::kItemPatientName);
-  EXPECT_EQ(view.palette().color(QPalette::Highlight), QColor(224, 233, 248));
   // Widths follow the relative widths: "Descrizione" (2000) is four times
   // "Reparto" (460) give or take a pixel's rounding.
   EXPECT_NEAR(
@@ -190,6 +177,77 @@ TEST_F(GridModelTest, ClickingALinkReportsItsRowAndItem) {
   EXPECT_EQ(Grid().FocusedRow(), 0);
 }
 
+// The main window's view over the sample rows.
+class ReportsWindowViewTest : public GridModelTest {
+ protected:
+  ReportsWindowViewTest() { LoadSample(); }
+
+  static QRect PixelsOf(const controls::Control& control) {
+    return {TwipsToPixels(control.Left()), TwipsToPixels(control.Top()),
+            TwipsToPixels(control.Width()), TwipsToPixels(control.Height())};
+  }
+};
+
+// The window's size reaches the presenter, whose layout places the widgets;
+// the band shows what the presenter shows.
+TEST_F(ReportsWindowViewTest, WidgetsSitWhereThePresenterLaysThemOut) {
+  ReportsWindowView view(form);
+  view.resize(640, 420);
+  view.show();
+  EXPECT_EQ(form.ScaleWidth(), 640 * 15);
+  EXPECT_EQ(form.ScaleHeight(), 420 * 15);
+  EXPECT_EQ(view.Grid().geometry(), PixelsOf(form.rcReferti()));
+  EXPECT_EQ(view.Grid().geometry().width(), 640 - 2 * 10);
+  EXPECT_EQ(view.SearchBox().Widget().parentWidget()->parentWidget()->geometry(),
+            PixelsOf(form.Picture1()));
+  // The band shows the search or the progress, as the presenter says.
+  EXPECT_FALSE(view.SearchBox().Widget().isVisibleTo(&view));
+  form.pbFndPaz().SetVisible(true);
+  EXPECT_TRUE(view.SearchBox().Widget().isVisibleTo(&view));
+  EXPECT_FALSE(view.Progress().Widget().isVisibleTo(&view));
+  // The bar shows its value and text exactly.
+  form.ProgressBar1().SetVisible(true);
+  form.ProgressBar1().SetMax(10);
+  form.ProgressBar1().SetValue(3);
+  form.ProgressBar1().SetText("Importazione 3 di 10 (30%)");
+  EXPECT_EQ(view.Progress().Bar().value(), 3);
+  EXPECT_EQ(view.Progress().Bar().maximum(), 10);
+  EXPECT_EQ(view.Progress().Bar().text(), "Importazione 3 di 10 (30%)");
+}
+
+// Typing goes through the presenter (upper case, Enter searches); the
+// search focuses the patient's row in the grid and on screen.
+TEST_F(ReportsWindowViewTest, TheSearchGroupTypesAndSearchesThroughThePresenter) {
+  ReportsWindowView view(form);
+  view.show();
+  form.pbFndPaz().SetVisible(true);
+  QLineEdit& box = view.SearchBox().Edit();
+  EXPECT_FALSE(view.SearchButton().Button().isEnabled());
+  QTest::keyClicks(&box, "bia");
+  EXPECT_EQ(form.tbPaziente().Text(), "BIA");
+  EXPECT_EQ(box.text(), "BIA");
+  EXPECT_TRUE(view.SearchButton().Button().isEnabled());
+  QTest::keyClick(&box, Qt::Key_Return);
+  EXPECT_EQ(form.rcReferti().FocusedRow(), 5);
+  EXPECT_EQ(view.Grid().currentIndex(), view.Grid().Model().index(2, 0));
+  QTest::keyClick(&box, Qt::Key_Backspace);
+  EXPECT_EQ(form.tbPaziente().Text(), "BI");
+}
+
+// A right click on one selected report reaches the presenter, which offers
+// the report's menu.
+TEST_F(ReportsWindowViewTest, ARightClickOnAReportOpensItsMenu) {
+  ReportsWindowView view(form);
+  view.resize(640, 420);
+  view.show();
+  form.rcReferti().SelectRow(1);
+  const GridItemModel& model = view.Grid().Model();
+  const QModelIndex report = model.index(0, forms::kItemWard, model.index(0, 0));
+  QTest::mouseClick(view.Grid().viewport(), Qt::RightButton, {},
+                    view.Grid().visualRect(report).center());
+  EXPECT_EQ(Fw().calls, std::vector<std::string>{"Popup(Importa Singolo, Rimuovi Singolo)"});
+}
+
 // The bundle chooser's list: the imported file's mark in bold red, the
 // hidden path column.
 class ChooserListTest : public test_support::WindowFixture {};
@@ -212,13 +270,10 @@ TEST_F(ChooserListTest, MarksImportedBundlesInBoldRed) {
   EXPECT_TRUE(view.isColumnHidden(forms::kBundleItemPath));
   ASSERT_EQ(model.rowCount(), 2);
   EXPECT_EQ(Text(model.index(0, forms::kBundleItemName)), "referti.dat");
-  EXPECT_EQ(Text(model.index(0, forms::kBundleItemImported)), "");
   const QModelIndex mark = model.index(1, forms::kBundleItemImported);
   EXPECT_EQ(Text(mark), "Importato!");
   EXPECT_TRUE(mark.data(Qt::FontRole).value<QFont>().bold());
   EXPECT_EQ(mark.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
-  EXPECT_EQ(ToUtf8(model.headerData(forms::kBundleItemDate, Qt::Horizontal).toString()),
-            "Scaricato il");
   // Listing again (a folder change) is seen by the view.
   std::ofstream(documents + "altro.dat") << "#01#";
   form->plbBundlesList("");

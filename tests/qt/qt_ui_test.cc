@@ -17,6 +17,7 @@
 #include <functional>
 #include <sstream>
 
+#include "base/file_system.h"
 #include "base/runtime_error.h"
 #include "controls/report_grid.h"
 #include "qt/qt_text.h"
@@ -28,6 +29,7 @@ namespace lirvo::qt {
 namespace {
 
 using test_support::TempDir;
+using test_support::ThrowsRuntimeError;
 
 QStringList ButtonTexts(const QMessageBox& box) {
   QStringList texts;
@@ -172,12 +174,7 @@ TEST(QtUi, AModalFormShowsInItsDialogUntilItCloses) {
   EXPECT_EQ(form.closes, 1);
 }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string ReadAll(const std::string& path) { return RealFileSystem().ReadFile(path); }
 
 TEST(QtUi, ThePrinterDialogPreselectsTheSelectionAndTheTextPrints) {
   TempDir dir;
@@ -203,22 +200,9 @@ TEST(QtUi, ThePrinterDialogPreselectsTheSelectionAndTheTextPrints) {
     EXPECT_EQ(ReadAll(dir.File("testo.pdf")).substr(0, 5), "%PDF-") << c.flags;
   }
   WhenShown([](QWidget* shown) { qobject_cast<QDialog*>(shown)->reject(); });
-  EXPECT_THROW(
-      {
-        try {
-          ui.ShowPrinter(ui::kPrinterReturnDc);
-        } catch (const RuntimeError& e) {
-          EXPECT_EQ(e.Number(), ui::kErrCancel);
-          throw;
-        }
-      },
-      RuntimeError);
-  try {
-    ui.PrintText({{"x", {}}}, 999);
-    ADD_FAILURE() << "printed on a device context it never gave";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.Number(), kErrPrinter);
-  }
+  EXPECT_THAT([&] { ui.ShowPrinter(ui::kPrinterReturnDc); }, ThrowsRuntimeError(ui::kErrCancel));
+  // A device context it never gave.
+  EXPECT_THAT([&] { ui.PrintText({{"x", {}}}, 999); }, ThrowsRuntimeError(kErrPrinter));
 }
 
 // A grid with a patient, its report and a hidden column.
@@ -243,7 +227,9 @@ class PrintedListTest : public ::testing::Test {
   controls::ReportGrid grid{"rcReferti", {}};
 };
 
-TEST_F(PrintedListTest, TheListHasTheVisibleColumnsAndTheShownRows) {
+// The document has the visible columns and the shown rows; the page is
+// landscape when the grid says so.
+TEST_F(PrintedListTest, TheListHasTheVisibleColumnsAndTheShownRowsInItsOrientation) {
   QTextDocument document;
   FillListDocument(document, grid);
   EXPECT_EQ(document.toPlainText().split(QChar('\n'), Qt::SkipEmptyParts),
@@ -251,9 +237,7 @@ TEST_F(PrintedListTest, TheListHasTheVisibleColumnsAndTheShownRows) {
   grid.Records().Record(0).SetExpanded(false);
   FillListDocument(document, grid);
   EXPECT_FALSE(document.toPlainText().contains("GLICEMIA"));
-}
 
-TEST_F(PrintedListTest, PrintsInLandscapeWhenTheGridSaysSo) {
   TempDir dir;
   QtUi ui;
   for (const bool landscape : {true, false}) {
@@ -272,7 +256,7 @@ TEST_F(PrintedListTest, PrintsInLandscapeWhenTheGridSaysSo) {
     EXPECT_EQ(width > height, landscape) << width << " x " << height;
   }
   ui.SetPdfOutput(dir.File("manca/elenco.pdf"));
-  EXPECT_THROW(ui.PrintGrid(grid), RuntimeError);
+  EXPECT_THAT([&] { ui.PrintGrid(grid); }, ThrowsRuntimeError(kErrPrinter));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextFragment>
@@ -108,6 +109,15 @@ TEST(RichTextView, SelectionGoesBothWays) {
   box.SetText("");
   EXPECT_TRUE(view.document()->isEmpty());
   EXPECT_FALSE(view.textCursor().hasSelection());
+}
+
+TEST(QtText, MonospacedFamiliesStayMonospaced) {
+  for (const char* name : {"Courier New", "courier new", "Consolas"}) {
+    const QFont font = FontFor(name, 9);
+    EXPECT_TRUE(QFontInfo(font).fixedPitch())
+        << name << " -> " << QFontInfo(font).family().toStdString();
+    EXPECT_DOUBLE_EQ(font.pointSizeF(), 9) << name;
+  }
 }
 
 }  // namespace

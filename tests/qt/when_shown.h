@@ -1,10 +1,13 @@
-// Acting on a modal dialog from a test while the call that shows it waits.
+// Acting on a modal dialog from a test while the call that shows it waits,
+// and finding the widgets in it.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -36,6 +39,22 @@ void WhenShown(std::type_identity_t<std::function<void(T*)>> act, bool popup = f
     timer->deleteLater();
   });
   timer->start(20);
+}
+
+// The first widget of type T under `parent` (with `text`, for buttons and
+// labels). The views have no meta-object of their own, so the type is
+// checked with dynamic_cast.
+template <typename T>
+T* Child(QWidget* parent, const QString& text = {}) {
+  for (QWidget* widget : parent->findChildren<QWidget*>()) {
+    T* child = dynamic_cast<T*>(widget);
+    if (!child) continue;
+    if constexpr (std::is_base_of_v<QAbstractButton, T> || std::is_same_v<T, QLabel>) {
+      if (!text.isEmpty() && child->text() != text) continue;
+    }
+    return child;
+  }
+  return nullptr;
 }
 
 }  // namespace lirvo::qt

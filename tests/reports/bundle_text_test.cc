@@ -84,16 +84,6 @@ TEST(NormaliseLineBreaks, MatchesTheFourReplacesOnRandomTextsAndMixedBundles) {
   }
 }
 
-TEST(NormaliseLineBreaks, KeepsTheBufferWhenNothingChanges) {
-  std::string text =
-      "#01#header\r\n#04#88.73.5 ECOGRAFIA\r\ntesto #aca po\r\n" + std::string(1000, 'x');
-  const char* before = text.data();
-  const std::string copy = text;
-  const std::string out = NormaliseLineBreaks(std::move(text));
-  EXPECT_EQ(out, copy);
-  EXPECT_EQ(out.data(), before);
-}
-
 TEST(CutPieces, CutsAtEveryMarkerWhereverItStands) {
   // Markers in the middle of a line cut too; overlapping forms cut once. The
   // cutter gives the same pieces, numbered, as views into the text.

@@ -42,7 +42,15 @@ constexpr auto* Visit = &VisitArgsFor;
 class ArchiveTest : public ::testing::Test {
  protected:
   std::shared_ptr<SqliteArchive> Open() { return SqliteArchive::Open(dir_.File("archive.db")); }
+  // Opens `archive` with Rossi in it, and gives Rossi as the host finds him.
+  std::shared_ptr<host::Patient> OpenWithRossi() {
+    archive = Open();
+    archive->AddPatient(Rossi());
+    return archive->DaiPazienteRegionale("8000031415", true);
+  }
+
   test_support::TempDir dir_;
+  std::shared_ptr<SqliteArchive> archive;
 };
 
 TEST_F(ArchiveTest, RegionalLookupMatchesTesseraExactlyOrCodiceFiscaleWithoutCase) {
@@ -81,9 +89,7 @@ TEST_F(ArchiveTest, RegionalLookupMatchesTesseraExactlyOrCodiceFiscaleWithoutCas
 }
 
 TEST_F(ArchiveTest, SavesShowInTheListsWithTheFieldsTheDuplicateChecksRead) {
-  auto archive = Open();
-  archive->AddPatient(Rossi());
-  auto patient = archive->DaiPazienteRegionale("8000031415", true);
+  auto patient = OpenWithRossi();
   auto exams = patient->RefertiEsami();
   auto visits = patient->RefertiVisite();
   EXPECT_EQ(exams, patient->RefertiEsami());  // the same object each time
@@ -132,9 +138,7 @@ TEST_F(ArchiveTest, BrokenArgumentsAndUnknownPatientsAreRefusedWithFalse) {
 }
 
 TEST_F(ArchiveTest, AutomaticExamsReachTheChartOnlyWhenTheGroupIsSaved) {
-  auto archive = Open();
-  archive->AddPatient(Rossi());
-  auto exams = archive->DaiPazienteRegionale("8000031415", true)->RefertiEsami();
+  auto exams = OpenWithRossi()->RefertiEsami();
 
   exams->ClearEsamiAutomatici();
   EXPECT_EQ(exams->Salva(Exam("03/11/2026", Null{}, "A", "1")), Variant(true));
@@ -176,9 +180,7 @@ TEST_F(ArchiveTest, AutomaticExamsReachTheChartOnlyWhenTheGroupIsSaved) {
 }
 
 TEST_F(ArchiveTest, ScriptedResultsFailChosenSaves) {
-  auto archive = Open();
-  archive->AddPatient(Rossi());
-  auto p = archive->DaiPazienteRegionale("8000031415", true);
+  auto p = OpenWithRossi();
   archive->ForTestingScriptSaveResults({host::Empty{}, Null{}, false});
   EXPECT_EQ(p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.1")), Variant(true));
   EXPECT_EQ(p->RefertiEsami()->Salva(Exam("03/11/2026", Null{}, "A", "1")), Variant(Null{}));
@@ -189,9 +191,7 @@ TEST_F(ArchiveTest, ScriptedResultsFailChosenSaves) {
 }
 
 TEST_F(ArchiveTest, FailingDatabaseThrowsInsteadOfAnsweringFalse) {
-  auto archive = Open();
-  archive->AddPatient(Rossi());
-  auto p = archive->DaiPazienteRegionale("8000031415", true);
+  auto p = OpenWithRossi();
   archive->ForTestingReopenReadOnly();
   ASSERT_NE(p, nullptr);
   EXPECT_TRUE(p->RefertiVisite()->Lista().empty());  // reading still works
