@@ -51,24 +51,15 @@ TEST(InitCommandTest, DemoAddsPatientsBundlesAndTranscodings) {
                        std::to_string(demo::DemoPatients().size()) +
                        " demo patients, 4 demo bundles in " + dir.path() +
                        "/documents/, 32 transcoding entries\n");
-  auto archive = standin::SqliteArchive::Open(dir.File("archive.db"));
-  const auto patients = archive->ListPatients();
-  ASSERT_EQ(patients.size(), demo::DemoPatients().size());
-  EXPECT_NE(archive->DaiPazienteRegionale(patients[3].codice_fiscale, true), nullptr);
-
+  EXPECT_EQ(standin::SqliteArchive::Open(dir.File("archive.db"))->ListPatients().size(),
+            demo::DemoPatients().size());
+  // What the bundles hold is the demo generator's; here, that they reach the
+  // disk in Windows-1252 with CR LF.
   FileSystem& fs = RealFileSystem();
   const std::string bundle = fs.ReadFile(dir.File("documents/referti_novembre.dat"));
   EXPECT_TRUE(bundle.starts_with("#01#"));
   EXPECT_NE(bundle.find("\r\n"), std::string::npos);
   EXPECT_EQ(bundle.find("\xc3"), std::string::npos);  // single-byte, not UTF-8
-  // Some reports name patients the archive does not hold.
-  size_t unknown = 0;
-  for (size_t at = bundle.find("#01#"); at != std::string::npos; at = bundle.find("#01#", at + 4)) {
-    const std::string code = bundle.substr(at + 4 + 18, 16);
-    const auto end = code.find_last_not_of(' ');
-    unknown += archive->DaiPazienteRegionale(code.substr(0, end + 1), true) == nullptr;
-  }
-  EXPECT_GT(unknown, 0u);
   EXPECT_NE(fs.ReadFile(dir.File("plugin/TrascodificaLirvo.xml")).find("<codice>HB</codice>"),
             std::string::npos);
 }
