@@ -198,7 +198,7 @@ TEST_F(HostileTextTest, OneRuleForCodesAndVisibleBoundedOutput) {
       {{"patients", "add", "E", "F", "01/01/2000", "", "   ", "--install", dir},
        2,
        "",
-       "empty tessera"},
+       "lirvo patients add: empty tessera\n"},
       {{"run", "--install", dir, dir_.File("s.lirvo")},
        2,
        "another patient has the same regional code or codice fiscale",
