@@ -2,9 +2,9 @@
 // locked by another process's write transaction, read-only. Each command says
 // what is wrong with the path, never points at a command that would replace
 // the archive, and never swaps the file under another process.
-// Also against hostile text: blank-padded and blank codes, huge fields and
-// lines, control characters in bundles and in patients' names. One rule for
-// codes whichever way they come in, bounded output, nothing that can drive
+// Also against hostile text: blank-padded and blank codes, a huge field,
+// control characters in bundles and in patients' names. The archive's answer
+// on a code as each command gives it, bounded output, nothing that can drive
 // the terminal.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
