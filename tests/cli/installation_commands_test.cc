@@ -51,24 +51,15 @@ TEST(InitCommandTest, DemoAddsPatientsBundlesAndTranscodings) {
                        std::to_string(demo::DemoPatients().size()) +
                        " demo patients, 4 demo bundles in " + dir.path() +
                        "/documents/, 32 transcoding entries\n");
-  auto archive = standin::SqliteArchive::Open(dir.File("archive.db"));
-  const auto patients = archive->ListPatients();
-  ASSERT_EQ(patients.size(), demo::DemoPatients().size());
-  EXPECT_NE(archive->DaiPazienteRegionale(patients[3].codice_fiscale, true), nullptr);
-
+  EXPECT_EQ(standin::SqliteArchive::Open(dir.File("archive.db"))->ListPatients().size(),
+            demo::DemoPatients().size());
+  // What the bundles hold is the demo generator's; here, that they reach the
+  // disk in Windows-1252 with CR LF.
   FileSystem& fs = RealFileSystem();
   const std::string bundle = fs.ReadFile(dir.File("documents/referti_novembre.dat"));
   EXPECT_TRUE(bundle.starts_with("#01#"));
   EXPECT_NE(bundle.find("\r\n"), std::string::npos);
   EXPECT_EQ(bundle.find("\xc3"), std::string::npos);  // single-byte, not UTF-8
-  // Some reports name patients the archive does not hold.
-  size_t unknown = 0;
-  for (size_t at = bundle.find("#01#"); at != std::string::npos; at = bundle.find("#01#", at + 4)) {
-    const std::string code = bundle.substr(at + 4 + 18, 16);
-    const auto end = code.find_last_not_of(' ');
-    unknown += archive->DaiPazienteRegionale(code.substr(0, end + 1), true) == nullptr;
-  }
-  EXPECT_GT(unknown, 0u);
   EXPECT_NE(fs.ReadFile(dir.File("plugin/TrascodificaLirvo.xml")).find("<codice>HB</codice>"),
             std::string::npos);
 }
@@ -103,15 +94,10 @@ TEST_F(PatientsCommandTest, AddPrintsTheNewIdAndListShowsThePatients) {
                    "\n");
 }
 
-// A duplicate, blank-padded or not: hostile_archive_test.
-TEST_F(PatientsCommandTest, AddRefusesBadDatesAndMissingArchives) {
-  RunResult r =
-      Lirvo({"patients", "add", "ROSSI", "MARIO", "30/02/1950", "", "1", "--install", dir_.path()});
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "lirvo patients add: invalid birth date: 30/02/1950\n");
-
+// A patient the archive refuses or holds already: hostile_archive_test.
+TEST_F(PatientsCommandTest, WithoutAnArchiveEachCommandSaysWhereItLooked) {
   for (const auto& [command, key] : {std::pair{"patients", "list"}, std::pair{"chart", "1"}}) {
-    r = Lirvo({command, key, "--install", dir_.File("elsewhere")});
+    const RunResult r = Lirvo({command, key, "--install", dir_.File("elsewhere")});
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err, std::string("lirvo ") + command + ": no archive at " + dir_.File("elsewhere") +
                          "/archive.db (run lirvo init first)\n");

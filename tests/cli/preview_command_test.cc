@@ -6,18 +6,18 @@
 
 #include "base/cp1252.h"
 #include "base/file_system.h"
-#include "cli/bundle_lines.h"
 #include "cli/run_lirvo.h"
 #include "controls/rtf.h"
 #include "standin/archive.h"
+#include "support/report_lines.h"
 #include "support/temp_dir.h"
 
 namespace lirvo::cli {
 namespace {
 
-using test_support::LabLine;
+using lirvo::test_support::Lab;
+using lirvo::test_support::Report;
 using test_support::Lirvo;
-using test_support::Report;
 using test_support::RunResult;
 
 class PreviewCommandTest : public ::testing::Test {
@@ -30,10 +30,10 @@ class PreviewCommandTest : public ::testing::Test {
         bundle_, Utf8ToCp1252(Report("080012345",
                                      "#04#88.72.3 ECOGRAFIA\r\nEsito: nella norma, così "
                                      "com'è.\r\n") +
-                              Report("080012345", LabLine("GLU", "GLUCOSIO", "130", "H") +
-                                                      LabLine("GLU", "UREA", "30")) +
+                              Report("080012345", Lab("GLU", "GLUCOSIO", "130", "70", "110", true) +
+                                                      Lab("GLU", "UREA", "30")) +
                               Report("999999999", "Testo.\r\n") +
-                              Report("080012345", "Nota\r\n" + LabLine("GLU", "UREA", "30"))));
+                              Report("080012345", "Nota\r\n" + Lab("GLU", "UREA", "30"))));
   }
 
   RunResult Preview(std::vector<std::string> args) {

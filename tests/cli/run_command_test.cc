@@ -1,4 +1,3 @@
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,13 +8,9 @@
 #include "base/file_system.h"
 #include "base/text.h"
 #include "cli/cli.h"
-#include "cli/main_window_driver.h"
 #include "cli/script_runner.h"
-#include "controls/scripted_ui.h"
-#include "forms/frm_referti_lirvo.h"
-#include "plugin/module_state.h"
 #include "run_lirvo.h"
-#include "standin/standin_host.h"
+#include "support/report_lines.h"
 #include "support/temp_dir.h"
 
 namespace lirvo::cli {
@@ -31,10 +26,10 @@ class RunCommandTest : public ::testing::Test {
   std::string Install() const { return dir_.File("inst"); }
   // Runs `script` on the installation; the installation's path reads
   // "$INSTALL" in the output.
-  Result Run(const std::string& script) {
+  Result Run(const std::string& script, const std::string& clock = "01/03/2026 09:00:00") {
     const std::string path = dir_.File("script.lirvo");
     std::ofstream(path) << script;
-    Result r = Lirvo({"run", "--install", Install(), "--clock", "01/03/2026 09:00:00", path});
+    Result r = Lirvo({"run", "--install", Install(), "--clock", clock, path});
     r.out = Replace(r.out, Install(), "$INSTALL");
     return r;
   }
@@ -69,9 +64,31 @@ TEST(SplitScriptLineTest, WordsQuotesAndComments) {
   EXPECT_EQ(error, "unterminated quote");
 }
 
+// The last line of `text`, with its line break.
+std::string LastLine(const std::string& text) {
+  const size_t end = text.rfind('\n', text.size() - 2);
+  return end == std::string::npos ? text : text.substr(end + 1);
+}
+
 TEST_F(RunCommandTest, LinesThatCannotRunStopTheScript) {
+  // For the person's actions on the main window: patient 1 with the reports
+  // at positions 1 and 2 in a bundle, loaded and found (their right clicks
+  // and links: the end-to-end scripts).
+  ASSERT_EQ(Lirvo({"patients", "add", "ROSSI", "MARIO", "01/02/1950", "", "12345", "--install",
+                   Install()})
+                .code,
+            0);
+  RealFileSystem().WriteFile(Install() + "/documents/referti.dat",
+                             lirvo::test_support::Report("12345", "Uno.\r\n") +
+                                 lirvo::test_support::Report("12345", "Due.\r\n"));
+  const std::string open =
+      "event registrazione 0\nevent form.load frmMain\n"
+      "event mainribbonbar.activetab \"Referti Lirvo\"\n";
+  const std::string loaded = open +
+                             "choose referti.dat\nevent execute RefertiLirvo.referti.storico\n"
+                             "select 1 2\nselect patient 1\n";
   struct Case {
-    const char* script;
+    std::string script;
     const char* error;
   } cases[] = {
       {"frobnicate\n", "unknown command \\\"frobnicate\\\""},
@@ -81,25 +98,55 @@ TEST_F(RunCommandTest, LinesThatCannotRunStopTheScript) {
       {"clock 32/01/2026\n", "the clock must read \\\"dd/mm/yyyy HH:NN:SS\\\" or +SECONDS"},
       {"clock +abc\n", "the seconds must be a whole number: \\\"+abc\\\""},
       {"select 1\n", "the main reports window is not open"},
+      {open + "search ros\n", "the search box is not shown"},  // the list is empty
+      {loaded + "select 3\n", "no report row with position 3"},
+      {loaded + "select \"\"\n", "no report row with position "},  // a patient row is no report
+      {loaded + "select patient 999\n", "no patient row with ID 999"},
+      {loaded + "link 7\n", "no report row with position 7"},
+      {loaded + "link patient 999\n", "no patient row with ID 999"},
       {"dump chart x\n", "the patient ID must be a whole number: \\\"x\\\""},
       {"dump everything\n", "usage: dump ribbon|grid|files|config|chart ID"},
+      {"dump chart 99999\n", "no patient 99999 in the archive"},
+      {std::string(kMaxScriptLine + 1, 'x') + "\n", "the line is longer than 1048576 bytes"},
       {"patient add ROSSI MARIO 31/02/1950 RSSMRA50B01H501X 1\n", nullptr},
       {"chart add-visit 99 01/01/2026 lrv.X\n",
        "the archive refused the visit (unknown patient or a date that is not dd/mm/yyyy)"},
       {"event \"x\n", "unterminated quote"},
   };
   for (const auto& c : cases) {
-    Result r = Run(std::string(c.script) + "dump config\n");
-    EXPECT_EQ(r.code, 2) << c.script;
+    SCOPED_TRACE(LastLine(c.script).substr(0, 40));
+    Result r = Run(c.script + "dump config\n");
+    EXPECT_EQ(r.code, 2);
     // The error is on the script's last line, and nothing after it runs.
-    const std::string script = c.script;
-    const auto number = std::count(script.begin(), script.end(), '\n');
+    const auto number = std::count(c.script.begin(), c.script.end(), '\n');
     const std::string line =
         "{\"type\":\"error\",\"line\":" + std::to_string(number) + ",\"message\":\"";
-    EXPECT_EQ(r.out.rfind(line, 0), 0u) << c.script << r.out;
+    EXPECT_EQ(LastLine(r.out).rfind(line, 0), 0u) << r.out;
     if (c.error != nullptr) {
-      EXPECT_EQ(r.out, line + c.error + "\"}\n") << c.script;
+      EXPECT_EQ(LastLine(r.out), line + c.error + "\"}\n");
     }
+  }
+}
+
+// The clock must be a whole date and time; a byte-order mark before the
+// first line is no part of the command.
+TEST_F(RunCommandTest, TheClockOptionAndAByteOrderMark) {
+  const struct {
+    std::string script, clock;
+    int code;
+    std::string says;  // in the transcript or on standard error
+  } cases[] = {
+      {"\xEF\xBB\xBF"
+       "dump config\n",
+       "01/03/2026 09:00:00", 0, R"("type":"config")"},
+      {"dump config\n", "", 2, R"(--clock must read "dd/mm/yyyy HH:NN:SS", not "")"},
+      {"dump config\n", "01/03/2026", 2,
+       R"(--clock must read "dd/mm/yyyy HH:NN:SS", not "01/03/2026")"},
+  };
+  for (const auto& c : cases) {
+    const Result r = Run(c.script, c.clock);
+    EXPECT_EQ(r.code, c.code) << c.says;
+    EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << r.out << r.err;
   }
 }
 
@@ -157,112 +204,6 @@ TEST_F(RunCommandTest, PatientsAndChartsAreSetUpAndDumped) {
             "\"77\",\"\",\"\",\"5,3\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\","
             "\"\",\"\",\"\",\"AB12\",\"\",\"\"]}],\"visits\":[{\"args\":[\"\",\"\",\"\",\"\","
             "\"02/03/2026\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"lrv.AB12\",\"\"]}]}\n");
-}
-
-// The person's actions in a main window holding one patient with two reports.
-class MainWindowDriverTest : public ::testing::Test {
- protected:
-  MainWindowDriverTest()
-      : ui_([this](const nlohmann::json& e) { events_.push_back(e.dump()); }),
-        host_(std::make_shared<standin::StandinHost>(dir_.path(), ui_, RealFileSystem(), true)),
-        state_(plugin::ModuleState::Create(
-            plugin::Services{&ui_, &RealFileSystem(), nullptr, dir_.File("plugin")})),
-        driver_(state_->Windows()) {
-    state_->SetHostApp(host_);
-    host_->Framework().SetCallHook([this](const std::string& call, std::vector<host::Variant>) {
-      events_.push_back("host " + call);
-    });
-    driver_.SetProgressSink(
-        [this](const nlohmann::ordered_json& j) { events_.push_back(j.dump()); });
-    state_->Windows().OpenMainWindow();
-    window_ = state_->Windows().MainReportsWindow();
-    events_.clear();
-    const int64_t id = host_->Archive().AddPatient(
-        {0, "ROSSI", "MARIO", "01/02/1950", "RSSMRA50B01H501X", "12345"});
-    patient_id_ = std::to_string(id);
-    auto patient = host_->Archive().DaiPazienteRegionale("12345", true);
-    auto& row = window_->AddPatientRow(*patient);
-    for (int32_t position : {1, 2}) {
-      forms::ReportRowValues values;
-      values.patient_id = id;
-      values.position = position;
-      values.raw_text = "referto " + std::to_string(position);
-      window_->AddReportRow(row, values);
-    }
-    window_->rcReferti().Populate();
-  }
-  // The grid record of a report row, from the dump.
-  nlohmann::ordered_json Report(int position) {
-    return driver_.GridJson()["rows"][0]["children"][position - 1];
-  }
-
-  ::lirvo::test_support::TempDir dir_;
-  std::vector<std::string> events_;
-  ui::ScriptedUi ui_;
-  std::shared_ptr<standin::StandinHost> host_;
-  std::shared_ptr<plugin::ModuleState> state_;
-  MainWindowDriver driver_;
-  std::shared_ptr<forms::frmRefertiLirvo> window_;
-  std::string patient_id_;
-};
-
-TEST_F(MainWindowDriverTest, SelectingAndRightClickingAReportRow) {
-  driver_.Select({"1", "2"});
-  EXPECT_TRUE(Report(1)["selected"]);
-  EXPECT_TRUE(Report(1)["focused"]);
-  EXPECT_TRUE(Report(2)["selected"]);
-  driver_.SelectPatient(patient_id_);
-  EXPECT_TRUE(driver_.GridJson()["rows"][0]["selected"]);
-  EXPECT_FALSE(Report(1)["selected"]);
-  EXPECT_THROW(driver_.SelectPatient("999"), std::invalid_argument);
-  driver_.Select({"2"});
-  EXPECT_TRUE(Report(2)["selected"]);
-  EXPECT_TRUE(Report(2)["focused"]);
-  EXPECT_FALSE(Report(1)["selected"]);
-  ui_.QueuePopup(0);
-  driver_.RightClick();
-  ASSERT_EQ(events_.size(), 2u);
-  EXPECT_EQ(events_[0], "host Popup");
-  EXPECT_EQ(events_[1],
-            R"({"answer":0,"items":["Importa Singolo","Rimuovi Singolo"],"type":"popup"})");
-  EXPECT_THROW(driver_.Select({"3"}), std::invalid_argument);
-  EXPECT_THROW(driver_.Select({""}),
-               std::invalid_argument);  // a patient row (item 2 empty) is no report
-}
-
-TEST_F(MainWindowDriverTest, LinksAndSearch) {
-  driver_.PatientLink(patient_id_);
-  EXPECT_EQ(events_, (std::vector<std::string>{"host SetMainRibbonTab", "host RichiamaPaziente"}));
-  EXPECT_THROW(driver_.PatientLink("999"), std::invalid_argument);
-  driver_.ReportLink("1");  // the preview comes with its own window
-  EXPECT_THROW(driver_.ReportLink("7"), std::invalid_argument);
-
-  EXPECT_THAT([&] { driver_.Search("ros"); },  // hidden while the list is empty
-              ::testing::ThrowsMessage<std::invalid_argument>(
-                  ::testing::StrEq("the search box is not shown")));
-  window_->pbFndPaz().SetVisible(true);
-  driver_.Select({"2"});
-  driver_.Search("ros");
-  EXPECT_EQ(window_->tbPaziente().Text(), "ROS");
-  auto grid = driver_.GridJson();
-  EXPECT_TRUE(grid["rows"][0]["focused"]);
-  EXPECT_EQ(grid["rows"][0]["bold"], nlohmann::ordered_json::array({1}));
-  driver_.Search("bianchi");
-  EXPECT_EQ(window_->tbPaziente().Text(), "BIANCHI");
-  EXPECT_EQ(events_.back(), R"({"type":"beep"})");
-}
-
-TEST_F(MainWindowDriverTest, ProgressChangesAreReportedOnce) {
-  driver_.Attach();
-  driver_.Attach();  // attaching again adds no second listener
-  auto& bar = window_->ProgressBar1();
-  bar.SetMax(4);
-  bar.SetMax(4);
-  bar.SetValue(1);
-  ASSERT_EQ(events_.size(), 2u);
-  EXPECT_EQ(events_[0], R"({"type":"progress","text":"","value":0,"max":4,"visible":false})");
-  EXPECT_EQ(events_[1], R"({"type":"progress","text":"","value":1,"max":4,"visible":false})");
-  EXPECT_FALSE(driver_.GridJson()["rows"].empty());
 }
 
 }  // namespace

@@ -9,16 +9,16 @@
 
 #include "base/cp1252.h"
 #include "base/file_system.h"
-#include "cli/bundle_lines.h"
 #include "cli/run_lirvo.h"
+#include "support/report_lines.h"
 #include "support/temp_dir.h"
 
 namespace lirvo::cli {
 namespace {
 
-using test_support::LabLine;
+using lirvo::test_support::Lab;
+using lirvo::test_support::Report;
 using test_support::Lirvo;
-using test_support::Report;
 using test_support::RunResult;
 
 // An "esame" element with these values, one child element each.
@@ -52,11 +52,11 @@ TEST_F(TrascodificaCheckTest, EveryProblemOfTheTableAndTheCodesItLacks) {
              Entry({"NA", "SODIO", "NA", "Sodio"}) + "</t>\n");
   RealFileSystem().WriteFile(
       root_ + "/documents/referti.dat",
-      Utf8ToCp1252(Report("1", LabLine("GLU", "GLUCOSIO", "90") + LabLine("NA", "SODIO", "140") +
-                                   LabLine("AST", "AST", "20") + LabLine("", "SENZA", "1")) +
-                   Report("2", LabLine("GLU", "GLUCOSIO", "95") + LabLine("NA", "SODIO", "141") +
-                                   LabLine("ZZZ", "IGNOTO", "3") + LabLine("NA", "SODIO", "") +
-                                   LabLine("NA", "SODIO", "139"))));
+      Utf8ToCp1252(Report("1", Lab("GLU", "GLUCOSIO", "90") + Lab("NA", "SODIO", "140") +
+                                   Lab("AST", "AST", "20") + Lab("", "SENZA", "1")) +
+                   Report("2", Lab("GLU", "GLUCOSIO", "95") + Lab("NA", "SODIO", "141") +
+                                   Lab("ZZZ", "IGNOTO", "3") + Lab("NA", "SODIO", "") +
+                                   Lab("NA", "SODIO", "139"))));
   RunResult r = Check({"referti.dat"});
   EXPECT_EQ(r.code, 1) << r.err;
   EXPECT_EQ(r.out,

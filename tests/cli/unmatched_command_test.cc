@@ -10,16 +10,16 @@
 
 #include "base/cp1252.h"
 #include "base/file_system.h"
-#include "cli/bundle_lines.h"
 #include "cli/run_lirvo.h"
 #include "standin/archive.h"
+#include "support/report_lines.h"
 #include "support/temp_dir.h"
 
 namespace lirvo::cli {
 namespace {
 
+using lirvo::test_support::Report;
 using test_support::Lirvo;
-using test_support::Report;
 using test_support::RunResult;
 
 // The positions of the report rows of the main window's grid in the

@@ -182,18 +182,14 @@ TEST_F(ImportStepsHost, LabReportArgumentsPositionByPosition) {
   // clang-format on
   EXPECT_EQ(exams[0].args, glucose);
   EXPECT_TRUE(exams[0].automatic);
-  const std::vector<Variant>& urine = exams[1].args;
-  EXPECT_EQ(urine[1], Variant(second_group));
-  EXPECT_EQ(urine[4], Variant(Null{}));
-  EXPECT_EQ(urine[5], Variant("COLORE URINE"));
-  EXPECT_EQ(urine[6], Variant(int64_t{0}));
-  EXPECT_EQ(urine[7], Variant("GIALLO"));
-  EXPECT_EQ(urine[9], Variant("Intervallo:  - "));
-  EXPECT_EQ(urine[10], Variant(""));
-  EXPECT_EQ(urine[12], Variant(false));
-  EXPECT_EQ(urine[23], Variant("URC"));
+  // No transcoding for URC: no Clinora ID, its name as description, no range.
+  // clang-format off
+  const std::vector<Variant> urine = {e, second_group, "15/03/2024", "01/03/2026", Null{},
+      "COLORE URINE", int64_t{0}, "GIALLO", "mg/dl", "Intervallo:  - ", e, e, false, false,
+      e, e, e, e, e, e, e, e, e, "URC", "RefertoOnLine", e};
+  // clang-format on
+  EXPECT_EQ(exams[1].args, urine);
   EXPECT_EQ(imported_, 2);
-  EXPECT_THAT(Fw().calls, testing::ElementsAre("GetNewID#1", "GetNewID#2"));
 }
 
 TEST_F(ImportStepsHost, LabValuesAlreadyPresentAreToldAndTheGroupStillCloses) {
