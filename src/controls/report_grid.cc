@@ -25,7 +25,8 @@ bool Matches(const std::string& item_text, const std::string& text, const Search
 
 // ---- GridItem ----------------------------------------------------------------
 
-static_assert(sizeof(GridItem) == 40, "a grid item takes 40 bytes");
+static_assert(sizeof(GridItem) == (sizeof(void*) == 8 ? 40 : 32),
+              "a grid item takes 40 bytes, 32 with 4-byte pointers");
 
 GridItem::GridItem(const GridItem& other) { CopyFrom(other); }
 

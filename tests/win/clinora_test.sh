@@ -13,7 +13,9 @@ wine=$1 answerer=$2 dll=$3 script=$4 lirvo=$5
 [ -x "$lirvo" ] || { echo "the Linux lirvo is not built ($lirvo): skipped"; exit 77; }
 bundle=referti_ottobre.dat
 
-work=$(mktemp -d)
+# In the build folder: the 32-bit Wine runs in a root that sees the
+# repository, not this machine's /tmp.
+work=$(mktemp -d "$PWD/clinora.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
