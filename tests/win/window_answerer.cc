@@ -52,32 +52,33 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
+// (Named callbacks: a lambda does not convert to the 32-bit calling
+// convention of an enumeration callback.)
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM list) {
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  if (process != ::GetCurrentProcessId() && ::IsWindowVisible(window) &&
+      ClassOf(window) == L"#32770") {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  }
+  return TRUE;
+}
+
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> children;
-  ::EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&children));
+  ::EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&children));
   return children;
 }
 
 // The visible dialogs of other processes.
 std::vector<HWND> Dialogs() {
   std::vector<HWND> found;
-  ::EnumWindows(
-      [](HWND window, LPARAM list) {
-        DWORD process = 0;
-        ::GetWindowThreadProcessId(window, &process);
-        if (process != ::GetCurrentProcessId() && ::IsWindowVisible(window) &&
-            ClassOf(window) == L"#32770") {
-          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  ::EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
