@@ -8,7 +8,7 @@
 #include "base/text.h"
 #include "forms/frm_referti_lirvo.h"
 #include "forms/window_fixture.h"
-#include "support/report_pieces.h"
+#include "support/report_lines.h"
 
 namespace lirvo::forms {
 namespace {

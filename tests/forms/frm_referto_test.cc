@@ -7,7 +7,7 @@
 
 #include "forms/report_preview.h"
 #include "forms/window_fixture.h"
-#include "support/report_pieces.h"
+#include "support/report_lines.h"
 #include "support/trap_recorder.h"
 
 namespace lirvo::forms {

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "base/text.h"
-#include "support/report_pieces.h"
+#include "support/report_lines.h"
 
 namespace lirvo::reports {
 namespace {
 
-using test_support::PadTo;
+using test_support::Padded;
 using test_support::ReportHeader;
 using test_support::ValueLine;
 
@@ -51,7 +51,7 @@ TEST(ParseReport, HeaderExamAndTextFields) {
   };
   // "à" takes two bytes but one column.
   const std::string accented =
-      "Referto àèìòù n.12" + PadTo("CRTNNA61B54L219X", 16) + "0101" + "20240315\r\n" +
+      "Referto àèìòù n.12" + Padded("CRTNNA61B54L219X", 16) + "0101" + "20240315\r\n" +
       ValueLine("CAFF", "CAFFÈ NEL SANGUE", "1.5", "µg/l", "0.5", "1.0", "H") +
       "\r\n#04#90.62.2 EMOCROMO COMPLETO\r\n";
   const struct {
@@ -192,8 +192,9 @@ TEST(ParseReport, LabLinesMakeTheKindEvenWhenRejected) {
       {ValueLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "H"), "EMOGLOBINA: *12,5 g/dl", true},
       {ValueLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "h"), "EMOGLOBINA: 12,5 g/dl", false},
       {ValueLine("HB", "EMOGLOBINA", "12.5", "g/dl", "", "", "L"), "EMOGLOBINA: 12,5 g/dl", false},
-      {"#05#" + PadTo("PH", 20) + "PH", "PH: * ", true},  // the name's own H ends the line
-      {"#05#" + PadTo("", 20) + PadTo("X", 90) + "  H  ", "X: *H ", true},  // H in the value column
+      {"#05#" + Padded("PH", 20) + "PH", "PH: * ", true},  // the name's own H ends the line
+      {"#05#" + Padded("", 20) + Padded("X", 90) + "  H  ", "X: *H ",
+       true},  // H in the value column
       {ValueLine("A.B", "N", "1.000.5", "", "", ""), "N: 1,000,5 ", false},  // every dot a comma
   };
   for (const auto& c : cases) {
