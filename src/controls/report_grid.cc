@@ -764,4 +764,20 @@ nlohmann::json ReportGrid::ToJson() const {
   return {{"columns", std::move(columns)}, {"rows", std::move(rows)}};
 }
 
+std::vector<ShownColumn> ShownColumns(const ReportGrid& grid) {
+  std::vector<ShownColumn> shown;
+  int64_t total_width = 0;
+  for (int32_t i = 0; i < grid.ColumnCount(); ++i) {
+    if (!grid.Column(i).visible) continue;
+    shown.push_back({i, 0});
+    total_width += std::max(grid.Column(i).width, 0);
+  }
+  for (ShownColumn& column : shown) {
+    column.share = total_width > 0 ? std::max(grid.Column(column.index).width, 0) /
+                                         static_cast<double>(total_width)
+                                   : 1.0 / static_cast<double>(shown.size());
+  }
+  return shown;
+}
+
 }  // namespace lirvo::controls

@@ -299,6 +299,18 @@ struct GridPrintOptions {
   bool landscape = false;
 };
 
+class ReportGrid;
+
+// A column the grid shows, with its share of the grid's width: the shares
+// of the shown columns add up to 1, in proportion to their widths (equal
+// when none has a width). What a view lays its columns out by, on screen
+// and on paper.
+struct ShownColumn {
+  int32_t index = 0;
+  double share = 0;
+};
+std::vector<ShownColumn> ShownColumns(const ReportGrid& grid);
+
 // How FindItemInRange compares the search text with an item's text.
 struct SearchOptions {
   bool match_at_start = false;  // the item's text begins with the search text

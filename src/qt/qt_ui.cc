@@ -233,14 +233,10 @@ void QtUi::Print(QTextDocument& document, QPrinter& printer) {
 void FillListDocument(QTextDocument& document, const controls::ReportGrid& grid) {
   document.clear();
   document.setDefaultFont(FontFor(grid.Look().font_name, kListPoints));
+  const std::vector<controls::ShownColumn> shown = controls::ShownColumns(grid);
+  if (shown.empty()) return;
   std::vector<int32_t> columns;
-  int64_t total_width = 0;
-  for (int32_t i = 0; i < grid.ColumnCount(); ++i) {
-    if (!grid.Column(i).visible) continue;
-    columns.push_back(i);
-    total_width += std::max(grid.Column(i).width, 0);
-  }
-  if (columns.empty()) return;
+  for (const controls::ShownColumn& column : shown) columns.push_back(column.index);
   QTextTableFormat format;
   format.setCellPadding(2);
   format.setCellSpacing(0);
@@ -248,11 +244,8 @@ void FillListDocument(QTextDocument& document, const controls::ReportGrid& grid)
   format.setHeaderRowCount(1);
   format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
   QList<QTextLength> widths;
-  for (const int32_t column : columns) {
-    const double share = total_width > 0 ? 100.0 * std::max(grid.Column(column).width, 0) /
-                                               static_cast<double>(total_width)
-                                         : 100.0 / static_cast<double>(columns.size());
-    widths.append(QTextLength(QTextLength::PercentageLength, share));
+  for (const controls::ShownColumn& column : shown) {
+    widths.append(QTextLength(QTextLength::PercentageLength, 100.0 * column.share));
   }
   format.setColumnWidthConstraints(widths);
   QTextCursor cursor(&document);

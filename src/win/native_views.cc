@@ -208,24 +208,17 @@ GridListView::~GridListView() {
 
 void GridListView::MakeColumns() {
   columns_.clear();
-  int64_t total = 0;
-  for (int32_t i = 0; i < grid_.ColumnCount(); ++i) {
-    if (!grid_.Column(i).visible) continue;
-    columns_.push_back(i);
-    total += std::max(grid_.Column(i).width, 0);
-  }
   RECT client{};
   ::GetClientRect(window_, &client);
   const int width = client.right - client.left - ::GetSystemMetrics(SM_CXVSCROLL);
-  for (size_t c = 0; c < columns_.size(); ++c) {
-    const controls::GridColumn& column = grid_.Column(columns_[c]);
-    std::wstring caption = Wide(column.caption);
+  for (const controls::ShownColumn& column : controls::ShownColumns(grid_)) {
+    std::wstring caption = Wide(grid_.Column(column.index).caption);
     LVCOLUMNW lv{};
     lv.mask = LVCF_TEXT | LVCF_WIDTH;
     lv.pszText = caption.data();
-    lv.cx = total > 0 ? static_cast<int>(width * std::max(column.width, 0) / total)
-                      : width / static_cast<int>(columns_.size());
-    ::SendMessageW(window_, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&lv));
+    lv.cx = static_cast<int>(width * column.share);
+    ::SendMessageW(window_, LVM_INSERTCOLUMNW, columns_.size(), reinterpret_cast<LPARAM>(&lv));
+    columns_.push_back(column.index);
   }
 }
 

@@ -295,20 +295,13 @@ ui::PrinterDc WinUi::ShowPrinter(int flags) {
 
 void WinUi::PrintGrid(const controls::ReportGrid& grid) {
   std::vector<int32_t> columns;
-  int64_t total_width = 0;
-  for (int32_t i = 0; i < grid.ColumnCount(); ++i) {
-    if (!grid.Column(i).visible) continue;
-    columns.push_back(i);
-    total_width += std::max(grid.Column(i).width, 0);
-  }
   std::vector<double> shares;
   PrintLine header;
   header.bold = true;
-  for (const int32_t column : columns) {
-    shares.push_back(total_width > 0
-                         ? std::max(grid.Column(column).width, 0) / static_cast<double>(total_width)
-                         : 1.0 / static_cast<double>(columns.size()));
-    header.cells.push_back(Wide(grid.Column(column).caption));
+  for (const controls::ShownColumn& column : controls::ShownColumns(grid)) {
+    columns.push_back(column.index);
+    shares.push_back(column.share);
+    header.cells.push_back(Wide(grid.Column(column.index).caption));
   }
   std::vector<PrintLine> lines{header};
   for (int32_t row = 0; row < grid.RowCount(); ++row) {

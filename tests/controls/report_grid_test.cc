@@ -173,6 +173,26 @@ TEST(GridItemTest, ValuesAndTextsSurviveGrowthCopiesAndTheirGrid) {
   }
 }
 
+// What views lay their columns out by: hidden columns left out, shares in
+// proportion to the widths, equal shares when no width is set.
+TEST(ShownColumnsTest, SharesOfTheShownColumnsOnly) {
+  ReportGrid grid("grid", {});
+  grid.AddColumn(0, "a", 300, true);
+  grid.AddColumn(1, "hidden", 500, true);
+  grid.AddColumn(2, "b", 100, true);
+  grid.SetColumnVisible(1, false);
+  const auto shown = ShownColumns(grid);
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].index, 0);
+  EXPECT_DOUBLE_EQ(shown[0].share, 0.75);
+  EXPECT_EQ(shown[1].index, 2);
+  EXPECT_DOUBLE_EQ(shown[1].share, 0.25);
+
+  ReportGrid unsized("grid", {});
+  for (int32_t i = 0; i < 4; ++i) unsized.AddColumn(i, "c", 0, true);
+  for (const ShownColumn& column : ShownColumns(unsized)) EXPECT_DOUBLE_EQ(column.share, 0.25);
+}
+
 TEST_F(GridTest, EnsureVisibleScrollsTheLeastNeeded) {
   grid.SetPageRowCount(2);
   const std::pair<int32_t, int32_t> row_and_top[] = {{4, 3}, {3, 3}, {1, 1}, {7, 1}};
