@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The installer under Wine, as a practice's IT person runs it: a silent
 # install into a fresh folder (the files, the registration, a script creating
-# plgRefertiLirvo.Plugin), an upgrade over an edited Config.xml (the edit
-# survives), a newer version already installed (refused), and the silent
+# plgRefertiLirvo.Plugin), an upgrade from an older version over an edited
+# Config.xml (the edit survives), a newer version already installed (refused), and the silent
 # uninstall (the ProgIDs gone, the documents folder untouched).
 #   installer_test.sh WINE SETUP CLIENT
 set -uo pipefail
@@ -40,7 +40,9 @@ VBS
 out=$("$wine" cscript //nologo 'C:\lirvo-setup-test\create.vbs' 2>&1)
 grep -q "^created" <<<"$out" || fail "a script cannot create plgRefertiLirvo.Plugin: $out"
 
-# An upgrade keeps the practice's Config.xml.
+# An upgrade from an older version keeps the practice's Config.xml.
+"$wine" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\plgRefertiLirvo' \
+  /v DisplayVersion /d 0.0.1 /f >/dev/null 2>&1
 sed -i 's#<parameter name="documentsfolder">[^<]*</parameter>#<parameter name="documentsfolder">C:\\lirvo-setup-test\\documenti\\</parameter>#' \
   "$installed/Config.xml"
 "$wine" "$setup" /S "/D=$folder" || fail "the upgrade exited with $?"
