@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -29,6 +30,24 @@ bool IsMonospacedFamily(const std::string& name) {
   return std::find(kFamilies.begin(), kFamilies.end(), lower) != kFamilies.end();
 }
 
+// A letter of the windows' design font ("MS Sans Serif") at 8.25 points
+// (11 pixels on a 96-dpi screen) averages 5.5 to 6.5 pixels: its dialog base
+// unit, 6, is that average rounded, and the forms' twip layout was made with
+// it. The narrow end keeps every label whole.
+constexpr double kDesignLetterWidth = 5.5 / 11.0;
+
+// Narrows a font that stands in for a missing proportional family so that
+// its letters average the design font's width: the labels laid out for the
+// design font then show their whole text. A font already as narrow stays.
+void FitDesignWidth(QFont& font) {
+  static const QString kLetters =
+      QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  const double average = QFontMetricsF(font).horizontalAdvance(kLetters) / kLetters.size();
+  const double target = kDesignLetterWidth * QFontInfo(font).pixelSize();
+  if (average <= target || average <= 0) return;
+  font.setStretch(std::clamp(static_cast<int>(100.0 * target / average), 50, 100));
+}
+
 }  // namespace
 
 QStringList FamiliesFor(const std::string& name) {
@@ -54,6 +73,7 @@ QFont FontFor(const std::string& name, double points) {
     font.setFixedPitch(true);
   }
   if (points > 0) font.setPointSizeF(points);
+  if (!IsMonospacedFamily(name) && !QFontInfo(font).exactMatch()) FitDesignWidth(font);
   return font;
 }
 

@@ -43,6 +43,7 @@ TEST_F(FormDialogsTest, TheChooserConfirmsTheDoubleClickedBundle) {
     EXPECT_EQ(shown->size(), QSize(514, 389));
     EXPECT_EQ(shown->windowTitle(), "");
     EXPECT_NE(Child<QLabel>(shown, "Elenco referti"), nullptr);
+    ExpectLabelsFit(shown);
     EXPECT_NE(Child<QLabel>(shown, ToQString(documents)), nullptr);
     EXPECT_NE(Child<QPushButton>(shown, "&Conferma"), nullptr);
     // Confirming with nothing selected: the presenter's message, and the
@@ -74,6 +75,7 @@ TEST_F(FormDialogsTest, TheDetailWindowPrintsTheSelectionAndCloses) {
     EXPECT_EQ(shown->windowTitle(), "Dettaglio referto");
     EXPECT_EQ(shown->size(), QSize(748, 523));
     EXPECT_NE(Child<QLabel>(shown, "Referto di laboratorio"), nullptr);
+    ExpectLabelsFit(shown);
     auto* text = Child<RichTextView>(shown);
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->document()->toPlainText(), "GLICEMIA 98 mg/dl\n");
@@ -108,6 +110,7 @@ TEST_F(FormDialogsTest, TheConfigDialogAppliesTheBrowsedFolder) {
     ASSERT_NE(apply, nullptr);
     EXPECT_FALSE(apply->isEnabled());
     EXPECT_NE(Child<QLabel>(shown, ToQString(qt_context_->documents_folder)), nullptr);
+    ExpectLabelsFit(shown);
     WhenShown([&](QWidget* browser) {
       EXPECT_EQ(browser->windowTitle(), "Cartella referti");
       auto* files = qobject_cast<QFileDialog*>(browser);

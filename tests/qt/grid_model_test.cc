@@ -19,6 +19,7 @@
 #include "qt/grid_view.h"
 #include "qt/main_window_view.h"
 #include "qt/qt_text.h"
+#include "when_shown.h"
 
 namespace lirvo::qt {
 namespace {
@@ -204,6 +205,7 @@ TEST_F(ReportsWindowViewTest, WidgetsSitWhereThePresenterLaysThemOut) {
   EXPECT_FALSE(view.SearchBox().Widget().isVisibleTo(&view));
   form.pbFndPaz().SetVisible(true);
   EXPECT_TRUE(view.SearchBox().Widget().isVisibleTo(&view));
+  ExpectLabelsFit(&view);
   EXPECT_FALSE(view.Progress().Widget().isVisibleTo(&view));
   // The bar shows its value and text exactly.
   form.ProgressBar1().SetVisible(true);

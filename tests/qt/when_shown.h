@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QTimer>
 #include <functional>
@@ -55,6 +56,17 @@ T* Child(QWidget* parent, const QString& text = {}) {
     return child;
   }
   return nullptr;
+}
+
+// Every single-line label under `parent` shows its whole text: the font the
+// views choose must fit the widths the forms were laid out for.
+inline void ExpectLabelsFit(QWidget* parent) {
+  for (QLabel* label : parent->findChildren<QLabel*>()) {
+    if (label->wordWrap() || label->text().isEmpty() || label->text().contains('\n')) continue;
+    const int needed = label->fontMetrics().horizontalAdvance(label->text());
+    EXPECT_LE(needed, label->contentsRect().width())
+        << "the label \"" << label->text().toStdString() << "\" is cut";
+  }
 }
 
 }  // namespace lirvo::qt
