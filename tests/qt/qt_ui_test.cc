@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -205,12 +206,23 @@ TEST(QtUi, ThePrinterDialogPreselectsTheSelectionAndTheTextPrints) {
   EXPECT_THAT([&] { ui.PrintText({{"x", {}}}, 999); }, ThrowsRuntimeError(kErrPrinter));
 }
 
+// The text of a PDF file as pdftotext (poppler-utils) reads it.
+std::string PdfText(const std::string& pdf) {
+  std::string text;
+  FILE* pipe = ::popen(("pdftotext -layout '" + pdf + "' - 2>&1").c_str(), "r");
+  if (pipe == nullptr) return text;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  EXPECT_EQ(::pclose(pipe), 0) << "pdftotext: " << text;
+  return text;
+}
+
 // A grid with a patient, its report and a hidden column.
 class PrintedListTest : public ::testing::Test {
  protected:
   PrintedListTest() {
     grid.Look().font_name = "Courier New";
-    grid.AddColumn(0, "id", 0, false);
+    grid.AddColumn(0, "SCHEDA", 0, false);
     grid.AddColumn(1, "Paziente", 700, true);
     grid.AddColumn(2, "Descrizione", 2000, true);
     grid.SetColumnVisible(0, false);
@@ -237,6 +249,7 @@ TEST_F(PrintedListTest, TheListHasTheVisibleColumnsAndTheShownRowsInItsOrientati
   grid.Records().Record(0).SetExpanded(false);
   FillListDocument(document, grid);
   EXPECT_FALSE(document.toPlainText().contains("GLICEMIA"));
+  grid.Records().Record(0).SetExpanded(true);
 
   TempDir dir;
   QtUi ui;
@@ -254,6 +267,13 @@ TEST_F(PrintedListTest, TheListHasTheVisibleColumnsAndTheShownRowsInItsOrientati
     double x0 = 0, y0 = 0, width = 0, height = 0;
     numbers >> x0 >> y0 >> width >> height;
     EXPECT_EQ(width > height, landscape) << width << " x " << height;
+    // What the paper shows, read back: the shown columns and rows, not the
+    // hidden column.
+    const std::string printed = PdfText(pdf);
+    EXPECT_NE(printed.find("Paziente"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("ROSSI MARIO"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("GLICEMIA 98 mg/dl"), std::string::npos) << printed;
+    EXPECT_EQ(printed.find("SCHEDA"), std::string::npos) << printed;
   }
   ui.SetPdfOutput(dir.File("manca/elenco.pdf"));
   EXPECT_THAT([&] { ui.PrintGrid(grid); }, ThrowsRuntimeError(kErrPrinter));
