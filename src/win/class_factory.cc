@@ -1,6 +1,5 @@
 #include "win/class_factory.h"
 
-#include <atomic>
 #include <new>
 
 #include "win/module.h"
@@ -8,29 +7,9 @@
 namespace lirvo::win {
 namespace {
 
-class ClassFactory : public IClassFactory {
+class ClassFactory final : public UnknownObject<IClassFactory> {
  public:
-  explicit ClassFactory(const CoClass& co_class) : co_class_(co_class) { ObjectCreated(); }
-  virtual ~ClassFactory() { ObjectDestroyed(); }
-  ClassFactory(const ClassFactory&) = delete;
-  ClassFactory& operator=(const ClassFactory&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
+  explicit ClassFactory(const CoClass& co_class) : co_class_(co_class) {}
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
     if (object == nullptr) return E_POINTER;
@@ -57,7 +36,6 @@ class ClassFactory : public IClassFactory {
   }
 
  private:
-  std::atomic<ULONG> references_{1};
   const CoClass& co_class_;
 };
 

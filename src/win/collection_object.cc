@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
@@ -17,36 +16,16 @@ namespace {
 constexpr DISPID kDispidCount = 1;
 
 // The items as For Each walks them: each Next hands out new references.
-class ItemEnumerator final : public IEnumVARIANT {
+class ItemEnumerator final : public UnknownObject<IEnumVARIANT> {
  public:
   ItemEnumerator(std::vector<IDispatch*> items, ULONG position)
       : items_(std::move(items)), position_(position) {
     for (IDispatch* item : items_) item->AddRef();
-    ObjectCreated();
   }
-  ~ItemEnumerator() {
+  ~ItemEnumerator() override {
     for (IDispatch* item : items_) item->Release();
-    ObjectDestroyed();
   }
-  ItemEnumerator(const ItemEnumerator&) = delete;
-  ItemEnumerator& operator=(const ItemEnumerator&) = delete;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumVARIANT)) {
-      *object = static_cast<IEnumVARIANT*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
     if (out == nullptr) return E_POINTER;
     ULONG n = 0;
@@ -80,7 +59,6 @@ class ItemEnumerator final : public IEnumVARIANT {
   }
 
  private:
-  std::atomic<ULONG> references_{1};
   std::vector<IDispatch*> items_;
   ULONG position_;
 };
