@@ -31,13 +31,14 @@
 #include <string>
 #include <vector>
 
+#include "dialogs_found.h"
+
 namespace {
 
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  ::GetClassNameW(window, name, 64);
-  return name;
-}
+using lirvo::wintest::ChildOfClass;
+using lirvo::wintest::Children;
+using lirvo::wintest::ClassOf;
+using lirvo::wintest::ShownDialogs;
 
 // The window's text as it answers WM_GETTEXT (GetWindowText gives only the
 // caption the system keeps, which a rich-text control leaves empty).
@@ -52,36 +53,6 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-// (Named callbacks: a lambda does not convert to the 32-bit calling
-// convention of an enumeration callback.)
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
-}
-
-BOOL CALLBACK CollectDialog(HWND window, LPARAM list) {
-  DWORD process = 0;
-  ::GetWindowThreadProcessId(window, &process);
-  if (process != ::GetCurrentProcessId() && ::IsWindowVisible(window) &&
-      ClassOf(window) == L"#32770") {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  }
-  return TRUE;
-}
-
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> children;
-  ::EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&children));
-  return children;
-}
-
-// The visible dialogs of other processes.
-std::vector<HWND> Dialogs() {
-  std::vector<HWND> found;
-  ::EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 // The button texts of a dialog, in the order of its children, joined by "/".
 std::wstring Buttons(HWND dialog) {
   std::wstring buttons;
@@ -93,18 +64,11 @@ std::wstring Buttons(HWND dialog) {
   return buttons;
 }
 
-HWND ChildOfClass(HWND dialog, const wchar_t* window_class) {
-  for (HWND child : Children(dialog)) {
-    if (ClassOf(child) == window_class) return child;
-  }
-  return nullptr;
-}
-
 // The next dialog that `wanted` accepts, waiting up to a minute.
 template <class Wanted>
 HWND WaitFor(Wanted wanted) {
   for (int tries = 0; tries < 1200; ++tries) {
-    for (HWND dialog : Dialogs()) {
+    for (HWND dialog : ShownDialogs(/*own=*/false)) {
       if (wanted(dialog)) return dialog;
     }
     ::Sleep(50);
