@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "host/variant.h"
