@@ -30,7 +30,7 @@ static_assert(sizeof(GridItem) == (sizeof(void*) == 8 ? 40 : 32),
 
 GridItem::GridItem(const GridItem& other) { CopyFrom(other); }
 
-GridItem::GridItem(GridItem&& other) noexcept { TakeFrom(other); }
+GridItem::GridItem(GridItem&& other) { TakeFrom(other); }
 
 GridItem& GridItem::operator=(const GridItem& other) {
   if (this == &other) return *this;
@@ -39,7 +39,7 @@ GridItem& GridItem::operator=(const GridItem& other) {
   return *this;
 }
 
-GridItem& GridItem::operator=(GridItem&& other) noexcept {
+GridItem& GridItem::operator=(GridItem&& other) {
   if (this == &other) return *this;
   TakeFrom(other);
   Changed();
@@ -47,7 +47,9 @@ GridItem& GridItem::operator=(GridItem&& other) noexcept {
 }
 
 void GridItem::CopyFrom(const GridItem& other) {
-  if (other.kind_ == kLongText || other.kind_ == kObject) {
+  if (other.kind_ == kLongText) {
+    AssignText(other.TextBytes());
+  } else if (other.kind_ == kObject) {
     Assign(other.Value());
   } else {
     Release();
@@ -60,13 +62,25 @@ void GridItem::CopyFrom(const GridItem& other) {
   links_ = other.links_ ? std::make_unique<std::vector<Hyperlink>>(*other.links_) : nullptr;
 }
 
-void GridItem::TakeFrom(GridItem& other) noexcept {
-  Release();
-  // The value's bytes move as they are: a long text or an object is owned
-  // through a pointer, which `other` gives up.
-  std::memcpy(value_, other.value_, sizeof value_);
-  kind_ = other.kind_;
-  other.kind_ = kEmpty;
+std::pmr::memory_resource* GridItem::Memory() const {
+  return record_ != nullptr && record_->grid_ != nullptr ? &record_->grid_->text_memory_
+                                                         : std::pmr::new_delete_resource();
+}
+
+void GridItem::TakeFrom(GridItem& other) {
+  if (other.kind_ == kLongText && other.Memory() != Memory()) {
+    // The text's block belongs to the other item's memory (another grid's
+    // pool, or the heap): this item keeps a copy in its own.
+    AssignText(other.TextBytes());
+    other.Release();
+  } else {
+    Release();
+    // The value's bytes move as they are: a long text or an object is owned
+    // through a pointer, which `other` gives up.
+    std::memcpy(value_, other.value_, sizeof value_);
+    kind_ = other.kind_;
+    other.kind_ = kEmpty;
+  }
   bold_ = other.bold_;
   has_fore_color_ = other.has_fore_color_;
   fore_color_ = other.fore_color_;
@@ -77,7 +91,7 @@ void GridItem::Release() {
   if (kind_ == kLongText) {
     LongText text;
     std::memcpy(&text, value_, sizeof text);
-    delete[] text.bytes;
+    Memory()->deallocate(text.bytes, text.size, 1);
   } else if (kind_ == kObject) {
     std::shared_ptr<host::Dispatch>* object;
     std::memcpy(&object, value_, sizeof object);
@@ -94,7 +108,7 @@ void GridItem::AssignText(std::string_view text) {
     kind_ = kShortText;
     return;
   }
-  LongText stored{new char[text.size()], text.size()};
+  LongText stored{static_cast<char*>(Memory()->allocate(text.size(), 1)), text.size()};
   std::memcpy(stored.bytes, text.data(), text.size());
   std::memcpy(value_, &stored, sizeof stored);
   kind_ = kLongText;
@@ -308,20 +322,26 @@ GridItem& GridRecord::AddItem(const std::string& text) {
 }
 
 GridItem& GridRecord::NewItem() {
-  // The rows of the plug-in's grids carry ten items: one allocation for
-  // them, instead of one per doubling, keeps a row's cells close together.
-  if (items_.empty()) items_.reserve(10);
   // An item keeps its index in 26 bits; no record comes near that.
   if (items_.size() >= (size_t{1} << 26)) throw RuntimeError(kErrOutOfMemory);
-  const GridItem* old_items = items_.data();
-  items_.emplace_back(host::Empty{});
-  // Items moved to new storage come out free-standing: link them again.
-  const size_t first_unlinked = items_.data() == old_items ? items_.size() - 1 : 0;
-  for (size_t i = first_unlinked; i < items_.size(); ++i) {
-    items_[i].record_ = this;
-    items_[i].index_ = static_cast<uint32_t>(i);
+  if (items_.size() == items_.capacity()) {
+    // The rows of the plug-in's grids carry ten items: one allocation for
+    // them, instead of one per doubling, keeps a row's cells close together.
+    // The items move to the new array already linked to the record, so
+    // their long texts stay in the record's memory.
+    std::pmr::vector<GridItem> grown(Memory());
+    grown.reserve(std::max<size_t>(10, 2 * items_.size()));
+    for (GridItem& item : items_) Link(grown).TakeFrom(item);
+    items_.swap(grown);
   }
-  return items_.back();
+  return Link(items_);
+}
+
+GridItem& GridRecord::Link(std::pmr::vector<GridItem>& items) {
+  GridItem& item = items.emplace_back(host::Empty{});
+  item.record_ = this;
+  item.index_ = static_cast<uint32_t>(items.size() - 1);
+  return item;
 }
 
 GridItem& GridRecord::Added(GridItem& item) {

@@ -52,14 +52,17 @@ struct Hyperlink {
 // An item is 40 bytes, so that a row's cells share a few cache lines: the
 // value is kept in 16 bytes (a text of up to 15 bytes in place, a longer
 // one in a block of its own), the style is bit-packed and the hyperlinks,
-// which few items have, lie out of line.
+// which few items have, lie out of line. A long text's block comes from the
+// memory of the item's record (the grid's text pool), so that the texts a
+// view reads lie together rather than among everything else on the heap;
+// moving a long text between memories copies it, so a move may allocate.
 class GridItem {
  public:
   explicit GridItem(const host::Variant& value) { Assign(value); }
   GridItem(const GridItem& other);
-  GridItem(GridItem&& other) noexcept;
+  GridItem(GridItem&& other);
   GridItem& operator=(const GridItem& other);
-  GridItem& operator=(GridItem&& other) noexcept;
+  GridItem& operator=(GridItem&& other);
   ~GridItem() { Release(); }
 
   host::Variant Value() const;
@@ -96,12 +99,15 @@ class GridItem {
   // Replace the value (the old one is released first).
   void Assign(const host::Variant& value);
   void AssignText(std::string_view text);
+  // Where a long text's block comes from: the text pool of the record's
+  // grid, the heap for any other item.
+  std::pmr::memory_resource* Memory() const;
   // Frees the value's own storage and leaves Empty.
   void Release();
   std::string_view TextBytes() const;
   // Copies the value, style and links of `other`; takes them from `other`.
   void CopyFrom(const GridItem& other);
-  void TakeFrom(GridItem& other) noexcept;
+  void TakeFrom(GridItem& other);
 
   alignas(8) unsigned char value_[16] = {};
   // The record whose items_ hold this item at `index_`; only the record
@@ -256,6 +262,9 @@ class GridRecord {
   // AddItem's steps: a new Empty item linked to the record, then the
   // announcement once it holds its value.
   GridItem& NewItem();
+  // A new Empty item at the end of `items` (which has room), linked to the
+  // record as its last item.
+  GridItem& Link(std::pmr::vector<GridItem>& items);
   GridItem& Added(GridItem& item);
 
   // Where the record's memory and its items' come from: the grid's pool,
@@ -462,6 +471,9 @@ class ReportGrid : public Control {
   // size lie together, filled in the order the records come, whatever the
   // heap held before.
   std::pmr::unsynchronized_pool_resource memory_;
+  // The memory of their items' long texts, apart: a view reads the rows'
+  // items without wading through texts it does not show.
+  std::pmr::unsynchronized_pool_resource text_memory_;
 
   std::vector<GridObserver*> observers_;
   int notifying_ = 0;
