@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <type_traits>
 #include <utility>
@@ -21,7 +24,80 @@ bool Matches(const std::string& item_text, const std::string& text, const Search
   return hay.find(needle) != std::string::npos;
 }
 
+// The chunks the grids' pools draw from the heap. A grid gives its chunks
+// back when it goes; the latest ones are kept, up to kKeptBytes, for the
+// next grid, whose pools grow the same way and so ask for the same sizes.
+// Building a grid again then finds its memory mapped, rather than the heap
+// handing the pages back to the system and faulting them in afresh.
+class RecycledChunks final : public std::pmr::memory_resource {
+ public:
+  // Less where the address space is 32-bit.
+  static constexpr size_t kKeptBytes = size_t{sizeof(void*) == 8 ? 64 : 16} << 20;
+
+ private:
+  struct Chunk {
+    void* memory;
+    size_t bytes;
+    size_t alignment;
+  };
+
+  void* do_allocate(size_t bytes, size_t alignment) override {
+    {
+      std::lock_guard lock(mutex_);
+      auto it = std::find_if(kept_.begin(), kept_.end(), [&](const Chunk& chunk) {
+        return chunk.bytes == bytes && chunk.alignment == alignment;
+      });
+      if (it != kept_.end()) {
+        void* memory = it->memory;
+        kept_bytes_ -= bytes;
+        kept_.erase(it);
+        return memory;
+      }
+    }
+    return Heap()->allocate(bytes, alignment);
+  }
+
+  void do_deallocate(void* memory, size_t bytes, size_t alignment) override {
+    std::lock_guard lock(mutex_);
+    if (bytes <= kKeptBytes) {
+      // The oldest chunks make room.
+      while (bytes > kKeptBytes - kept_bytes_) {
+        const Chunk& oldest = kept_.front();
+        Heap()->deallocate(oldest.memory, oldest.bytes, oldest.alignment);
+        kept_bytes_ -= oldest.bytes;
+        kept_.pop_front();
+      }
+      try {
+        kept_.push_back({memory, bytes, alignment});
+        kept_bytes_ += bytes;
+        return;
+      } catch (const std::bad_alloc&) {
+        // No room to note it: it goes back to the heap.
+      }
+    }
+    Heap()->deallocate(memory, bytes, alignment);
+  }
+
+  bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override {
+    return this == &other;
+  }
+
+  static std::pmr::memory_resource* Heap() { return std::pmr::new_delete_resource(); }
+
+  // Grids may be made and destroyed on any thread (one grid, one thread).
+  std::mutex mutex_;
+  std::deque<Chunk> kept_;  // oldest first
+  size_t kept_bytes_ = 0;
+};
+
 }  // namespace
+
+std::pmr::memory_resource* ReportGrid::ChunkMemory() {
+  // Never destroyed: a grid that outlives static destruction still gives
+  // its chunks back here.
+  static auto* const chunks = new RecycledChunks;
+  return chunks;
+}
 
 // ---- GridItem ----------------------------------------------------------------
 

@@ -467,13 +467,17 @@ class ReportGrid : public Control {
   void Unselect(GridRecord& record);
   void ClearSelectionSilently();
 
+  // Where the pools below take their chunks: chunks a gone grid gave back
+  // are kept for the next grid (up to a bound), already mapped.
+  static std::pmr::memory_resource* ChunkMemory();
+
   // The memory of the grid's records and of their items: blocks of one
   // size lie together, filled in the order the records come, whatever the
   // heap held before.
-  std::pmr::unsynchronized_pool_resource memory_;
+  std::pmr::unsynchronized_pool_resource memory_{ChunkMemory()};
   // The memory of their items' long texts, apart: a view reads the rows'
   // items without wading through texts it does not show.
-  std::pmr::unsynchronized_pool_resource text_memory_;
+  std::pmr::unsynchronized_pool_resource text_memory_{ChunkMemory()};
 
   std::vector<GridObserver*> observers_;
   int notifying_ = 0;
