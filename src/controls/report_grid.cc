@@ -101,8 +101,8 @@ std::pmr::memory_resource* ReportGrid::ChunkMemory() {
 
 // ---- GridItem ----------------------------------------------------------------
 
-static_assert(sizeof(GridItem) == (sizeof(void*) == 8 ? 40 : 32),
-              "a grid item takes 40 bytes, 32 with 4-byte pointers");
+static_assert(sizeof(GridItem) == (sizeof(void*) == 8 ? 32 : 24),
+              "a grid item takes 32 bytes, 24 with 4-byte pointers");
 
 GridItem::GridItem(const GridItem& other) { CopyFrom(other); }
 
@@ -131,11 +131,10 @@ void GridItem::CopyFrom(const GridItem& other) {
     Release();
     std::memcpy(value_, other.value_, sizeof value_);
     kind_ = other.kind_;
+    short_size_ = other.short_size_;
   }
   bold_ = other.bold_;
-  has_fore_color_ = other.has_fore_color_;
-  fore_color_ = other.fore_color_;
-  links_ = other.links_ ? std::make_unique<std::vector<Hyperlink>>(*other.links_) : nullptr;
+  extras_ = other.extras_ ? std::make_unique<Extras>(*other.extras_) : nullptr;
 }
 
 std::pmr::memory_resource* GridItem::Memory() const {
@@ -155,18 +154,16 @@ void GridItem::TakeFrom(GridItem& other) {
     // through a pointer, which `other` gives up.
     std::memcpy(value_, other.value_, sizeof value_);
     kind_ = other.kind_;
+    short_size_ = other.short_size_;
     other.kind_ = kEmpty;
   }
   bold_ = other.bold_;
-  has_fore_color_ = other.has_fore_color_;
-  fore_color_ = other.fore_color_;
-  links_ = std::move(other.links_);
+  extras_ = std::move(other.extras_);
 }
 
 void GridItem::Release() {
   if (kind_ == kLongText) {
-    LongText text;
-    std::memcpy(&text, value_, sizeof text);
+    const LongText text = Long();
     Memory()->deallocate(text.bytes, text.size, 1);
   } else if (kind_ == kObject) {
     std::shared_ptr<host::Dispatch>* object;
@@ -180,13 +177,17 @@ void GridItem::AssignText(std::string_view text) {
   Release();
   if (text.size() <= kShortTextMax) {
     std::memcpy(value_, text.data(), text.size());
-    value_[sizeof value_ - 1] = static_cast<unsigned char>(text.size());
+    short_size_ = static_cast<uint8_t>(text.size()) & 0xF;
     kind_ = kShortText;
     return;
   }
-  LongText stored{static_cast<char*>(Memory()->allocate(text.size(), 1)), text.size()};
+  // The size is kept in 32 bits: no cell holds 4 GB.
+  if (!std::in_range<uint32_t>(text.size())) throw RuntimeError(kErrOutOfMemory);
+  const LongText stored{static_cast<char*>(Memory()->allocate(text.size(), 1)),
+                        static_cast<uint32_t>(text.size())};
   std::memcpy(stored.bytes, text.data(), text.size());
-  std::memcpy(value_, &stored, sizeof stored);
+  std::memcpy(value_, &stored.bytes, sizeof stored.bytes);
+  std::memcpy(value_ + sizeof stored.bytes, &stored.size, sizeof stored.size);
   kind_ = kLongText;
 }
 
@@ -217,12 +218,16 @@ void GridItem::Assign(const host::Variant& value) {
 }
 
 std::string_view GridItem::TextBytes() const {
-  if (kind_ == kShortText) {
-    return {reinterpret_cast<const char*>(value_), value_[sizeof value_ - 1]};
-  }
-  LongText text;
-  std::memcpy(&text, value_, sizeof text);
+  if (kind_ == kShortText) return {reinterpret_cast<const char*>(value_), short_size_};
+  const LongText text = Long();
   return {text.bytes, text.size};
+}
+
+GridItem::LongText GridItem::Long() const {
+  LongText text;
+  std::memcpy(&text.bytes, value_, sizeof text.bytes);
+  std::memcpy(&text.size, value_ + sizeof text.bytes, sizeof text.size);
+  return text;
 }
 
 host::Variant GridItem::Value() const {
@@ -267,25 +272,28 @@ void GridItem::SetBold(bool bold) {
 
 void GridItem::SetForeColor(std::optional<int32_t> color) {
   if (ForeColor() == color) return;
-  has_fore_color_ = color.has_value();
-  fore_color_ = color.value_or(0);
+  MakeExtras().fore_color = color;
   Changed();
 }
 
 const std::vector<Hyperlink>& GridItem::Hyperlinks() const {
   static const std::vector<Hyperlink> kNone;
-  return links_ ? *links_ : kNone;
+  return extras_ ? extras_->links : kNone;
 }
 
 void GridItem::AddHyperlink(int32_t start, int32_t length) {
-  if (!links_) links_ = std::make_unique<std::vector<Hyperlink>>();
-  links_->push_back({start, length});
+  MakeExtras().links.push_back({start, length});
   Changed();
+}
+
+GridItem::Extras& GridItem::MakeExtras() {
+  if (!extras_) extras_ = std::make_unique<Extras>();
+  return *extras_;
 }
 
 void GridItem::Changed() const {
   if (record_ != nullptr && record_->grid_ != nullptr) {
-    const auto index = static_cast<int32_t>(index_);
+    const auto index = static_cast<int32_t>(this - record_->items_.data());
     record_->grid_->ItemsChanged(*record_, index, index);
   }
 }
@@ -398,8 +406,8 @@ GridItem& GridRecord::AddItem(const std::string& text) {
 }
 
 GridItem& GridRecord::NewItem() {
-  // An item keeps its index in 26 bits; no record comes near that.
-  if (items_.size() >= (size_t{1} << 26)) throw RuntimeError(kErrOutOfMemory);
+  // Items are counted in 32 bits; no record comes near that.
+  if (items_.size() >= size_t{INT32_MAX}) throw RuntimeError(kErrOutOfMemory);
   if (items_.size() == items_.capacity()) {
     // The rows of the plug-in's grids carry ten items: one allocation for
     // them, instead of one per doubling, keeps a row's cells close together.
@@ -416,7 +424,6 @@ GridItem& GridRecord::NewItem() {
 GridItem& GridRecord::Link(std::pmr::vector<GridItem>& items) {
   GridItem& item = items.emplace_back(host::Empty{});
   item.record_ = this;
-  item.index_ = static_cast<uint32_t>(items.size() - 1);
   return item;
 }
 
