@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <type_traits>
 #include <utility>
@@ -21,16 +24,89 @@ bool Matches(const std::string& item_text, const std::string& text, const Search
   return hay.find(needle) != std::string::npos;
 }
 
+// The chunks the grids' pools draw from the heap. A grid gives its chunks
+// back when it goes; the latest ones are kept, up to kKeptBytes, for the
+// next grid, whose pools grow the same way and so ask for the same sizes.
+// Building a grid again then finds its memory mapped, rather than the heap
+// handing the pages back to the system and faulting them in afresh.
+class RecycledChunks final : public std::pmr::memory_resource {
+ public:
+  // Less where the address space is 32-bit.
+  static constexpr size_t kKeptBytes = size_t{sizeof(void*) == 8 ? 64 : 16} << 20;
+
+ private:
+  struct Chunk {
+    void* memory;
+    size_t bytes;
+    size_t alignment;
+  };
+
+  void* do_allocate(size_t bytes, size_t alignment) override {
+    {
+      std::lock_guard lock(mutex_);
+      auto it = std::find_if(kept_.begin(), kept_.end(), [&](const Chunk& chunk) {
+        return chunk.bytes == bytes && chunk.alignment == alignment;
+      });
+      if (it != kept_.end()) {
+        void* memory = it->memory;
+        kept_bytes_ -= bytes;
+        kept_.erase(it);
+        return memory;
+      }
+    }
+    return Heap()->allocate(bytes, alignment);
+  }
+
+  void do_deallocate(void* memory, size_t bytes, size_t alignment) override {
+    std::lock_guard lock(mutex_);
+    if (bytes <= kKeptBytes) {
+      // The oldest chunks make room.
+      while (bytes > kKeptBytes - kept_bytes_) {
+        const Chunk& oldest = kept_.front();
+        Heap()->deallocate(oldest.memory, oldest.bytes, oldest.alignment);
+        kept_bytes_ -= oldest.bytes;
+        kept_.pop_front();
+      }
+      try {
+        kept_.push_back({memory, bytes, alignment});
+        kept_bytes_ += bytes;
+        return;
+      } catch (const std::bad_alloc&) {
+        // No room to note it: it goes back to the heap.
+      }
+    }
+    Heap()->deallocate(memory, bytes, alignment);
+  }
+
+  bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override {
+    return this == &other;
+  }
+
+  static std::pmr::memory_resource* Heap() { return std::pmr::new_delete_resource(); }
+
+  // Grids may be made and destroyed on any thread (one grid, one thread).
+  std::mutex mutex_;
+  std::deque<Chunk> kept_;  // oldest first
+  size_t kept_bytes_ = 0;
+};
+
 }  // namespace
+
+std::pmr::memory_resource* ReportGrid::ChunkMemory() {
+  // Never destroyed: a grid that outlives static destruction still gives
+  // its chunks back here.
+  static auto* const chunks = new RecycledChunks;
+  return chunks;
+}
 
 // ---- GridItem ----------------------------------------------------------------
 
-static_assert(sizeof(GridItem) == (sizeof(void*) == 8 ? 40 : 32),
-              "a grid item takes 40 bytes, 32 with 4-byte pointers");
+static_assert(sizeof(GridItem) == (sizeof(void*) == 8 ? 32 : 24),
+              "a grid item takes 32 bytes, 24 with 4-byte pointers");
 
 GridItem::GridItem(const GridItem& other) { CopyFrom(other); }
 
-GridItem::GridItem(GridItem&& other) noexcept { TakeFrom(other); }
+GridItem::GridItem(GridItem&& other) { TakeFrom(other); }
 
 GridItem& GridItem::operator=(const GridItem& other) {
   if (this == &other) return *this;
@@ -39,7 +115,7 @@ GridItem& GridItem::operator=(const GridItem& other) {
   return *this;
 }
 
-GridItem& GridItem::operator=(GridItem&& other) noexcept {
+GridItem& GridItem::operator=(GridItem&& other) {
   if (this == &other) return *this;
   TakeFrom(other);
   Changed();
@@ -47,37 +123,48 @@ GridItem& GridItem::operator=(GridItem&& other) noexcept {
 }
 
 void GridItem::CopyFrom(const GridItem& other) {
-  if (other.kind_ == kLongText || other.kind_ == kObject) {
+  if (other.kind_ == kLongText) {
+    AssignText(other.TextBytes());
+  } else if (other.kind_ == kObject) {
     Assign(other.Value());
   } else {
     Release();
     std::memcpy(value_, other.value_, sizeof value_);
     kind_ = other.kind_;
+    short_size_ = other.short_size_;
   }
   bold_ = other.bold_;
-  has_fore_color_ = other.has_fore_color_;
-  fore_color_ = other.fore_color_;
-  links_ = other.links_ ? std::make_unique<std::vector<Hyperlink>>(*other.links_) : nullptr;
+  extras_ = other.extras_ ? std::make_unique<Extras>(*other.extras_) : nullptr;
 }
 
-void GridItem::TakeFrom(GridItem& other) noexcept {
-  Release();
-  // The value's bytes move as they are: a long text or an object is owned
-  // through a pointer, which `other` gives up.
-  std::memcpy(value_, other.value_, sizeof value_);
-  kind_ = other.kind_;
-  other.kind_ = kEmpty;
+std::pmr::memory_resource* GridItem::Memory() const {
+  return record_ != nullptr && record_->grid_ != nullptr ? &record_->grid_->text_memory_
+                                                         : std::pmr::new_delete_resource();
+}
+
+void GridItem::TakeFrom(GridItem& other) {
+  if (other.kind_ == kLongText && other.Memory() != Memory()) {
+    // The text's block belongs to the other item's memory (another grid's
+    // pool, or the heap): this item keeps a copy in its own.
+    AssignText(other.TextBytes());
+    other.Release();
+  } else {
+    Release();
+    // The value's bytes move as they are: a long text or an object is owned
+    // through a pointer, which `other` gives up.
+    std::memcpy(value_, other.value_, sizeof value_);
+    kind_ = other.kind_;
+    short_size_ = other.short_size_;
+    other.kind_ = kEmpty;
+  }
   bold_ = other.bold_;
-  has_fore_color_ = other.has_fore_color_;
-  fore_color_ = other.fore_color_;
-  links_ = std::move(other.links_);
+  extras_ = std::move(other.extras_);
 }
 
 void GridItem::Release() {
   if (kind_ == kLongText) {
-    LongText text;
-    std::memcpy(&text, value_, sizeof text);
-    delete[] text.bytes;
+    const LongText text = Long();
+    Memory()->deallocate(text.bytes, text.size, 1);
   } else if (kind_ == kObject) {
     std::shared_ptr<host::Dispatch>* object;
     std::memcpy(&object, value_, sizeof object);
@@ -90,13 +177,17 @@ void GridItem::AssignText(std::string_view text) {
   Release();
   if (text.size() <= kShortTextMax) {
     std::memcpy(value_, text.data(), text.size());
-    value_[sizeof value_ - 1] = static_cast<unsigned char>(text.size());
+    short_size_ = static_cast<uint8_t>(text.size()) & 0xF;
     kind_ = kShortText;
     return;
   }
-  LongText stored{new char[text.size()], text.size()};
+  // The size is kept in 32 bits: no cell holds 4 GB.
+  if (!std::in_range<uint32_t>(text.size())) throw RuntimeError(kErrOutOfMemory);
+  const LongText stored{static_cast<char*>(Memory()->allocate(text.size(), 1)),
+                        static_cast<uint32_t>(text.size())};
   std::memcpy(stored.bytes, text.data(), text.size());
-  std::memcpy(value_, &stored, sizeof stored);
+  std::memcpy(value_, &stored.bytes, sizeof stored.bytes);
+  std::memcpy(value_ + sizeof stored.bytes, &stored.size, sizeof stored.size);
   kind_ = kLongText;
 }
 
@@ -127,12 +218,16 @@ void GridItem::Assign(const host::Variant& value) {
 }
 
 std::string_view GridItem::TextBytes() const {
-  if (kind_ == kShortText) {
-    return {reinterpret_cast<const char*>(value_), value_[sizeof value_ - 1]};
-  }
-  LongText text;
-  std::memcpy(&text, value_, sizeof text);
+  if (kind_ == kShortText) return {reinterpret_cast<const char*>(value_), short_size_};
+  const LongText text = Long();
   return {text.bytes, text.size};
+}
+
+GridItem::LongText GridItem::Long() const {
+  LongText text;
+  std::memcpy(&text.bytes, value_, sizeof text.bytes);
+  std::memcpy(&text.size, value_ + sizeof text.bytes, sizeof text.size);
+  return text;
 }
 
 host::Variant GridItem::Value() const {
@@ -177,25 +272,28 @@ void GridItem::SetBold(bool bold) {
 
 void GridItem::SetForeColor(std::optional<int32_t> color) {
   if (ForeColor() == color) return;
-  has_fore_color_ = color.has_value();
-  fore_color_ = color.value_or(0);
+  MakeExtras().fore_color = color;
   Changed();
 }
 
 const std::vector<Hyperlink>& GridItem::Hyperlinks() const {
   static const std::vector<Hyperlink> kNone;
-  return links_ ? *links_ : kNone;
+  return extras_ ? extras_->links : kNone;
 }
 
 void GridItem::AddHyperlink(int32_t start, int32_t length) {
-  if (!links_) links_ = std::make_unique<std::vector<Hyperlink>>();
-  links_->push_back({start, length});
+  MakeExtras().links.push_back({start, length});
   Changed();
+}
+
+GridItem::Extras& GridItem::MakeExtras() {
+  if (!extras_) extras_ = std::make_unique<Extras>();
+  return *extras_;
 }
 
 void GridItem::Changed() const {
   if (record_ != nullptr && record_->grid_ != nullptr) {
-    const auto index = static_cast<int32_t>(index_);
+    const auto index = static_cast<int32_t>(this - record_->items_.data());
     record_->grid_->ItemsChanged(*record_, index, index);
   }
 }
@@ -308,20 +406,25 @@ GridItem& GridRecord::AddItem(const std::string& text) {
 }
 
 GridItem& GridRecord::NewItem() {
-  // The rows of the plug-in's grids carry ten items: one allocation for
-  // them, instead of one per doubling, keeps a row's cells close together.
-  if (items_.empty()) items_.reserve(10);
-  // An item keeps its index in 26 bits; no record comes near that.
-  if (items_.size() >= (size_t{1} << 26)) throw RuntimeError(kErrOutOfMemory);
-  const GridItem* old_items = items_.data();
-  items_.emplace_back(host::Empty{});
-  // Items moved to new storage come out free-standing: link them again.
-  const size_t first_unlinked = items_.data() == old_items ? items_.size() - 1 : 0;
-  for (size_t i = first_unlinked; i < items_.size(); ++i) {
-    items_[i].record_ = this;
-    items_[i].index_ = static_cast<uint32_t>(i);
+  // Items are counted in 32 bits; no record comes near that.
+  if (items_.size() >= size_t{INT32_MAX}) throw RuntimeError(kErrOutOfMemory);
+  if (items_.size() == items_.capacity()) {
+    // The rows of the plug-in's grids carry ten items: one allocation for
+    // them, instead of one per doubling, keeps a row's cells close together.
+    // The items move to the new array already linked to the record, so
+    // their long texts stay in the record's memory.
+    std::pmr::vector<GridItem> grown(Memory());
+    grown.reserve(std::max<size_t>(10, 2 * items_.size()));
+    for (GridItem& item : items_) Link(grown).TakeFrom(item);
+    items_.swap(grown);
   }
-  return items_.back();
+  return Link(items_);
+}
+
+GridItem& GridRecord::Link(std::pmr::vector<GridItem>& items) {
+  GridItem& item = items.emplace_back(host::Empty{});
+  item.record_ = this;
+  return item;
 }
 
 GridItem& GridRecord::Added(GridItem& item) {

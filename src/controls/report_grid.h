@@ -49,17 +49,21 @@ struct Hyperlink {
 // it belongs to no record and announces nothing; assigning to an item of a
 // record replaces its content and announces the change.
 //
-// An item is 40 bytes, so that a row's cells share a few cache lines: the
-// value is kept in 16 bytes (a text of up to 15 bytes in place, a longer
-// one in a block of its own), the style is bit-packed and the hyperlinks,
-// which few items have, lie out of line.
+// An item is 32 bytes, so that a row's ten cells take five cache lines: the
+// value and its kind and boldness are kept in 16 bytes (a text of up to 15
+// bytes in place, a longer one in a block of its own), and the colour and
+// hyperlinks, which few items have, lie out of line. A long text's block
+// comes from the memory of the item's record (the grid's text pool), so
+// that the texts a view reads lie together rather than among everything
+// else on the heap; moving a long text between memories copies it, so a
+// move may allocate.
 class GridItem {
  public:
   explicit GridItem(const host::Variant& value) { Assign(value); }
   GridItem(const GridItem& other);
-  GridItem(GridItem&& other) noexcept;
+  GridItem(GridItem&& other);
   GridItem& operator=(const GridItem& other);
-  GridItem& operator=(GridItem&& other) noexcept;
+  GridItem& operator=(GridItem&& other);
   ~GridItem() { Release(); }
 
   host::Variant Value() const;
@@ -68,12 +72,10 @@ class GridItem {
   // numbers in the Italian form ("3,5").
   std::string Text() const;
 
-  bool Bold() const { return bold_; }
+  bool Bold() const { return bold_ != 0; }
   void SetBold(bool bold);
   // The text colour as an RGB long (255 is red); nothing = the grid's own.
-  std::optional<int32_t> ForeColor() const {
-    return has_fore_color_ ? std::optional<int32_t>(fore_color_) : std::nullopt;
-  }
+  std::optional<int32_t> ForeColor() const { return extras_ ? extras_->fore_color : std::nullopt; }
   void SetForeColor(std::optional<int32_t> color);
 
   const std::vector<Hyperlink>& Hyperlinks() const;
@@ -85,34 +87,44 @@ class GridItem {
   // place (kShortText) or in its own block (kLongText).
   enum Kind : uint8_t { kEmpty, kNull, kBoolean, kLong, kDouble, kShortText, kLongText, kObject };
   static constexpr size_t kShortTextMax = 15;
-  // A text longer than kShortTextMax: its bytes (not terminated) and size.
+  // A text longer than kShortTextMax: its bytes (not terminated) and size,
+  // kept one after the other in value_.
   struct LongText {
     char* bytes;
-    size_t size;
+    uint32_t size;
   };
+  LongText Long() const;
+  // What few items have.
+  struct Extras {
+    std::optional<int32_t> fore_color;
+    std::vector<Hyperlink> links;
+  };
+  Extras& MakeExtras();
 
   // Tells the record's grid that this item changed.
   void Changed() const;
   // Replace the value (the old one is released first).
   void Assign(const host::Variant& value);
   void AssignText(std::string_view text);
+  // Where a long text's block comes from: the text pool of the record's
+  // grid, the heap for any other item.
+  std::pmr::memory_resource* Memory() const;
   // Frees the value's own storage and leaves Empty.
   void Release();
   std::string_view TextBytes() const;
   // Copies the value, style and links of `other`; takes them from `other`.
   void CopyFrom(const GridItem& other);
-  void TakeFrom(GridItem& other) noexcept;
+  void TakeFrom(GridItem& other);
 
-  alignas(8) unsigned char value_[16] = {};
-  // The record whose items_ hold this item at `index_`; only the record
-  // sets them, so they never outlive it.
+  // The value's bytes, then in one byte what they hold and the style.
+  alignas(8) unsigned char value_[kShortTextMax] = {};
+  uint8_t kind_ : 3 = kEmpty;
+  uint8_t short_size_ : 4 = 0;  // a kShortText's size
+  uint8_t bold_ : 1 = 0;
+  // The record whose items_ hold this item; only the record sets it, so it
+  // never outlives it. The item's index is its place in items_.
   GridRecord* record_ = nullptr;
-  std::unique_ptr<std::vector<Hyperlink>> links_;  // null: no links
-  int32_t fore_color_ = 0;
-  uint32_t index_ : 26 = 0;
-  uint32_t kind_ : 4 = kEmpty;
-  uint32_t bold_ : 1 = 0;
-  uint32_t has_fore_color_ : 1 = 0;
+  std::unique_ptr<Extras> extras_;  // null: no colour, no links
 };
 
 // What a view learns of the grid's changes. Every method has an empty
@@ -256,6 +268,9 @@ class GridRecord {
   // AddItem's steps: a new Empty item linked to the record, then the
   // announcement once it holds its value.
   GridItem& NewItem();
+  // A new Empty item at the end of `items` (which has room), linked to the
+  // record as its last item.
+  GridItem& Link(std::pmr::vector<GridItem>& items);
   GridItem& Added(GridItem& item);
 
   // Where the record's memory and its items' come from: the grid's pool,
@@ -458,10 +473,17 @@ class ReportGrid : public Control {
   void Unselect(GridRecord& record);
   void ClearSelectionSilently();
 
+  // Where the pools below take their chunks: chunks a gone grid gave back
+  // are kept for the next grid (up to a bound), already mapped.
+  static std::pmr::memory_resource* ChunkMemory();
+
   // The memory of the grid's records and of their items: blocks of one
   // size lie together, filled in the order the records come, whatever the
   // heap held before.
-  std::pmr::unsynchronized_pool_resource memory_;
+  std::pmr::unsynchronized_pool_resource memory_{ChunkMemory()};
+  // The memory of their items' long texts, apart: a view reads the rows'
+  // items without wading through texts it does not show.
+  std::pmr::unsynchronized_pool_resource text_memory_{ChunkMemory()};
 
   std::vector<GridObserver*> observers_;
   int notifying_ = 0;

@@ -119,7 +119,8 @@ TEST_F(GridTest, SearchMatchesAtStartWithoutCaseInRecordOrder) {
 // Values of every kind keep their value and text through the moves of a
 // growing record and through copies and moves, in a free-standing record and
 // in a grid's (whose texts lie in the grid's pool); texts longer than the 15
-// bytes kept in place included. Items moved out of a grid outlive it.
+// bytes kept in place included. Items moved out of a grid, free-standing or
+// into another grid, outlive it; an assignment announces the item's index.
 TEST(GridItemTest, ValuesAndTextsSurviveGrowthCopiesAndTheirGrid) {
   struct Object : host::Dispatch {
     host::Variant Get(std::string_view) override { return {}; }
@@ -139,10 +140,19 @@ TEST(GridItemTest, ValuesAndTextsSurviveGrowthCopiesAndTheirGrid) {
       {object, ""},
       {std::string(), ""},
       {int64_t{-7}, "-7"}};
+  struct LastChange : GridObserver {
+    void ItemsChanged(const GridRecord&, int32_t first, int32_t last) override {
+      items = {first, last};
+    }
+    std::pair<int32_t, int32_t> items{-1, -1};
+  } last_change;
   std::vector<GridItem> taken;
+  ReportGrid keeper("keeper", Bounds{});
+  GridRecord& kept = keeper.Records().Add();
   for (const bool in_grid : {false, true}) {
     SCOPED_TRACE(in_grid ? "in a grid" : "free-standing");
     auto grid = std::make_unique<ReportGrid>("grid", Bounds{});
+    grid->AddObserver(&last_change);
     GridRecord free_standing{nullptr};
     GridRecord& record = in_grid ? grid->Records().Add() : free_standing;
     for (const auto& [value, text] : cases) record.AddItem(value);  // beyond the 10 reserved
@@ -157,19 +167,23 @@ TEST(GridItemTest, ValuesAndTextsSurviveGrowthCopiesAndTheirGrid) {
       EXPECT_EQ(moved.Value(), value);
       record.Item(i) = moved;
       EXPECT_EQ(record.Item(i).Value(), value);
+      EXPECT_EQ(last_change.items, in_grid ? std::pair(i, i) : std::pair(-1, -1));
       moved.SetValue(long_text);  // the record's item keeps its own
       EXPECT_EQ(record.ItemText(i), text);
       GridItem back = record.Item(i);
       taken.push_back(std::move(record.Item(i)));  // out of the record
       record.Item(i) = std::move(back);            // and into it
       EXPECT_EQ(record.Item(i).Value(), value);
+      kept.AddItem(host::Empty{}) = std::move(record.Item(i));  // into another grid
     }
     EXPECT_EQ(record.ItemText(99), "");
     EXPECT_THROW(record.Item(99), RuntimeError);
   }
   ASSERT_EQ(taken.size(), 2 * std::size(cases));
+  ASSERT_EQ(kept.ItemCount(), 2 * std::ssize(cases));
   for (size_t i = 0; i < taken.size(); ++i) {
     EXPECT_EQ(taken[i].Value(), cases[i % std::size(cases)].first) << i;
+    EXPECT_EQ(kept.Item(static_cast<int32_t>(i)).Value(), cases[i % std::size(cases)].first) << i;
   }
 }
 
