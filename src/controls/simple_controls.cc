@@ -29,6 +29,26 @@ void CaptionedControl::SetCaption(const std::string& caption) {
   if (Assign(caption_, caption)) Changed();
 }
 
+void Panel::SetBackColor(std::optional<int32_t> color) {
+  if (Assign(back_color_, color)) Changed();
+}
+
+void Panel::SetBorderColor(std::optional<int32_t> color) {
+  if (Assign(border_color_, color)) Changed();
+}
+
+void Label::SetFontName(const std::string& name) {
+  if (Assign(font_name_, name)) Changed();
+}
+
+void Label::SetFontBold(bool bold) {
+  if (Assign(font_bold_, bold)) Changed();
+}
+
+void Label::SetForeColor(std::optional<int32_t> color) {
+  if (Assign(fore_color_, color)) Changed();
+}
+
 void TextBox::SetText(const std::string& text) {
   if (!Assign(text_, text)) return;
   Changed();

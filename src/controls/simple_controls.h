@@ -6,16 +6,27 @@
 #include <cstdint>
 #include <functional>
 #include <nlohmann/json_fwd.hpp>
+#include <optional>
 #include <string>
 
 #include "controls/control.h"
 
 namespace lirvo::controls {
 
-// A container of other controls (a picture box or frame); nothing of its own.
+// A container of other controls (a picture box, frame or shape). Without a
+// back colour it shows the window's face; without a border colour it has no
+// border, with one a one-pixel frame of that colour.
 class Panel : public Control {
  public:
   using Control::Control;
+  std::optional<int32_t> BackColor() const { return back_color_; }
+  void SetBackColor(std::optional<int32_t> color);
+  std::optional<int32_t> BorderColor() const { return border_color_; }
+  void SetBorderColor(std::optional<int32_t> color);
+
+ private:
+  std::optional<int32_t> back_color_;
+  std::optional<int32_t> border_color_;
 };
 
 // A control with a caption of its own.
@@ -30,9 +41,23 @@ class CaptionedControl : public Control {
   std::string caption_;
 };
 
+// A caption in a font of its own: a family (empty: the window's font, at
+// the window's size either way), bold or not, and a text colour (none: the
+// window's). Its background is what lies under it.
 class Label : public CaptionedControl {
  public:
   using CaptionedControl::CaptionedControl;
+  const std::string& FontName() const { return font_name_; }
+  void SetFontName(const std::string& name);
+  bool FontBold() const { return font_bold_; }
+  void SetFontBold(bool bold);
+  std::optional<int32_t> ForeColor() const { return fore_color_; }
+  void SetForeColor(std::optional<int32_t> color);
+
+ private:
+  std::string font_name_;
+  bool font_bold_ = false;
+  std::optional<int32_t> fore_color_;
 };
 
 class Button : public CaptionedControl {

@@ -7,13 +7,13 @@
 #include "base/text.h"
 #include "base/trap.h"
 #include "base/utf8.h"
+#include "forms/dialog_look.h"
 #include "forms/folder_browser.h"
 
 namespace lirvo::forms {
 namespace {
 
 using controls::Bounds;
-using controls::Rgb;
 
 constexpr int32_t kWidth = 7710;
 constexpr const char* kFolderRequired = "Cartella di salvataggio dei documenti obbigliatoria!";
@@ -44,8 +44,8 @@ frmConfig::frmConfig(std::weak_ptr<WindowContext> context)
       Picture1_("Picture1", Bounds{1440, 1170, 6150, 420}),
       laPath_("laPath", Bounds{75, 60, 5600, 300}, ""),
       Command1_("Command1", Bounds{5730, 60, 315, 285}, "..."),
-      Line3_("Line3", 0, 1815, kWidth, 1815, Rgb(255, 255, 255)),
-      Line4_("Line4", 0, 1800, kWidth, 1800, Rgb(192, 192, 192)),
+      Line3_("Line3", 0, 1815, kWidth, 1815, kWhite),
+      Line4_("Line4", 0, 1800, kWidth, 1800, kSilver),
       Label13_("Label13", Bounds{120, 2040, 4800, 195},
                "(Le informazioni contraddistinte in rosso sono obbligatorie)"),
       cmdButton_{controls::Button("cmdButton(0)", Bounds{6405, 1950, 1155, 375}, "Chiudi"),
@@ -54,6 +54,8 @@ frmConfig::frmConfig(std::weak_ptr<WindowContext> context)
   laPath_.SetContainer(&Picture1_);
   Command1_.SetContainer(&Picture1_);
   cmdButton_[1].SetEnabled(false);
+  ApplyHeaderBandLook(picTop_, laTitoli_[0], laTitoli_[1]);
+  ApplyFolderPanelLook(Picture1_, laPath_, std::nullopt);
 }
 
 controls::Label& frmConfig::laTitoli(int32_t index) { return Indexed(laTitoli_, index); }

@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "base/trap.h"
 #include "base/utf8.h"
+#include "forms/dialog_look.h"
 #include "forms/folder_browser.h"
 #include "forms/grid_look.h"
 #include "reports/imported_register.h"
@@ -17,10 +18,7 @@ namespace lirvo::forms {
 namespace {
 
 using controls::Bounds;
-using controls::Rgb;
 
-constexpr int32_t kSilver = Rgb(192, 192, 192);
-constexpr int32_t kWhite = Rgb(255, 255, 255);
 constexpr int32_t kRed = 255;
 constexpr const char* kBundleExtension = ".dat";
 constexpr const char* kImportedMark = "Importato!";
@@ -83,6 +81,8 @@ frmGetBundle::frmGetBundle(std::weak_ptr<WindowContext> context)
   laTitoloScelta_.SetContainer(&picTop_);
   laPath_.SetContainer(&Picture1_);
   Command1_.SetContainer(&Picture1_);
+  ApplyHeaderBandLook(picTop_, Label3_, laTitoloScelta_);
+  ApplyFolderPanelLook(Picture1_, laPath_, kDarkGrey);
 }
 
 controls::Button& frmGetBundle::cmdButton(int32_t index) { return Indexed(cmdButton_, index); }

@@ -9,6 +9,7 @@
 #include "base/trap.h"
 #include "base/utf8.h"
 #include "controls/scripted_ui.h"
+#include "forms/dialog_look.h"
 
 namespace lirvo::forms {
 namespace {
@@ -36,6 +37,8 @@ frmReferto::frmReferto(std::weak_ptr<WindowContext> context)
   laTitoli2_.SetContainer(&FramePlus1_);
   laTitoli3_.SetContainer(&FramePlus1_);
   RichTextBox2_.SetVisible(false);
+  ApplyHeaderBandLook(FramePlus1_, laTitoli2_, laTitoli3_);
+  Shape1_.SetBorderColor(kSilver);
 }
 
 controls::Label& frmReferto::laTitoli(int index) {

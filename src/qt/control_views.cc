@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
@@ -26,10 +27,39 @@ void ControlView::Refresh() {
   Update();
 }
 
+namespace {
+
+// A panel's face: its back colour over the whole of it and its border as a
+// one-pixel frame, each only where the panel has one.
+class PanelWidget final : public QWidget {
+ public:
+  PanelWidget(QWidget* parent, const controls::Panel& panel) : QWidget(parent), panel_(panel) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    const auto back = panel_.BackColor();
+    const auto border = panel_.BorderColor();
+    if (!back && !border) return;
+    QPainter painter(this);
+    if (back) painter.fillRect(rect(), ToQColor(*back));
+    if (border) {
+      painter.setPen(ToQColor(*border));
+      painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+  }
+
+ private:
+  const controls::Panel& panel_;
+};
+
+}  // namespace
+
 PanelView::PanelView(const controls::Panel& panel, QWidget* parent)
-    : ControlView(panel, *new QWidget(parent)) {
+    : ControlView(panel, *new PanelWidget(parent, panel)) {
   Refresh();
 }
+
+void PanelView::Update() { Widget().update(); }
 
 LabelView::LabelView(const controls::Label& label, QWidget* parent)
     : ControlView(label, *new QLabel(parent)), label_(label) {
@@ -38,7 +68,21 @@ LabelView::LabelView(const controls::Label& label, QWidget* parent)
   Refresh();
 }
 
-void LabelView::Update() { widget_->setText(ToQString(label_.Caption())); }
+void LabelView::Update() {
+  widget_->setText(ToQString(label_.Caption()));
+  // A font or colour the label lacks is its window's (an empty QFont or
+  // QPalette inherits everything).
+  QFont font;
+  if (!label_.FontName().empty()) {
+    const QWidget* window = widget_->parentWidget();
+    font = FontFor(label_.FontName(), window ? window->font().pointSizeF() : 0);
+  }
+  if (!label_.FontName().empty() || label_.FontBold()) font.setBold(label_.FontBold());
+  widget_->setFont(font);
+  QPalette palette;
+  if (const auto fore = label_.ForeColor()) palette.setColor(QPalette::WindowText, ToQColor(*fore));
+  widget_->setPalette(palette);
+}
 
 ButtonView::ButtonView(const controls::Button& button, QWidget* parent,
                        std::function<void()> on_click)

@@ -49,12 +49,17 @@ class WidgetView final : public ControlView {
   }
 };
 
-// A panel: a plain container.
+// A panel: a container, on its back colour and inside its border where the
+// panel has them.
 class PanelView final : public ControlView {
  public:
   PanelView(const controls::Panel& panel, QWidget* parent);
+
+ private:
+  void Update() override;
 };
 
+// A label in its font and text colour, or its window's.
 class LabelView final : public ControlView {
  public:
   LabelView(const controls::Label& label, QWidget* parent);

@@ -1,9 +1,7 @@
 #include "qt/form_dialogs.h"
 
 #include <QFrame>
-#include <QPushButton>
 
-#include "controls/control.h"
 #include "qt/grid_view.h"
 #include "qt/qt_text.h"
 #include "qt/rich_text_view.h"
@@ -12,45 +10,19 @@ namespace lirvo::qt {
 
 namespace {
 
-// The look of the windows' labels and bands, which their controls do not
-// carry: a font family (empty: the dialog's own), bold, colours.
-void SetLook(QWidget& widget, const char* family, bool bold, std::optional<int32_t> back = {},
-             std::optional<int32_t> fore = {}) {
-  if (family[0] != '\0' || bold) {
-    QFont font = family[0] != '\0' ? FontFor(family, widget.font().pointSizeF()) : widget.font();
-    font.setBold(bold);
-    widget.setFont(font);
-  }
-  if (back || fore) {
-    QPalette palette = widget.palette();
-    if (back) palette.setColor(QPalette::Window, ToQColor(*back));
-    if (fore) palette.setColor(QPalette::WindowText, ToQColor(*fore));
-    widget.setAutoFillBackground(back.has_value());
-    widget.setPalette(palette);
-  }
-}
-
-constexpr int32_t kWhite = controls::Rgb(255, 255, 255);
-constexpr int32_t kDarkGrey = controls::Rgb(64, 64, 64);
-constexpr int32_t kSilver = controls::Rgb(192, 192, 192);
-
-// The white header band of a dialog with its bold title and its subtitle in
-// Arial.
+// The header band of a dialog with its title and subtitle.
 void AddHeaderBand(FormDialog& d, const controls::Panel& band, const controls::Label& title,
                    const controls::Label& subtitle) {
   QWidget* widget = &d.Add<PanelView>(band, &d).Widget();
-  SetLook(*widget, "", false, kWhite);
-  SetLook(d.Add<LabelView>(title, widget).Widget(), "MS Sans Serif", true);
-  SetLook(d.Add<LabelView>(subtitle, widget).Widget(), "Arial", false);
+  d.Add<LabelView>(title, widget);
+  d.Add<LabelView>(subtitle, widget);
 }
 
-// The white panel with the documents folder in "Courier New" (in `color`)
-// and the "..." button that changes it.
+// The panel with the documents folder and the "..." button that changes it.
 template <typename Form>
-void AddFolderPanel(FormDialog& d, Form& form, std::optional<int32_t> color) {
+void AddFolderPanel(FormDialog& d, Form& form) {
   QWidget* folder = &d.Add<PanelView>(form.Picture1(), &d).Widget();
-  SetLook(*folder, "", false, kWhite);
-  SetLook(d.Add<LabelView>(form.laPath(), folder).Widget(), "Courier New", false, {}, color);
+  d.Add<LabelView>(form.laPath(), folder);
   d.Add<ButtonView>(form.Command1(), folder,
                     [&form, &d] { d.Act([&] { form.Command1_Click(); }); });
 }
@@ -98,7 +70,7 @@ std::unique_ptr<FormDialog> MakeBundleChooserDialog(forms::frmGetBundle& form, Q
 
   d.Add<LineView>(form.Line1(), &d);
   d.Add<LineView>(form.Line2(), &d);
-  AddFolderPanel(d, form, kDarkGrey);
+  AddFolderPanel(d, form);
   d.Add<LineView>(form.Line4(), &d);
   d.Add<LineView>(form.Line3(), &d);
   AddButtonPair(d, form);
@@ -110,10 +82,7 @@ std::unique_ptr<FormDialog> MakeReportDetailDialog(forms::frmReferto& form, QWid
                                              forms::frmReferto::kDesignHeight, parent);
   FormDialog& d = *dialog;
   AddHeaderBand(d, form.FramePlus1(), form.laTitoli(2), form.laTitoli(3));
-  auto* frame = new QFrame(&d);
-  frame->setStyleSheet(
-      QStringLiteral("QFrame { border: 1px solid %1; }").arg(ToQColor(kSilver).name()));
-  d.Add<WidgetView>(form.Shape1(), *frame);
+  d.Add<PanelView>(form.Shape1(), &d);
   auto* text = new RichTextView(form.RichTextBox1(), &d);
   text->setFrameShape(QFrame::NoFrame);
   d.Add<WidgetView>(form.RichTextBox1(), *text);
@@ -131,7 +100,7 @@ std::unique_ptr<FormDialog> MakeConfigDialog(forms::frmConfig& form, QWidget* pa
   AddHeaderBand(d, form.picTop(), form.laTitoli(0), form.laTitoli(1));
   d.Add<LabelView>(form.Label4(), &d);
   d.Add<LabelView>(form.Label5(), &d);
-  AddFolderPanel(d, form, std::nullopt);
+  AddFolderPanel(d, form);
   d.Add<LineView>(form.Line4(), &d);
   d.Add<LineView>(form.Line3(), &d);
   d.Add<LabelView>(form.Label13(), &d);

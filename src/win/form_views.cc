@@ -35,6 +35,20 @@ class FormView : public ModalView {
     return false;
   }
 
+  HBRUSH ControlColor(HWND control, HDC dc) override {
+    for (const auto& label : labels_) {
+      if (HBRUSH brush = label->Colors(control, dc)) return brush;
+    }
+    return nullptr;
+  }
+
+  bool DrawItem(const DRAWITEMSTRUCT& item) override {
+    for (const auto& panel : panels_) {
+      if (panel->Draw(item)) return true;
+    }
+    return false;
+  }
+
   bool Notify(const NMHDR& header, LRESULT& result) override {
     for (const auto& grid : grids_) {
       if (grid->Notify(header, result)) return true;
@@ -46,8 +60,12 @@ class FormView : public ModalView {
   }
 
  protected:
+  // A panel goes under the controls made before and after it.
+  void AddPanel(const controls::Panel& panel) {
+    panels_.push_back(std::make_unique<PanelView>(dialog_, panel, NextId()));
+  }
   void AddLabel(const controls::Label& label) {
-    statics_.push_back(std::make_unique<LabelView>(dialog_, label, NextId()));
+    labels_.push_back(std::make_unique<LabelView>(dialog_, label, NextId()));
   }
   void AddButton(const controls::Button& button, std::function<void()> on_click) {
     buttons_.push_back(std::make_unique<ButtonView>(
@@ -72,19 +90,12 @@ class FormView : public ModalView {
   }
 
  private:
-  class LabelView : public ControlView {
-   public:
-    LabelView(HWND dialog, const controls::Label& label, int id)
-        : ControlView(dialog, label, WC_STATICW, SS_LEFT | SS_NOPREFIX, id) {
-      Update();
-    }
-  };
-
   int NextId() { return next_id_++; }
 
   HWND dialog_;
   int next_id_ = 1000;
-  std::vector<std::unique_ptr<ControlView>> statics_;
+  std::vector<std::unique_ptr<PanelView>> panels_;
+  std::vector<std::unique_ptr<LabelView>> labels_;
   std::vector<std::unique_ptr<ButtonView>> buttons_;
   std::vector<std::unique_ptr<GridListView>> grids_;
   std::vector<std::unique_ptr<RichTextView>> rich_texts_;
@@ -96,12 +107,14 @@ class BundleChooserView final : public FormView {
  public:
   BundleChooserView(forms::frmGetBundle& form, HWND dialog)
       : FormView(dialog, forms::frmGetBundle::kDesignWidth, forms::frmGetBundle::kDesignHeight) {
+    AddPanel(form.picTop());
     AddLabel(form.Label3());
     AddLabel(form.laTitoloScelta());
     GridListView::Handlers handlers;
     handlers.row_click = [&form](int32_t row) { Act([&] { form.rcBundle().SetFocusedRow(row); }); };
     handlers.row_dblclick = [&form](int32_t row) { Act([&] { form.rcBundle_RowDblClick(row); }); };
     AddGrid(form.rcBundle(), std::move(handlers));
+    AddPanel(form.Picture1());
     AddLabel(form.laPath());
     AddButton(form.Command1(), [&form] { form.Command1_Click(); });
     AddButton(form.cmdButton(0), [&form] { form.cmdButton_Click(0); });
@@ -119,10 +132,12 @@ class ConfigView final : public FormView {
   ConfigView(forms::frmConfig& form, HWND dialog)
       : FormView(dialog, form.picTop().Width(),
                  form.cmdButton(0).Top() + form.cmdButton(0).Height() + kMargin) {
+    AddPanel(form.picTop());
     AddLabel(form.laTitoli(0));
     AddLabel(form.laTitoli(1));
     AddLabel(form.Label4());
     AddLabel(form.Label5());
+    AddPanel(form.Picture1());
     AddLabel(form.laPath());
     AddButton(form.Command1(), [&form] { form.Command1_Click(); });
     AddLabel(form.Label13());
@@ -138,8 +153,10 @@ class ReportDetailView final : public FormView {
  public:
   ReportDetailView(forms::frmReferto& form, HWND dialog)
       : FormView(dialog, forms::frmReferto::kDesignWidth, forms::frmReferto::kDesignHeight) {
+    AddPanel(form.FramePlus1());
     AddLabel(form.laTitoli(2));
     AddLabel(form.laTitoli(3));
+    AddPanel(form.Shape1());
     AddRichText(form.RichTextBox1());
     AddButton(form.cbStampa(), [&form] { form.cbStampa_Click(); });
     AddButton(form.cbChiudi(), [&form] { form.cbChiudi_Click(); });

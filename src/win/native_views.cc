@@ -4,6 +4,8 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "base/trap.h"
@@ -44,6 +46,22 @@ RECT PixelBounds(HWND form_window, const controls::Control& control) {
           y + TwipsToPixels(form_window, control.Height())};
 }
 
+HFONT DerivedFont(HWND form_window, const std::string& name, bool bold) {
+  const auto font = reinterpret_cast<HFONT>(::SendMessageW(form_window, WM_GETFONT, 0, 0));
+  LOGFONTW look{};
+  if (::GetObjectW(font != nullptr ? font : ::GetStockObject(DEFAULT_GUI_FONT), sizeof(look),
+                   &look) == 0) {
+    return nullptr;
+  }
+  if (!name.empty()) {
+    const std::wstring face = Wide(name).substr(0, LF_FACESIZE - 1);
+    std::fill(std::begin(look.lfFaceName), std::end(look.lfFaceName), L'\0');
+    face.copy(look.lfFaceName, face.size());
+  }
+  look.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  return ::CreateFontIndirectW(&look);
+}
+
 // ---- ControlView ----------------------------------------------------------------
 
 ControlView::ControlView(HWND form_window, const controls::Control& control,
@@ -82,6 +100,96 @@ ButtonView::ButtonView(HWND form_window, const controls::Button& button, int id,
 bool ButtonView::Command(WORD id, WORD code) {
   if (id != Id() || code != BN_CLICKED) return false;
   if (on_click_) on_click_();
+  return true;
+}
+
+// ---- LabelView and PanelView --------------------------------------------------------
+
+namespace {
+
+// The back colour of the nearest panel the control lies in that has one.
+std::optional<int32_t> PanelBackColor(const controls::Control& control) {
+  for (const controls::Control* c = control.Container(); c != nullptr; c = c->Container()) {
+    const auto* panel = dynamic_cast<const controls::Panel*>(c);
+    if (panel != nullptr && panel->BackColor()) return panel->BackColor();
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+LabelView::LabelView(HWND form_window, const controls::Label& label, int id)
+    : ControlView(form_window, label, WC_STATICW, SS_LEFT | SS_NOPREFIX, id), label_(label) {
+  Update();
+}
+
+LabelView::~LabelView() {
+  if (font_ != nullptr) ::DeleteObject(font_);
+  if (back_brush_ != nullptr) ::DeleteObject(back_brush_);
+}
+
+void LabelView::Update() {
+  ControlView::Update();
+  const bool own_font = !label_.FontName().empty() || label_.FontBold();
+  const bool as_shown = own_font ? font_ != nullptr && font_name_ == label_.FontName() &&
+                                       font_bold_ == label_.FontBold()
+                                 : font_ == nullptr;
+  if (as_shown) return;
+  HFONT old = font_;
+  font_ = own_font ? DerivedFont(FormWindow(), label_.FontName(), label_.FontBold()) : nullptr;
+  font_name_ = label_.FontName();
+  font_bold_ = label_.FontBold();
+  const WPARAM shown = font_ != nullptr ? reinterpret_cast<WPARAM>(font_)
+                                        : ::SendMessageW(FormWindow(), WM_GETFONT, 0, 0);
+  ::SendMessageW(Window(), WM_SETFONT, shown, TRUE);
+  if (old != nullptr) ::DeleteObject(old);
+}
+
+HBRUSH LabelView::Colors(HWND control, HDC dc) {
+  if (control != Window()) return nullptr;
+  const auto back = PanelBackColor(label_);
+  const auto fore = label_.ForeColor();
+  if (!back && !fore) return nullptr;
+  ::SetTextColor(dc, fore ? static_cast<COLORREF>(*fore) : ::GetSysColor(COLOR_BTNTEXT));
+  if (!back) {
+    ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+    return ::GetSysColorBrush(COLOR_BTNFACE);
+  }
+  const auto color = static_cast<COLORREF>(*back);
+  if (back_brush_ == nullptr || back_color_ != color) {
+    if (back_brush_ != nullptr) ::DeleteObject(back_brush_);
+    back_brush_ = ::CreateSolidBrush(color);
+    back_color_ = color;
+  }
+  ::SetBkColor(dc, color);
+  return back_brush_;
+}
+
+PanelView::PanelView(HWND form_window, const controls::Panel& panel, int id)
+    : ControlView(form_window, panel, WC_STATICW, SS_OWNERDRAW | WS_CLIPSIBLINGS, id),
+      panel_(panel) {
+  // Under every other control, and clipped by those over it.
+  ::SetWindowPos(Window(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  Update();
+}
+
+void PanelView::Update() {
+  ControlView::Update();
+  ::InvalidateRect(Window(), nullptr, TRUE);
+}
+
+bool PanelView::Draw(const DRAWITEMSTRUCT& item) const {
+  if (item.hwndItem != Window()) return false;
+  if (const auto back = panel_.BackColor()) {
+    HBRUSH brush = ::CreateSolidBrush(static_cast<COLORREF>(*back));
+    ::FillRect(item.hDC, &item.rcItem, brush);
+    ::DeleteObject(brush);
+  }
+  if (const auto border = panel_.BorderColor()) {
+    HBRUSH brush = ::CreateSolidBrush(static_cast<COLORREF>(*border));
+    ::FrameRect(item.hDC, &item.rcItem, brush);
+    ::DeleteObject(brush);
+  }
   return true;
 }
 
@@ -187,14 +295,8 @@ GridListView::GridListView(HWND form_window, controls::ReportGrid& grid, int id,
       box.left, box.top, box.right - box.left, box.bottom - box.top, form_window,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
   ::SendMessageW(window_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-  const HFONT font = reinterpret_cast<HFONT>(::SendMessageW(form_window, WM_GETFONT, 0, 0));
-  ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  LOGFONTW look{};
-  if (::GetObjectW(font != nullptr ? font : ::GetStockObject(DEFAULT_GUI_FONT), sizeof(look),
-                   &look) != 0) {
-    look.lfWeight = FW_BOLD;
-    bold_font_ = ::CreateFontIndirectW(&look);
-  }
+  ::SendMessageW(window_, WM_SETFONT, ::SendMessageW(form_window, WM_GETFONT, 0, 0), FALSE);
+  bold_font_ = DerivedFont(form_window, "", true);
   MakeColumns();
   grid_.AddObserver(this);
   Refresh();

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "controls/control.h"
@@ -24,6 +25,11 @@ int TwipsToPixels(HWND window, int32_t twips);
 // The control's rectangle in pixels inside the window that holds the form,
 // its containers' offsets added.
 RECT PixelBounds(HWND form_window, const controls::Control& control);
+
+// A font made from the window's font (its size and the rest) with another
+// family (`name`, empty: the window's own) and weight; the caller deletes it.
+// Null when the window's font cannot be read.
+HFONT DerivedFont(HWND form_window, const std::string& name, bool bold);
 
 // A child window over one control: placed and shown as the model says,
 // enabled as it says, and for a captioned control titled with its caption.
@@ -42,6 +48,7 @@ class ControlView {
   const controls::Control& Model() const { return control_; }
 
  protected:
+  HWND FormWindow() const { return form_window_; }
   // Brings the window in step with the model.
   virtual void Update();
 
@@ -63,6 +70,49 @@ class ButtonView : public ControlView {
 
  private:
   std::function<void()> on_click_;
+};
+
+// A label: a static in the label's font and text colour, on the back colour
+// of the panel it lies in. Without a font of its own it has the window's.
+class LabelView final : public ControlView {
+ public:
+  LabelView(HWND form_window, const controls::Label& label, int id);
+  ~LabelView() override;
+
+  // The answer to WM_CTLCOLORSTATIC from `control`: when it is this label
+  // and the label or its panel has a colour, sets the text and back colour
+  // of `dc` and returns the back brush; otherwise null (the window's
+  // colours).
+  HBRUSH Colors(HWND control, HDC dc);
+
+ protected:
+  void Update() override;
+
+ private:
+  const controls::Label& label_;
+  HFONT font_ = nullptr;
+  std::string font_name_;  // what font_ was made for
+  bool font_bold_ = false;
+  HBRUSH back_brush_ = nullptr;
+  COLORREF back_color_ = 0;
+};
+
+// A panel: an owner-drawn static under the controls that lie in it, filled
+// with the panel's back colour and framed in its border colour where it has
+// them.
+class PanelView final : public ControlView {
+ public:
+  PanelView(HWND form_window, const controls::Panel& panel, int id);
+
+  // Paints the panel for WM_DRAWITEM; false when the item is not this
+  // panel.
+  bool Draw(const DRAWITEMSTRUCT& item) const;
+
+ protected:
+  void Update() override;
+
+ private:
+  const controls::Panel& panel_;
 };
 
 // A rich-text box as a read-only RichEdit control: it loads the RTF the

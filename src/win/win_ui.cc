@@ -89,6 +89,21 @@ INT_PTR CALLBACK ModalProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
       }
       return FALSE;
     }
+    case WM_CTLCOLORSTATIC:
+      if (state != nullptr && state->view) {
+        HBRUSH brush = state->view->ControlColor(reinterpret_cast<HWND>(lparam),
+                                                 reinterpret_cast<HDC>(wparam));
+        // A dialog procedure answers this message with the brush itself.
+        if (brush != nullptr) return reinterpret_cast<INT_PTR>(brush);
+      }
+      return FALSE;
+    case WM_DRAWITEM:
+      if (state != nullptr && state->view &&
+          state->view->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam))) {
+        ::SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+      }
+      return FALSE;
     case WM_CLOSE:
       ::EndDialog(dialog, IDCANCEL);
       return TRUE;

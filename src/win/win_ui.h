@@ -30,6 +30,20 @@ class ModalView {
     (void)control;
     return false;
   }
+  // Called for WM_CTLCOLORSTATIC from `control`: the brush of its back
+  // (with the text and back colours set in `dc`), or null for the dialog's
+  // colours.
+  virtual HBRUSH ControlColor(HWND control, HDC dc) {
+    (void)control;
+    (void)dc;
+    return nullptr;
+  }
+  // Called for WM_DRAWITEM from an owner-drawn control; true when it drew
+  // it.
+  virtual bool DrawItem(const DRAWITEMSTRUCT& item) {
+    (void)item;
+    return false;
+  }
   // Called for WM_NOTIFY; returns true when it handled it, with the
   // notification's answer in `result`.
   virtual bool Notify(const NMHDR& header, LRESULT& result) {

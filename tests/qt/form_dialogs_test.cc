@@ -44,6 +44,7 @@ TEST_F(FormDialogsTest, TheChooserConfirmsTheDoubleClickedBundle) {
     EXPECT_EQ(shown->windowTitle(), "");
     EXPECT_NE(Child<QLabel>(shown, "Elenco referti"), nullptr);
     ExpectLabelsFit(shown);
+    ExpectButtonsFit(shown);
     EXPECT_NE(Child<QLabel>(shown, ToQString(documents)), nullptr);
     EXPECT_NE(Child<QPushButton>(shown, "&Conferma"), nullptr);
     // Confirming with nothing selected: the presenter's message, and the
@@ -76,6 +77,7 @@ TEST_F(FormDialogsTest, TheDetailWindowPrintsTheSelectionAndCloses) {
     EXPECT_EQ(shown->size(), QSize(748, 523));
     EXPECT_NE(Child<QLabel>(shown, "Referto di laboratorio"), nullptr);
     ExpectLabelsFit(shown);
+    ExpectButtonsFit(shown);
     auto* text = Child<RichTextView>(shown);
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->document()->toPlainText(), "GLICEMIA 98 mg/dl\n");
@@ -111,6 +113,7 @@ TEST_F(FormDialogsTest, TheConfigDialogAppliesTheBrowsedFolder) {
     EXPECT_FALSE(apply->isEnabled());
     EXPECT_NE(Child<QLabel>(shown, ToQString(qt_context_->documents_folder)), nullptr);
     ExpectLabelsFit(shown);
+    ExpectButtonsFit(shown);
     WhenShown([&](QWidget* browser) {
       EXPECT_EQ(browser->windowTitle(), "Cartella referti");
       auto* files = qobject_cast<QFileDialog*>(browser);

@@ -206,6 +206,7 @@ TEST_F(ReportsWindowViewTest, WidgetsSitWhereThePresenterLaysThemOut) {
   form.pbFndPaz().SetVisible(true);
   EXPECT_TRUE(view.SearchBox().Widget().isVisibleTo(&view));
   ExpectLabelsFit(&view);
+  ExpectButtonsFit(&view);
   EXPECT_FALSE(view.Progress().Widget().isVisibleTo(&view));
   // The bar shows its value and text exactly.
   form.ProgressBar1().SetVisible(true);

@@ -9,6 +9,10 @@
 #include <QDialog>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -66,6 +70,25 @@ inline void ExpectLabelsFit(QWidget* parent) {
     const int needed = label->fontMetrics().horizontalAdvance(label->text());
     EXPECT_LE(needed, label->contentsRect().width())
         << "the label \"" << label->text().toStdString() << "\" is cut";
+  }
+}
+
+// Every push button under `parent` shows its whole caption inside the
+// style's contents area: an access key's "&" takes no room ("&&" shows one
+// "&").
+inline void ExpectButtonsFit(QWidget* parent) {
+  static const QRegularExpression kAccessKey(QStringLiteral("&(.)"));
+  for (QPushButton* button : parent->findChildren<QPushButton*>()) {
+    const QString shown = QString(button->text()).replace(kAccessKey, QStringLiteral("\\1"));
+    if (shown.isEmpty()) continue;
+    QStyleOptionButton option;
+    option.initFrom(button);
+    if (button->autoDefault()) option.features |= QStyleOptionButton::AutoDefaultButton;
+    if (button->isDefault()) option.features |= QStyleOptionButton::DefaultButton;
+    const QRect contents =
+        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    EXPECT_LE(button->fontMetrics().horizontalAdvance(shown), contents.width())
+        << "the button \"" << shown.toStdString() << "\" is cut";
   }
 }
 
