@@ -286,14 +286,16 @@ bool RichTextView::Notify(const NMHDR& header) {
 
 // ---- GridListView -------------------------------------------------------------------
 
-GridListView::GridListView(HWND form_window, controls::ReportGrid& grid, int id, Handlers handlers)
-    : grid_(grid), id_(id), handlers_(std::move(handlers)) {
+GridListView::GridListView(HWND form_window, controls::ReportGrid& grid, int id, Handlers handlers,
+                           Rows rows)
+    : grid_(grid), id_(id), handlers_(std::move(handlers)), rows_(rows) {
   const RECT box = PixelBounds(form_window, grid);
-  window_ = ::CreateWindowExW(
-      WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-      WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
-      box.left, box.top, box.right - box.left, box.bottom - box.top, form_window,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+  window_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                              WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
+                                  LVS_SHOWSELALWAYS | (rows == Rows::kOne ? LVS_SINGLESEL : 0),
+                              box.left, box.top, box.right - box.left, box.bottom - box.top,
+                              form_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                              ::GetModuleHandleW(nullptr), nullptr);
   ::SendMessageW(window_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
   ::SendMessageW(window_, WM_SETFONT, ::SendMessageW(form_window, WM_GETFONT, 0, 0), FALSE);
   bold_font_ = DerivedFont(form_window, "", true);
@@ -357,6 +359,30 @@ void GridListView::SyncSelection() {
   syncing_ = false;
 }
 
+void GridListView::PullSelection() {
+  const auto next = [this](int after, UINT flags) {
+    return static_cast<int32_t>(
+        ::SendMessageW(window_, LVM_GETNEXTITEM, static_cast<WPARAM>(after), flags));
+  };
+  const int32_t focused = next(-1, LVNI_FOCUSED);
+  std::vector<int32_t> selected;
+  for (int32_t row = next(-1, LVNI_SELECTED); row >= 0; row = next(row, LVNI_SELECTED)) {
+    selected.push_back(row);
+  }
+  try {
+    // The focus moves as a click moves it; the selection then is the list's.
+    if (focused >= 0 && focused != grid_.FocusedRow() && handlers_.row_click) {
+      handlers_.row_click(focused);
+    }
+    if (selected != grid_.SelectedRows()) {
+      grid_.ClearSelection();
+      for (const int32_t row : selected) grid_.SelectRow(row, /*add=*/true);
+    }
+  } catch (...) {
+    ReportTrap("GridListView");
+  }
+}
+
 int32_t GridListView::GridColumnOf(int sub_item) const {
   return sub_item >= 0 && static_cast<size_t>(sub_item) < columns_.size() ? columns_[sub_item] : -1;
 }
@@ -403,7 +429,14 @@ bool GridListView::Notify(const NMHDR& header, LRESULT& result) {
       }
       return true;
     }
+    case LVN_ODSTATECHANGED:
+      if (rows_ == Rows::kSeveral && !syncing_) PullSelection();
+      return true;
     case LVN_ITEMCHANGED: {
+      if (rows_ == Rows::kSeveral) {
+        if (!syncing_) PullSelection();
+        return true;
+      }
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
       if (!syncing_ && change.iItem >= 0 && (change.uNewState & LVIS_SELECTED) != 0 &&
           (change.uOldState & LVIS_SELECTED) == 0 && handlers_.row_click) {

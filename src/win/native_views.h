@@ -151,7 +151,12 @@ class GridListView final : public controls::GridObserver {
     std::function<void(int32_t row, int32_t column)> item_click;  // a click on a cell
   };
 
-  GridListView(HWND form_window, controls::ReportGrid& grid, int id, Handlers handlers);
+  // kSeveral lets the person select several rows (control-click, shift-
+  // click): the list's selection and focus then become the grid's.
+  enum class Rows { kOne, kSeveral };
+
+  GridListView(HWND form_window, controls::ReportGrid& grid, int id, Handlers handlers,
+               Rows rows = Rows::kOne);
   ~GridListView() override;
   GridListView(const GridListView&) = delete;
   GridListView& operator=(const GridListView&) = delete;
@@ -173,6 +178,8 @@ class GridListView final : public controls::GridObserver {
   void Refresh();
   void Repaint();
   void SyncSelection();
+  // The list's selection and focus into the grid (kSeveral).
+  void PullSelection();
   // The grid's column under list column `sub_item`, or -1.
   int32_t GridColumnOf(int sub_item) const;
 
@@ -182,6 +189,7 @@ class GridListView final : public controls::GridObserver {
   Handlers handlers_;
   std::vector<int32_t> columns_;  // the grid's visible columns, in list order
   HFONT bold_font_ = nullptr;
+  Rows rows_;
   bool syncing_ = false;  // the model is being shown: the list's changes are not the user's
 };
 

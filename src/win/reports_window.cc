@@ -138,7 +138,8 @@ ReportsWindow::ReportsWindow(forms::frmRefertiLirvo& form) : form_(form) {
       form_.rcReferti_HyperlinkClick(row, item, 0);
     });
   };
-  views->grid = std::make_unique<GridListView>(window_, form_.rcReferti(), id++, handlers);
+  views->grid = std::make_unique<GridListView>(window_, form_.rcReferti(), id++, handlers,
+                                               GridListView::Rows::kSeveral);
   auto& c = views->controls;
   c.push_back(std::make_unique<ProgressView>(window_, form_.ProgressBar1(), id++));
   c.push_back(std::make_unique<TextView>(window_, form_.Label1(), WC_STATICW, SS_LEFT, id++));

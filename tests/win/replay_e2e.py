@@ -133,6 +133,8 @@ def compared(lines, install, today=None):
         item = json.loads(line)
         if item.get("type") not in COMPARED:
             continue
+        if item["type"] == "msgbox" and today is not None and item["title"] == "Print":
+            continue  # Wine's printer dialog telling that no printer is installed
         if item["type"] in SHOWN:
             item = {k: item[k] for k in SHOWN[item["type"]] if k in item}
         item = normalize(item, install, today)
@@ -166,6 +168,8 @@ def replay(wine, host, dll, lirvo, script_lines, work):
     linux_script, windows_lines, clicks = ["printfail"] * 4, [], []
     for line in script_lines:
         words = split_line(line)
+        if words[:1] == ["printer"]:
+            line = "printer cancel"  # no printer to choose in the printer dialog
         if words and words[0] in CLICKS:
             linux_script.append("dump grid")
             clicks.append(len([w for w in linux_script if w == "dump grid"]) - 1)
@@ -181,8 +185,9 @@ def replay(wine, host, dll, lirvo, script_lines, work):
     # The script for the DLL: JSON words per line, clicks as list rows.
     replay_lines, click = [], 0
     for words in windows_lines:
-        if not words or words[:2] in (["dump", "grid"], ["dump", "config"]):
-            continue
+        if (not words or words[:2] in (["dump", "grid"], ["dump", "config"])
+                or words[0] in ("printfail", "printer")):
+            continue  # what the DLL cannot show, and prints that fail under Wine anyway
         if words[0] == "choose":
             words = ["modal", "frmGetBundle",
                      "cancel" if words[1] == "cancel" else "choose " + words[1]]

@@ -183,10 +183,15 @@ void Replay::Run(const Words& w) {
   } else if (command == "modal" && w.size() >= 3) {
     player_.QueueModal({w[1], Words(w.begin() + 2, w.end())});
   } else if (command == "select-rows" && w.size() >= 2) {
+    // A click on the first row, then a control-click on each further one.
     HWND list = List();
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                   reinterpret_cast<LPARAM>(&none));
     for (size_t i = 1; i < w.size(); ++i) {
       LVITEMW state{};
-      state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+      state.stateMask = state.state = i == 1 ? LVIS_SELECTED | LVIS_FOCUSED : LVIS_SELECTED;
       ::SendMessageW(list, LVM_SETITEMSTATE, Whole(w[i]), reinterpret_cast<LPARAM>(&state));
     }
   } else if (command == "link-row" && w.size() == 2) {

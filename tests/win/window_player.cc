@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <regex>
 
 #include "dialogs_found.h"
 #include "win/wide_text.h"
@@ -104,6 +105,13 @@ void Click(HWND dialog, HWND button) {
                  reinterpret_cast<LPARAM>(button));
 }
 
+// The same file name, the time stamps of renamed files aside: the plug-in
+// under test names them by the system clock, the script by `lirvo run`'s.
+bool SameName(const std::string& shown, const std::string& wanted) {
+  static const std::regex stamp("[0-9]{14}");
+  return std::regex_replace(shown, stamp, "#") == std::regex_replace(wanted, stamp, "#");
+}
+
 // The row of a list whose first shown column reads `text`, -1 when none.
 int RowReading(HWND list, const std::string& text) {
   const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
@@ -114,7 +122,7 @@ int RowReading(HWND list, const std::string& text) {
     item.pszText = buffer;
     item.cchTextMax = 512;
     ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    if (win::Utf8(std::wstring_view(buffer)) == text) return row;
+    if (SameName(win::Utf8(std::wstring_view(buffer)), text)) return row;
   }
   return -1;
 }
