@@ -312,6 +312,8 @@ struct GridLook {
 
 struct GridPrintOptions {
   bool landscape = false;
+  // The size of the printed list's text; its font is the grid look's.
+  double font_points = 8;
 };
 
 class ReportGrid;

@@ -89,9 +89,6 @@ Qt::CursorShape CursorOf(int pointer) {
   }
 }
 
-// The font of printed lists.
-constexpr double kListPoints = 8;
-
 }  // namespace
 
 QtUi::QtUi(QWidget* parent) : parent_(parent) {}
@@ -232,7 +229,7 @@ void QtUi::Print(QTextDocument& document, QPrinter& printer) {
 
 void FillListDocument(QTextDocument& document, const controls::ReportGrid& grid) {
   document.clear();
-  document.setDefaultFont(FontFor(grid.Look().font_name, kListPoints));
+  document.setDefaultFont(FontFor(grid.Look().font_name, grid.PrintOptions().font_points));
   const std::vector<controls::ShownColumn> shown = controls::ShownColumns(grid);
   if (shown.empty()) return;
   std::vector<int32_t> columns;

@@ -297,8 +297,13 @@ GridListView::GridListView(HWND form_window, controls::ReportGrid& grid, int id,
                               form_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               ::GetModuleHandleW(nullptr), nullptr);
   ::SendMessageW(window_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-  ::SendMessageW(window_, WM_SETFONT, ::SendMessageW(form_window, WM_GETFONT, 0, 0), FALSE);
-  bold_font_ = DerivedFont(form_window, "", true);
+  // The grid look's font (the window's when it names none), at the window's size.
+  font_ = DerivedFont(form_window, grid_.Look().font_name, false);
+  bold_font_ = DerivedFont(form_window, grid_.Look().font_name, true);
+  ::SendMessageW(window_, WM_SETFONT,
+                 font_ != nullptr ? reinterpret_cast<WPARAM>(font_)
+                                  : ::SendMessageW(form_window, WM_GETFONT, 0, 0),
+                 FALSE);
   MakeColumns();
   grid_.AddObserver(this);
   Refresh();
@@ -307,6 +312,8 @@ GridListView::GridListView(HWND form_window, controls::ReportGrid& grid, int id,
 
 GridListView::~GridListView() {
   grid_.RemoveObserver(this);
+  ::DestroyWindow(window_);  // before its font goes
+  if (font_ != nullptr) ::DeleteObject(font_);
   if (bold_font_ != nullptr) ::DeleteObject(bold_font_);
 }
 

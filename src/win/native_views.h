@@ -188,6 +188,7 @@ class GridListView final : public controls::GridObserver {
   int id_;
   Handlers handlers_;
   std::vector<int32_t> columns_;  // the grid's visible columns, in list order
+  HFONT font_ = nullptr;
   HFONT bold_font_ = nullptr;
   Rows rows_;
   bool syncing_ = false;  // the model is being shown: the list's changes are not the user's

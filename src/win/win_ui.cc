@@ -156,28 +156,29 @@ HDC DefaultPrinterDc(bool landscape) {
   return dc;
 }
 
-// Prints `lines` on `dc` as one document: a margin of half an inch, a
-// 10-point font, the cells of a line at the column starts `shares` gives
-// (fractions of the width), a new page when the page is full. Raises 482
-// when the printer refuses the document.
+// Prints `lines` on `dc` as one document: a margin of half an inch, the
+// font `face` (Arial when empty) at `points`, the cells of a line at the column starts `shares`
+// gives (fractions of the width), a new page when the page is full. Raises 482 when the printer
+// refuses the document.
 void PrintLines(HDC dc, const std::vector<PrintLine>& lines, const std::vector<double>& shares,
-                const std::wstring& title) {
+                const std::wstring& title, std::wstring face, double points) {
+  if (face.empty()) face = L"Arial";
   const int dpi_x = ::GetDeviceCaps(dc, LOGPIXELSX);
   const int dpi_y = ::GetDeviceCaps(dc, LOGPIXELSY);
   const int left = dpi_x / 2;
   const int top = dpi_y / 2;
   const int right = ::GetDeviceCaps(dc, HORZRES) - dpi_x / 2;
   const int bottom = ::GetDeviceCaps(dc, VERTRES) - dpi_y / 2;
-  const int height = -::MulDiv(10, dpi_y, 72);
+  const int height = -static_cast<int>(points * dpi_y / 72 + 0.5);
   HFONT regular =
-      ::CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
+      ::CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face.c_str());
   HFONT bold =
-      ::CreateFontW(height, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Arial");
+      ::CreateFontW(height, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face.c_str());
   DOCINFOW doc{};
   doc.cbSize = sizeof(doc);
   doc.lpszDocName = title.c_str();
   bool ok = ::StartDocW(dc, &doc) > 0 && ::StartPage(dc) > 0;
-  const int line_height = ::MulDiv(12, dpi_y, 72);
+  const int line_height = static_cast<int>(points * 1.2 * dpi_y / 72 + 0.5);
   int y = top;
   for (const PrintLine& line : lines) {
     if (!ok) break;
@@ -333,7 +334,8 @@ void WinUi::PrintGrid(const controls::ReportGrid& grid) {
   HDC dc = DefaultPrinterDc(grid.PrintOptions().landscape);
   if (dc == nullptr) throw RuntimeError(kErrPrinter);
   try {
-    PrintLines(dc, lines, shares, L"Referti Lirvo");
+    PrintLines(dc, lines, shares, L"Referti Lirvo", Wide(grid.Look().font_name),
+               grid.PrintOptions().font_points);
   } catch (...) {
     ::DeleteDC(dc);
     throw;
@@ -362,7 +364,7 @@ void WinUi::PrintText(const controls::StyledText& text, ui::PrinterDc dc) {
       from = end + 1;
     }
   }
-  PrintLines(printer, lines, {1.0}, L"Referto");
+  PrintLines(printer, lines, {1.0}, L"Referto", L"Arial", 10);
 }
 
 }  // namespace lirvo::win
