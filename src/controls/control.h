@@ -23,6 +23,11 @@ constexpr int32_t Rgb(int32_t red, int32_t green, int32_t blue) {
   return red + green * 256 + blue * 65536;
 }
 
+// The design font of every window: a window's controls that name no font
+// of their own are shown in it.
+inline constexpr const char* kFormFontName = "MS Sans Serif";
+inline constexpr double kFormFontPoints = 8.25;
+
 struct Bounds {
   int32_t left = 0;
   int32_t top = 0;

@@ -18,7 +18,7 @@ inline constexpr int32_t kDarkGrey = controls::Rgb(64, 64, 64);
 inline void ApplyHeaderBandLook(controls::Panel& band, controls::Label& title,
                                 controls::Label& subtitle) {
   band.SetBackColor(kWhite);
-  title.SetFontName("MS Sans Serif");
+  title.SetFontName(controls::kFormFontName);
   title.SetFontBold(true);
   subtitle.SetFontName("Arial");
 }

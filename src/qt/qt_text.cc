@@ -7,6 +7,8 @@
 #include <array>
 #include <cctype>
 
+#include "controls/control.h"
+
 namespace lirvo::qt {
 
 QString ToQString(std::string_view utf8) {
@@ -63,7 +65,7 @@ QStringList FamiliesFor(const std::string& name) {
   return families;
 }
 
-QFont FormFont() { return FontFor("MS Sans Serif", 8.25); }
+QFont FormFont() { return FontFor(controls::kFormFontName, controls::kFormFontPoints); }
 
 QFont FontFor(const std::string& name, double points) {
   QFont font;
