@@ -146,6 +146,9 @@ def compared(lines, install, today=None):
 
 def main():
     wine, host, dll, lirvo, script = sys.argv[1:6]
+    if not os.access(lirvo, os.X_OK):
+        print(f"the Linux lirvo is not built ({lirvo}): skipped")
+        return 77
     with open(script, encoding="utf-8") as f:
         script_lines = f.read().splitlines()
     # In the build folder: the 32-bit Wine runs in a root that sees the
