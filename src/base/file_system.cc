@@ -261,36 +261,17 @@ FileSystem& RealFileSystem() {
 
 namespace lirvo {
 
-void FaultyFileSystem::FailOn(FsOp op, std::string path_part, int error_number, int skip,
-                              int times) {
-  rules_.push_back({op, std::move(path_part), error_number, skip, times});
+void FaultyFileSystem::FailOn(FsOp op, std::string path_part, int error_number) {
+  rules_.push_back({op, std::move(path_part), error_number});
 }
 
 void FaultyFileSystem::FailWithOsError(FsOp op, std::string path_part, int os_error) {
-  rules_.push_back({op, std::move(path_part), kErrPathFileAccess, 0, 0, os_error});
-}
-
-int FaultyFileSystem::Calls(FsOp op) const {
-  for (const auto& [o, n] : calls_) {
-    if (o == op) return n;
-  }
-  return 0;
+  rules_.push_back({op, std::move(path_part), kErrPathFileAccess, os_error});
 }
 
 void FaultyFileSystem::Check(FsOp op, const std::string& path) {
-  bool counted = false;
-  for (auto& [o, n] : calls_) {
-    if (o == op) ++n, counted = true;
-  }
-  if (!counted) calls_.emplace_back(op, 1);
-  for (auto& rule : rules_) {
+  for (const auto& rule : rules_) {
     if (rule.op != op || path.find(rule.path_part) == std::string::npos) continue;
-    if (rule.skip > 0) {
-      --rule.skip;
-      continue;
-    }
-    if (rule.times < 0) continue;  // used up
-    if (rule.times > 0 && --rule.times == 0) rule.times = -1;
     if (rule.os_error != 0) ThrowFileError(rule.os_error, path);
     throw RuntimeError(rule.error_number);
   }

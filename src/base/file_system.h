@@ -116,19 +116,16 @@ FileSystem& RealFileSystem();
 
 // Forwards every call to another file system, failing those that a rule
 // matches. A rule names an operation, a piece of the path (empty matches every
-// path), the error number to throw and how many matching calls to let through
-// before failing (`skip`); it fails `times` calls (0 = for ever).
+// path) and the error number to throw; it fails every matching call.
 class FaultyFileSystem final : public FileSystem {
  public:
   explicit FaultyFileSystem(FileSystem& target) : target_(target) {}
 
-  void FailOn(FsOp op, std::string path_part, int error_number = 75, int skip = 0, int times = 0);
+  void FailOn(FsOp op, std::string path_part, int error_number = 75);
   // As FailOn, but fails as the disk does on the operating system's error
   // `os_error` (ENOSPC, EROFS ...): a FileError naming the path.
   void FailWithOsError(FsOp op, std::string path_part, int os_error);
   void ClearFaults() { rules_.clear(); }
-  // How many calls of `op` reached this file system (failed ones included).
-  int Calls(FsOp op) const;
 
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
@@ -148,15 +145,12 @@ class FaultyFileSystem final : public FileSystem {
     FsOp op;
     std::string path_part;
     int error_number;
-    int skip;
-    int times;
     int os_error = 0;
   };
   void Check(FsOp op, const std::string& path);
 
   FileSystem& target_;
   std::vector<Rule> rules_;
-  std::vector<std::pair<FsOp, int>> calls_;
 };
 
 // Path helpers following the separator rule above.

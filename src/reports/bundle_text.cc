@@ -132,7 +132,4 @@ std::string LoadBundleText(FileSystem& fs, const std::string& path) {
 BundleText::BundleText(FileSystem& fs, const std::string& path)
     : text_(LoadBundleText(fs, path)), pieces_(CutPieces(text_)) {}
 
-BundleText::BundleText(std::string text)
-    : text_(NormaliseLineBreaks(std::move(text))), pieces_(CutPieces(text_)) {}
-
 }  // namespace lirvo::reports

@@ -81,8 +81,6 @@ class BundleText {
   // Reads, decodes, normalises and cuts a bundle file; throws like
   // LoadBundleText.
   BundleText(FileSystem& fs, const std::string& path);
-  // Normalises and cuts a text already in memory (UTF-8).
-  explicit BundleText(std::string text);
 
   BundleText(const BundleText&) = delete;
   BundleText& operator=(const BundleText&) = delete;

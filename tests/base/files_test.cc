@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <functional>
@@ -14,6 +13,7 @@
 
 #include "base/file_error.h"
 #include "base/runtime_error.h"
+#include "support/disk_files.h"
 #include "support/runtime_error_matchers.h"
 #include "support/temp_dir.h"
 
@@ -75,12 +75,7 @@ class RacingFileSystem final : public FileSystem {
 
 class FilesTest : public ::testing::Test {
  protected:
-  std::vector<std::string> Names() {
-    std::vector<std::string> names;
-    for (const auto& e : fs_.ListDirectory(dir_.path())) names.push_back(e.name);
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> Names() { return test_support::SortedNames(dir_.path()); }
   std::string Fifo(const std::string& name) {
     const std::string path = dir_.File(name);
     EXPECT_EQ(::mkfifo(path.c_str(), 0644), 0);
@@ -92,23 +87,19 @@ class FilesTest : public ::testing::Test {
     return path;
   }
   std::string Plain(const std::string& name, const std::string& content) {
-    const std::string path = dir_.File(name);
-    RealFileSystem().WriteFile(path, content);
-    return path;
+    return test_support::Put(dir_.File(name), content);
   }
 
   test_support::TempDir dir_;
   FileSystem& fs_ = RealFileSystem();
 };
 
-TEST_F(FilesTest, TextFilesAreWindows1252OnDiskAndUtf8InMemory) {
+TEST_F(FilesTest, TextFilesAreWindows1252OnDiskAndUtf8InMemoryAndMissingOnesEmpty) {
   const std::string path = dir_.File("referto.dat");
   ASSERT_TRUE(WriteTextFile(fs_, path, "Città: €\r\nfine"));
   EXPECT_EQ(fs_.ReadFile(path), "Citt\xE0: \x80\r\nfine");  // no line break added
   EXPECT_EQ(ReadTextFile(fs_, path), "Città: €\r\nfine");
-}
-
-TEST_F(FilesTest, ReadingAMissingFileGivesEmptyText) {
+  // What cannot be read gives empty text.
   EXPECT_EQ(ReadTextFile(fs_, dir_.File("nope.dat")), "");
   EXPECT_EQ(ReadTextFile(fs_, dir_.path()), "");  // a folder is no file
 }
@@ -215,17 +206,6 @@ TEST_F(FilesTest, EnsureFolderCreatesOneLevel) {
   EXPECT_FALSE(EnsureFolder(faulty, dir_.File("Clinora V6")));
 }
 
-TEST_F(FilesTest, FaultRulesSkipAndCount) {
-  FaultyFileSystem fs(fs_);
-  fs.FailOn(FsOp::kWrite, "x", kErrPathFileAccess, /*skip=*/1, /*times=*/1);
-  EXPECT_NO_THROW(fs.WriteFile(dir_.File("x1"), "a"));
-  EXPECT_THROW(fs.WriteFile(dir_.File("x2"), "a"), RuntimeError);
-  EXPECT_NO_THROW(fs.WriteFile(dir_.File("x3"), "a"));
-  EXPECT_NO_THROW(fs.WriteFile(dir_.File("y"), "a"));
-  EXPECT_EQ(fs.Calls(FsOp::kWrite), 4);
-  EXPECT_EQ(fs.Calls(FsOp::kDelete), 0);
-}
-
 // Hostile paths: the writes and reads of the FileSystem seam refuse a path
 // that is not a plain file with a FileError that says what it is, and leave
 // it exactly as it was.
@@ -326,7 +306,7 @@ TEST_F(FilesTest, AFullDiskNamesTheTargetAndKeepsItsOldContent) {
     EXPECT_EQ(e.Path(), path);
   }
   EXPECT_EQ(fs_.ReadFile(path), "old");
-  EXPECT_EQ(fs_.ListDirectory(dir_.path()).size(), 1u);
+  EXPECT_EQ(Names(), std::vector<std::string>{"referto.dat"});
 }
 
 TEST_F(FilesTest, TemporaryFilesOfEndedProcessesGoAtTheNextWriteIntoTheirFolder) {

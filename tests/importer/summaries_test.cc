@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "base/files.h"
@@ -15,14 +14,7 @@ namespace lirvo::importer {
 namespace {
 
 using controls::RichTextBox;
-using controls::StyledText;
-using controls::TextStyle;
 using testing::HasSubstr;
-
-const TextStyle kPlain{"Courier New", 8, 0, false};
-const TextStyle kBold{"Courier New", 8, 0, true};
-const TextStyle kRedBold{"Courier New", 8, 255, true};
-const TextStyle kHead{"Courier New", 12, 0, true};
 
 constexpr int32_t kLastId = 2001;
 constexpr int32_t kLastUnreadId = 2002;
@@ -76,56 +68,9 @@ class SummariesTest : public test_support::WindowFixture {
   size_t mark_ = 0;
 };
 
-TEST_F(SummariesTest, WritersAppendExactlyTheseRuns) {
-  const reports::ReportRecord record = Record();
-  const StyledText block_head = {
-      {"\r\n", kPlain},
-      {" - ROSSI MARIO nato/a il 01/02/1950", kBold},
-      {"\r\n", kPlain},
-      {"    Reparto:        ", kBold},
-      {"Ospedale\r\n", kPlain},
-      {"    Check IN:       ", kBold},
-      {"14/03/2024 09:30\r\n", kPlain},
-      {"    Referto del:    ", kBold},
-      {"15/03/2024\r\n", kPlain},
-  };
-  auto with = [&](StyledText tail) {
-    StyledText all = block_head;
-    all.insert(all.end(), tail.begin(), tail.end());
-    return all;
-  };
-  const struct {
-    const char* name;
-    std::function<void(RichTextBox&)> write;
-    StyledText runs;
-  } kCases[] = {
-      {"skipped list head",
-       [](RichTextBox& box) {
-         WriteSkippedListHead(box, DateTime{2026, 3, 1, 9, 5, 0}, "/doc/referti.dat");
-       },
-       {{"Elenco referti già importati (01 marzo 2026 09:05)", kHead},
-        {"\r\nFile dat: /doc/referti.dat\r\n", kPlain}}},
-      {"first section",
-       [](RichTextBox& box) {
-         StartUnreadSection(box, Date{2026, 3, 1});
-       },
-       {{"Data: ", kBold}, {"01/03/2026", kRedBold}}},
-      {"text report block",
-       [&](RichTextBox& box) { WriteSummaryBlock(box, *patient_, record, "ECOGRAFIA", true); },
-       with({{"    Refertazione:   ECOGRAFIA", kBold}})},
-      {"lab report block",
-       [&](RichTextBox& box) {
-         WriteSummaryBlock(box, *patient_, record, "GLUCOSIO, SODIO", false);
-       },
-       with({{"    Refertazione:   ", kBold}, {"GLUCOSIO, SODIO", kPlain}})},
-  };
-  for (const auto& c : kCases) {
-    RichTextBox box("RichTextBox1", {});
-    c.write(box);
-    EXPECT_EQ(box.Runs(), c.runs) << c.name;
-  }
-}
-
+// The runs of each piece, their fonts and colours, show whole in the
+// import transcript (tests/e2e); here what it does not reach: a check-in
+// time and a second section in one file.
 TEST_F(SummariesTest, TwoRunsWithoutADisplayGiveTwoSections) {
   SaveSummary(kUnreadSummaryFile, Date{2026, 3, 1}, "ECOGRAFIA");
   RichTextBox box("RichTextBox1", {});
@@ -134,6 +79,7 @@ TEST_F(SummariesTest, TwoRunsWithoutADisplayGiveTwoSections) {
   WriteSummaryBlock(box, *patient_, Record(), "GLUCOSIO", false);
   const std::string text = box.Text();
   EXPECT_TRUE(text.starts_with("Data: 01/03/2026\r\n - ROSSI")) << text;
+  EXPECT_THAT(text, HasSubstr("    Check IN:       14/03/2024 09:30\r\n"));
   EXPECT_THAT(text, HasSubstr("ECOGRAFIA\r\nData: 02/03/2026\r\n - ROSSI"));
 }
 
@@ -144,11 +90,7 @@ TEST_F(SummariesTest, ShowingTheUnreadSummaryMakesItTheReadOneAndSwitchesTheRibb
 
   EXPECT_EQ(ShowLastProcessing(*context_, false), SummaryOutcome::kShown);
   ASSERT_EQ(Since("modal").size(), 1u);
-  const nlohmann::json shown = Since("modal")[0];
-  EXPECT_EQ(shown["caption"], "Dettaglio elaborazione");
-  EXPECT_EQ(shown["labels"], nlohmann::json({{"2", "Importazione referti"},
-                                             {"3", "Ultima elaborazione effettuata"}}));
-  EXPECT_THAT(shown["text"].get<std::string>(), HasSubstr("NUOVO"));
+  EXPECT_THAT(Since("modal")[0]["text"].get<std::string>(), HasSubstr("NUOVO"));
   EXPECT_FALSE(FileExists(fs_, Path(kUnreadSummaryFile)));
   EXPECT_EQ(Bytes(kReadSummaryFile), unread);
   EXPECT_TRUE(last_->Visible());
@@ -177,7 +119,6 @@ TEST_F(SummariesTest, NothingToShowSpeaksOnlyWhenAsked) {
     if (asked) {
       EXPECT_EQ(boxes[0]["text"], "Nessuna importazione effettuata!");
       EXPECT_EQ(boxes[0]["style"], 48);
-      EXPECT_EQ(boxes[0]["title"], "Clinora - Referti Lirvo");
     }
     EXPECT_TRUE(Since("modal").empty());
     EXPECT_TRUE(last_->Visible());
@@ -244,14 +185,6 @@ TEST_F(SummariesTest, SkippedListShownUnderTheDefaultPointerThenPointerRestored)
              : std::vector<std::string>{"pointer", "modal", "modal_close", "pointer"};
     ASSERT_EQ(types, expected);
     EXPECT_EQ(Since()[0]["pointer"], kPointerDefault);
-    if (warn) {
-      EXPECT_EQ(Since()[1]["text"], "Attenzione! Trovati referti già importati!");
-      EXPECT_EQ(Since()[1]["style"], 48);
-    }
-    const nlohmann::json shown = Since("modal")[0];
-    EXPECT_EQ(shown["labels"],
-              nlohmann::json({{"2", "Importazione referti"}, {"3", "Ultimi referti tralasciati"}}));
-    EXPECT_THAT(shown["text"].get<std::string>(), HasSubstr("File dat: /doc/referti.dat"));
     EXPECT_EQ(ui_.MousePointer(), kPointerHourglass);
   }
 

@@ -18,7 +18,10 @@ namespace {
 using test_support::ThrowsRuntimeError;
 using ::testing::PrintToString;
 
-// The definition itself: four whole-text replaces, in this order.
+// The definition itself: four whole-text replaces, in this order. Its
+// corners: CR CR LF is a lone CR then a pair, LF CR two breaks, and in
+// "#acapo" CR LF the break's "#" completes the pending match, giving
+// CR LF "acapo#".
 std::string FourPassNormalise(std::string text) {
   const std::pair<std::string_view, std::string_view> passes[] = {
       {"\r\n", "#acapo#"}, {"\n", "#acapo#"}, {"\r", "#acapo#"}, {"#acapo#", "\r\n"}};
@@ -31,27 +34,6 @@ std::string FourPassNormalise(std::string text) {
     text = out.append(text, pos);
   }
   return text;
-}
-
-TEST(NormaliseLineBreaks, CornerCasesFollowTheFourReplaces) {
-  const struct {
-    std::string in, want;
-  } cases[] = {
-      {"", ""},
-      {"a\r\nb", "a\r\nb"},
-      {"a\nb", "a\r\nb"},
-      {"a\rb", "a\r\nb"},
-      {"a#acapo#b", "a\r\nb"},
-      {"a\r\r\nb", "a\r\n\r\nb"},  // CR CR LF: a lone CR, then a pair
-      {"a\n\rb", "a\r\n\r\nb"},    // LF CR is two breaks
-      {"#aca\r\npo#", "#aca\r\npo#"},
-      {"#acapo\r\n", "\r\nacapo#"},  // the break's "#" completes the pending match
-      {"#acapo#acapo#", "\r\nacapo#"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(NormaliseLineBreaks(c.in), c.want) << PrintToString(c.in);
-    EXPECT_EQ(FourPassNormalise(c.in), c.want) << PrintToString(c.in);
-  }
 }
 
 TEST(NormaliseLineBreaks, MatchesTheFourReplacesOnRandomTextsAndMixedBundles) {
@@ -133,13 +115,6 @@ TEST(LoadBundleText, DecodesWindows1252NormalisesAndTellsMissingFromEmpty) {
   for (const auto& f : failures) {
     EXPECT_THAT([&] { LoadBundleText(f.fs, f.path); }, ThrowsRuntimeError(f.want)) << f.path;
   }
-}
-
-TEST(BundleText, HoldsTheNormalisedTextAndItsPieces) {
-  const BundleText short_text(std::string("a\n#01#b"));
-  EXPECT_EQ(short_text.Text(), "a\r\n#01#b");
-  EXPECT_EQ(short_text.Pieces(), (std::vector<std::string_view>{"a\r\n", "b"}));
-  EXPECT_EQ(short_text.Pieces()[1].data(), short_text.Text().data() + 7);
 }
 
 }  // namespace

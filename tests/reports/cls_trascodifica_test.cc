@@ -76,11 +76,9 @@ TEST(TrascodificaTest, LookupsAreExactAndCaseSensitive) {
     std::string id, ds, descrizione;
   } cases[] = {
       {"GLU", true, "101", "Glicemia", "Glucosio"},
+      // Other cases and blanks: IndexAnswersAsTheWalk.
       {"glu", false, "", "", ""},
-      {"Glu", false, "", "", ""},
       {" AST ", true, "102", "AST (GOT)", "Transaminasi"},
-      {"AST", false, "", "", ""},
-      {"AST ", false, "", "", ""},
       {"NA", true, "", "Sodiemia", ""},  // an empty host identifier is still found
       {"", true, "104", "Vuoto", "Senza codice"},
       {"K", false, "", "", ""},  // "esame" elements below the root's children are not entries
@@ -155,10 +153,9 @@ TEST(TrascodificaTest, AFileThatDoesNotLoadIsTriedAgainOnNextUse) {
     bool write;
     std::string text;
   } cases[] = {
+      // Which files are no XML document: xml_document_test.
       {"missing", false, ""},
-      {"empty", true, ""},
       {"not XML", true, "GLU;Glucosio;101;Glicemia"},
-      {"truncated", true, "<tabella><esame><a>GLU</a>"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

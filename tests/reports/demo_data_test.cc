@@ -25,9 +25,7 @@ TEST(DemoPatients, WellFormedAndDistinct) {
     EXPECT_TRUE(codes.insert(p.codice_fiscale).second) << p.codice_fiscale;
     EXPECT_TRUE(codes.insert(p.tessera).second) << p.tessera;
   }
-  // Known codes: the algorithm's check letter and the name rules.
-  EXPECT_EQ(patients[0].codice_fiscale, "RSSMRA48C12H501C");  // Rossi Mario, 12/03/1948, Roma
-  EXPECT_EQ(patients[1].codice_fiscale.substr(0, 11), "BNCGLI75L65");  // a woman: day + 40
+  // The codes themselves show in the import transcript's printed list (tests/e2e).
 }
 
 TEST(MakeDemoBundle, DeterministicAndParsable) {
@@ -43,16 +41,12 @@ TEST(MakeDemoBundle, DeterministicAndParsable) {
   EXPECT_EQ(Cp1252ToUtf8(Utf8ToCp1252(text)), text);
   EXPECT_EQ(reports::NormaliseLineBreaks(text), text);
 
-  std::set<std::string> known;
-  for (const DemoPatient& p : DemoPatients()) {
-    known.insert(p.codice_fiscale);
-    known.insert(p.tessera);
-  }
+  // Every piece reads as a whole report. The mix of kinds, patients and
+  // codes shows in the demo bundles the import transcripts compare whole
+  // (tests/e2e).
   const auto pieces = reports::CutPieces(text);
   ASSERT_EQ(pieces.size(), 121u);
   EXPECT_EQ(pieces[0], "");
-  size_t text_reports = 0, lab_reports = 0, out_of_range = 0, strangers = 0, tessere = 0;
-  size_t nomenclature = 0;
   for (size_t i = 1; i < pieces.size(); ++i) {
     reports::ReportRecord r;
     ASSERT_TRUE(reports::ParseReport(pieces[i], reports::Layout::Lines, r)) << i;
@@ -60,19 +54,7 @@ TEST(MakeDemoBundle, DeterministicAndParsable) {
     EXPECT_EQ(r.CheckInDate.size(), 10u);
     EXPECT_FALSE(r.ExamCodes.empty());
     EXPECT_FALSE(r.Body.empty());
-    (r.Kind == "L" ? lab_reports : text_reports)++;
-    if (r.OutOfRange) ++out_of_range;
-    if (!known.count(r.PatientCode)) ++strangers;
-    if (r.PatientCode.size() == 10 && known.count(r.PatientCode)) ++tessere;
-    if (r.ExamDescriptions.find(r.ExamCodes.substr(0, r.ExamCodes.find(','))) == 0) ++nomenclature;
   }
-  EXPECT_GT(text_reports, 30u);
-  EXPECT_GT(lab_reports, 20u);
-  EXPECT_GT(out_of_range, 3u);
-  EXPECT_GT(strangers, 0u);
-  EXPECT_LT(strangers, 30u);
-  EXPECT_GT(tessere, 0u);
-  EXPECT_GT(nomenclature, 50u);
 }
 
 TEST(MakeDemoBundle, TargetSizeAndLineBreak) {
@@ -90,12 +72,6 @@ TEST(MakeDemoBundle, TargetSizeAndLineBreak) {
   options.line_break = "\r\n";
   EXPECT_EQ(reports::NormaliseLineBreaks(lf), MakeDemoBundle(options));
 }
-
-}  // namespace
-}  // namespace lirvo::demo
-
-namespace lirvo::demo {
-namespace {
 
 // The demo table knows every laboratory code of the demo bundles but the
 // urine colour, and loads whole: no code repeats in any letter case.

@@ -2,34 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "base/file_system.h"
 #include "base/runtime_error.h"
+#include "support/disk_files.h"
 #include "support/temp_dir.h"
 #include "support/trap_recorder.h"
 
 namespace lirvo::reports {
 namespace {
 
+using test_support::Bytes;
+using test_support::Put;
+using test_support::SortedNames;
 using test_support::TempDir;
-
-std::string Bytes(const std::string& path) { return RealFileSystem().ReadFile(path); }
-
-void Put(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> Names(const TempDir& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // The names with their stamp and counter are pinned below and by the
 // end-to-end scripts.
@@ -67,7 +54,7 @@ TEST_F(RegisterTest, MarkBundleImportedRenamesOnceAndNeverReplaces) {
   const std::string imported = current;
   EXPECT_TRUE(MarkBundleImported(Files(), current));
   EXPECT_EQ(current, imported);
-  EXPECT_EQ(Names(dir_).size(), 2u);
+  EXPECT_EQ(SortedNames(dir_.path()).size(), 2u);
 
   // A rename that fails leaves the bundle and its name as they were.
   Put(Bundle(), "#01#B\r\n");
@@ -107,7 +94,7 @@ TEST_F(RegisterTest, SplitOffRefusesWhatTheBundleDoesNotHoldOrCannotRewrite) {
   fs_.FailOn(FsOp::kRename, "/referti.dat");
   EXPECT_FALSE(SplitOffReport(Files(), Bundle(), "A\r\n", true));
   EXPECT_EQ(Bytes(Bundle()), "#01#A\r\n#01#B\r\n");
-  EXPECT_EQ(Names(dir_), std::vector<std::string>{"referti.dat"});
+  EXPECT_EQ(SortedNames(dir_.path()), std::vector<std::string>{"referti.dat"});
 }
 
 TEST_F(RegisterTest, AReportFileThatCannotBeWrittenDoesNotChangeTheOutcome) {

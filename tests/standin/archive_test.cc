@@ -10,7 +10,6 @@
 #include <functional>
 #include <optional>
 #include <sstream>
-#include <tuple>
 
 #include "base/file_system.h"
 #include "base/runtime_error.h"
@@ -99,18 +98,10 @@ TEST_F(ArchiveTest, SavesShowInTheListsWithTheFieldsTheDuplicateChecksRead) {
   EXPECT_EQ(exams->Salva(first), Variant(true));
   EXPECT_EQ(exams->Salva(Exam("03/11/2026", Null{}, "0202", "4,5")), Variant(true));
   EXPECT_EQ(visits->Salva(Visit("02/11/2026", "lrv.RX01")), Variant(true));
-
-  const auto list = exams->Lista();
-  ASSERT_EQ(list.size(), 2u);
-  EXPECT_EQ(std::tie(list[0].Data, list[0].idrif1, list[0].idrif4, list[0].t1),
-            std::make_tuple(Variant(std::string("03/11/2026")), Variant(std::string("GLU")),
-                            Variant(std::string("0101")), Variant(std::string("98"))));
-  EXPECT_EQ(std::tie(list[1].idrif1, list[1].t1),
-            std::make_tuple(Variant(Null{}), Variant(std::string("4,5"))));
-  const auto vlist = visits->Lista();
-  ASSERT_EQ(vlist.size(), 1u);
-  EXPECT_EQ(std::tie(vlist[0].Data, vlist[0].idrif4),
-            std::make_tuple(Variant(std::string("02/11/2026")), Variant(std::string("lrv.RX01"))));
+  // The fields of the listed items are what the import's duplicate checks
+  // read: importer's suites and the import transcript (tests/e2e) pin them.
+  EXPECT_EQ(exams->Lista().size(), 2u);
+  EXPECT_EQ(visits->Lista().size(), 1u);
 
   // Every argument is kept, types included: `lirvo chart --json` prints them
   // (installation_commands_test).
@@ -177,17 +168,6 @@ TEST_F(ArchiveTest, AutomaticExamsReachTheChartOnlyWhenTheGroupIsSaved) {
   again.reset();
   archive.reset();
   EXPECT_EQ(Open()->Exams(1).size(), 4u);
-}
-
-TEST_F(ArchiveTest, ScriptedResultsFailChosenSaves) {
-  auto p = OpenWithRossi();
-  archive->ForTestingScriptSaveResults({host::Empty{}, Null{}, false});
-  EXPECT_EQ(p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.1")), Variant(true));
-  EXPECT_EQ(p->RefertiEsami()->Salva(Exam("03/11/2026", Null{}, "A", "1")), Variant(Null{}));
-  EXPECT_EQ(p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.2")), Variant(false));
-  EXPECT_EQ(p->RefertiVisite()->Salva(Visit("02/11/2026", "lrv.3")), Variant(true));
-  EXPECT_EQ(archive->Visits(1).size(), 2u);
-  EXPECT_TRUE(archive->Exams(1).empty());
 }
 
 TEST_F(ArchiveTest, FailingDatabaseThrowsInsteadOfAnsweringFalse) {
