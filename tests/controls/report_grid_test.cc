@@ -5,7 +5,6 @@
 #include <array>
 #include <functional>
 #include <map>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <random>
 
@@ -214,25 +213,6 @@ TEST_F(GridTest, EnsureVisibleScrollsTheLeastNeeded) {
     grid.EnsureVisible(row);
     EXPECT_EQ(grid.TopRow(), top) << row;
   }
-}
-
-TEST_F(GridTest, JsonDumpShowsRowsAndStyles) {
-  GridItem& name = rossi->Item(1);
-  name.SetBold(true);
-  name.SetForeColor(255);
-  name.AddHyperlink(0, 5);
-  grid.SetFocusedRow(0);
-  const nlohmann::json dump = grid.ToJson();
-  ASSERT_EQ(dump["rows"].size(), 5u);
-  EXPECT_EQ(dump["columns"][1]["caption"], "Paziente");
-  EXPECT_EQ(dump["rows"][0], (nlohmann::json{{"depth", 0},
-                                             {"bold", nlohmann::json::array({1})},
-                                             {"colors", {{"1", 255}}},
-                                             {"links", nlohmann::json::array({1})},
-                                             {"items", {"p", "ROSSI MARIO"}},
-                                             {"selected", true},
-                                             {"focused", true}}));
-  EXPECT_EQ(dump["rows"][1], (nlohmann::json{{"depth", 1}, {"items", {"r", ""}}}));
 }
 
 // What a view keeps of the grid, learnt from the notifications alone: a tree
