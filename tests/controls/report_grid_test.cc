@@ -194,12 +194,10 @@ TEST(ShownColumnsTest, SharesOfTheShownColumnsOnly) {
   grid.AddColumn(1, "hidden", 500, true);
   grid.AddColumn(2, "b", 100, true);
   grid.SetColumnVisible(1, false);
-  const auto shown = ShownColumns(grid);
-  ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[0].index, 0);
-  EXPECT_DOUBLE_EQ(shown[0].share, 0.75);
-  EXPECT_EQ(shown[1].index, 2);
-  EXPECT_DOUBLE_EQ(shown[1].share, 0.25);
+  std::vector<std::pair<int32_t, double>> shares;
+  for (const ShownColumn& column : ShownColumns(grid))
+    shares.emplace_back(column.index, column.share);
+  EXPECT_EQ(shares, (std::vector<std::pair<int32_t, double>>{{0, 0.75}, {2, 0.25}}));
 
   ReportGrid unsized("grid", {});
   for (int32_t i = 0; i < 4; ++i) unsized.AddColumn(i, "c", 0, true);
