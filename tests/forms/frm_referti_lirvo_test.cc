@@ -14,13 +14,7 @@ using test_support::CallsOf;
 constexpr const char* kMenuCall = "Popup(Importa Singolo, Rimuovi Singolo)";
 const std::vector<std::string> kChartOfRossini = {"SetMainRibbonTab()", "RichiamaPaziente(2)"};
 
-class MainWindowTest : public test_support::WindowFixture {
- protected:
-  MainWindowTest() { form.Form_Load(); }
-  void LoadSample() { WindowFixture::LoadSample(form); }
-
-  frmRefertiLirvo form{context_};
-};
+using MainWindowTest = test_support::MainWindowFixture;
 
 TEST_F(MainWindowTest, ASecondLoadStartsFromNothing) {
   LoadSample();

@@ -78,10 +78,22 @@ class WindowFixture : public ::testing::Test {
  protected:
   LoggingFramework& Fw() { return host_->framework; }
 
+  TempDir dir_;
+  RecordingUi ui_;
+  FaultyFileSystem fs_{RealFileSystem()};
+  std::shared_ptr<FakeHost> host_ = std::make_shared<FakeHost>(dir_.path(), ui_, fs_);
+  std::shared_ptr<FakeContext> context_ = std::make_shared<FakeContext>(ui_, fs_, host_);
+};
+
+// The main reports window, loaded.
+class MainWindowFixture : public WindowFixture {
+ protected:
+  MainWindowFixture() { form.Form_Load(); }
+
   // The main window's sample rows: 0 ROSSI MARIO (ID 1), 1-2 its reports
   // (the second out of range), 3 ROSSINI LUCA (ID 2), 4 its report, 5
   // BIANCHI ANNA (ID 3, no reports).
-  void LoadSample(forms::frmRefertiLirvo& form) {
+  void LoadSample() {
     auto& rossi = form.AddPatientRow(*host_->AddPatient("ROSSI", "MARIO", "080012345"));
     form.AddReportRow(rossi, SampleReport(1, 1));
     form.AddReportRow(rossi, SampleReport(1, 2, true));
@@ -91,11 +103,7 @@ class WindowFixture : public ::testing::Test {
     form.rcReferti().Populate();
   }
 
-  TempDir dir_;
-  RecordingUi ui_;
-  FaultyFileSystem fs_{RealFileSystem()};
-  std::shared_ptr<FakeHost> host_ = std::make_shared<FakeHost>(dir_.path(), ui_, fs_);
-  std::shared_ptr<FakeContext> context_ = std::make_shared<FakeContext>(ui_, fs_, host_);
+  forms::frmRefertiLirvo form{context_};
 };
 
 }  // namespace lirvo::test_support

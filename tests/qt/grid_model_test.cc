@@ -20,18 +20,12 @@ namespace lirvo::qt {
 namespace {
 
 using controls::GridRecord;
-using forms::frmRefertiLirvo;
 
 std::string Text(const QModelIndex& index) { return ToUtf8(index.data().toString()); }
 
-class GridModelTest : public test_support::WindowFixture {
+class GridModelTest : public test_support::MainWindowFixture {
  protected:
-  GridModelTest() { form.Form_Load(); }
-
-  void LoadSample() { WindowFixture::LoadSample(form); }
-
   controls::ReportGrid& Grid() { return form.rcReferti(); }
-  frmRefertiLirvo form{context_};
 };
 
 // The tester checks the model after every signal, through loading, item
