@@ -5,13 +5,11 @@
 #include <deque>
 #include <mutex>
 #include <new>
-#include <nlohmann/json.hpp>
 #include <type_traits>
 #include <utility>
 
 #include "base/runtime_error.h"
 #include "base/text.h"
-#include "base/utf8.h"
 
 namespace lirvo::controls {
 namespace {
@@ -823,7 +821,7 @@ FoundItem ReportGrid::FindItemInRange(const std::string& text, int32_t start_col
   return {};
 }
 
-// ---- ReportGrid: refresh and dump ---------------------------------------------------
+// ---- ReportGrid: refresh ---------------------------------------------------
 
 void ReportGrid::Populate() {
   const int32_t row_count = RowCount();
@@ -834,37 +832,6 @@ void ReportGrid::Populate() {
     Notify(&GridObserver::ViewStateChanged);
   }
   Changed();
-}
-
-nlohmann::json ReportGrid::ToJson() const {
-  nlohmann::json columns = nlohmann::json::array();
-  for (const auto& c : columns_) {
-    columns.push_back({{"item", c.item_index},
-                       {"caption", SanitizeUtf8(c.caption)},
-                       {"width", c.width},
-                       {"resizable", c.resizable},
-                       {"visible", c.visible},
-                       {"tree", c.tree_column}});
-  }
-  EnsureRows();
-  nlohmann::json rows = nlohmann::json::array();
-  for (const GridRecord* record : rows_) {
-    nlohmann::json row = {{"depth", record->Depth()}};
-    nlohmann::json items = nlohmann::json::array();
-    for (int32_t i = 0; i < record->ItemCount(); ++i) {
-      const GridItem& item = record->Item(i);
-      items.push_back(SanitizeUtf8(item.Text()));
-      const std::string key = std::to_string(i);
-      if (item.Bold()) row["bold"].push_back(i);
-      if (item.ForeColor()) row["colors"][key] = *item.ForeColor();
-      if (!item.Hyperlinks().empty()) row["links"].push_back(i);
-    }
-    row["items"] = std::move(items);
-    if (record->Selected()) row["selected"] = true;
-    if (record->Focused()) row["focused"] = true;
-    rows.push_back(std::move(row));
-  }
-  return {{"columns", std::move(columns)}, {"rows", std::move(rows)}};
 }
 
 std::vector<ShownColumn> ShownColumns(const ReportGrid& grid) {

@@ -23,7 +23,6 @@
 #include <cstdint>
 #include <memory>
 #include <memory_resource>
-#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -431,10 +430,6 @@ class ReportGrid : public Control {
   void Populate();
   // Tells the view to repaint (columns, look, item styles).
   void Redraw() { Changed(); }
-
-  // The grid as JSON for dumps: columns and shown rows with their item
-  // texts, styles, selection and focus.
-  nlohmann::json ToJson() const;
 
  private:
   friend class GridItem;

@@ -227,6 +227,11 @@ void QtUi::Print(QTextDocument& document, QPrinter& printer) {
   }
 }
 
+namespace {
+
+// The grid as a printed list: a table of its visible columns (captions as
+// headers, widths in proportion) and the rows it shows, each in its items'
+// weight and colour, the first cell indented a quarter inch a level.
 void FillListDocument(QTextDocument& document, const controls::ReportGrid& grid) {
   document.clear();
   document.setDefaultFont(FontFor(grid.Look().font_name, grid.PrintOptions().font_points));
@@ -277,6 +282,8 @@ void FillListDocument(QTextDocument& document, const controls::ReportGrid& grid)
     }
   }
 }
+
+}  // namespace
 
 void QtUi::PrintGrid(const controls::ReportGrid& grid) {
   std::unique_ptr<QPrinter> printer = NewPrinter();

@@ -28,11 +28,6 @@ class ReportGrid;
 
 namespace lirvo::qt {
 
-// The grid as a printed list: a table of its visible columns (captions as
-// headers, widths in proportion) and the rows it shows, each in its items'
-// weight and colour, the first cell indented a quarter inch a level.
-void FillListDocument(QTextDocument& document, const controls::ReportGrid& grid);
-
 class QtUi final : public ui::Ui {
  public:
   // Makes the dialog that shows `form` while it is shown modally. The

@@ -39,13 +39,13 @@ class FakeContext final : public forms::WindowContext {
     const auto found = command_ids.find(std::string(key));
     return found == command_ids.end() ? 0 : found->second;
   }
-  void ShowLastProcessing(bool asked) override { summaries_shown.push_back(asked); }
+  void ShowLastProcessing(bool) override {}
   bool ImportSingleReport(const std::string& patient_id, const std::string& raw_text,
                           int16_t& count, std::string& error) override {
     single_imports.push_back({patient_id, raw_text});
-    count = single_import_count;
+    count = 1;
     error = single_import_error;
-    return error.empty() && count > 0;
+    return error.empty();
   }
   const std::string& CurrentBundle() const override { return current_bundle; }
   void SetCurrentBundle(std::string path) override { current_bundle = std::move(path); }
@@ -55,10 +55,9 @@ class FakeContext final : public forms::WindowContext {
   std::string documents_folder = "/inst/documents/";
   std::string current_bundle = "/inst/documents/referti.dat";
   std::map<std::string, int32_t> command_ids;  // IDService's answers; 0 for others
-  std::vector<bool> summaries_shown;           // ShowLastProcessing's calls
-  // ImportSingleReport's calls (patient ID, raw text) and what it answers.
+  // ImportSingleReport's calls (patient ID, raw text) and the error it
+  // answers (one report imported when there is none).
   std::vector<std::pair<std::string, std::string>> single_imports;
-  int16_t single_import_count = 1;
   std::string single_import_error;
 
  private:
@@ -79,10 +78,22 @@ class WindowFixture : public ::testing::Test {
  protected:
   LoggingFramework& Fw() { return host_->framework; }
 
+  TempDir dir_;
+  RecordingUi ui_;
+  FaultyFileSystem fs_{RealFileSystem()};
+  std::shared_ptr<FakeHost> host_ = std::make_shared<FakeHost>(dir_.path(), ui_, fs_);
+  std::shared_ptr<FakeContext> context_ = std::make_shared<FakeContext>(ui_, fs_, host_);
+};
+
+// The main reports window, loaded.
+class MainWindowFixture : public WindowFixture {
+ protected:
+  MainWindowFixture() { form.Form_Load(); }
+
   // The main window's sample rows: 0 ROSSI MARIO (ID 1), 1-2 its reports
   // (the second out of range), 3 ROSSINI LUCA (ID 2), 4 its report, 5
   // BIANCHI ANNA (ID 3, no reports).
-  void LoadSample(forms::frmRefertiLirvo& form) {
+  void LoadSample() {
     auto& rossi = form.AddPatientRow(*host_->AddPatient("ROSSI", "MARIO", "080012345"));
     form.AddReportRow(rossi, SampleReport(1, 1));
     form.AddReportRow(rossi, SampleReport(1, 2, true));
@@ -92,11 +103,7 @@ class WindowFixture : public ::testing::Test {
     form.rcReferti().Populate();
   }
 
-  TempDir dir_;
-  RecordingUi ui_;
-  FaultyFileSystem fs_{RealFileSystem()};
-  std::shared_ptr<FakeHost> host_ = std::make_shared<FakeHost>(dir_.path(), ui_, fs_);
-  std::shared_ptr<FakeContext> context_ = std::make_shared<FakeContext>(ui_, fs_, host_);
+  forms::frmRefertiLirvo form{context_};
 };
 
 }  // namespace lirvo::test_support

@@ -1,16 +1,13 @@
 #include "qt/control_views.h"
 
-#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QLabel>
-#include <QPushButton>
 #include <optional>
 #include <string>
 
 #include "qt/qt_text.h"
-#include "qt/when_shown.h"
 
 namespace lirvo::qt {
 namespace {
@@ -89,30 +86,6 @@ TEST(PanelViewTest, PaintsItsBackAndBorder) {
   panel.SetBackColor(std::nullopt);
   EXPECT_EQ(pixel(50, 30), face);
   EXPECT_EQ(pixel(10, 30), rgb(Rgb(192, 192, 192)));
-}
-
-// The check of button captions counts what shows: a caption one pixel too
-// wide fails it, and an access key's "&" takes no room.
-TEST(ExpectButtonsFitTest, MeasuresTheCaptionWithoutItsAccessKey) {
-  ViewWindow window;
-  controls::Button button("cmdButton(0)", Bounds{0, 0, 1155, 375}, "&Conferma");
-  ButtonView view(button, &window, nullptr);
-  QPushButton& shown = view.Button();
-  QStyleOptionButton option;
-  option.initFrom(&shown);
-  if (shown.autoDefault()) option.features |= QStyleOptionButton::AutoDefaultButton;
-  const int margin =
-      shown.width() -
-      shown.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &shown).width();
-  const int exact = shown.fontMetrics().horizontalAdvance(QStringLiteral("Conferma")) + margin;
-  ASSERT_GT(shown.fontMetrics().horizontalAdvance(QStringLiteral("&Conferma")),
-            shown.fontMetrics().horizontalAdvance(QStringLiteral("Conferma")));
-
-  button.SetWidth(exact * 15);
-  ASSERT_EQ(shown.width(), exact);
-  ExpectButtonsFit(&window);
-  button.SetWidth((exact - 1) * 15);
-  EXPECT_NONFATAL_FAILURE(ExpectButtonsFit(&window), "the button \"Conferma\" is cut");
 }
 
 }  // namespace

@@ -5,15 +5,10 @@
 #include <QAbstractItemModelTester>
 #include <QFont>
 #include <QHeaderView>
-#include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <filesystem>
-#include <fstream>
 
-#include "forms/frm_get_bundle.h"
 #include "forms/frm_referti_lirvo.h"
 #include "forms/window_fixture.h"
 #include "qt/grid_view.h"
@@ -25,19 +20,12 @@ namespace lirvo::qt {
 namespace {
 
 using controls::GridRecord;
-using forms::frmGetBundle;
-using forms::frmRefertiLirvo;
 
 std::string Text(const QModelIndex& index) { return ToUtf8(index.data().toString()); }
 
-class GridModelTest : public test_support::WindowFixture {
+class GridModelTest : public test_support::MainWindowFixture {
  protected:
-  GridModelTest() { form.Form_Load(); }
-
-  void LoadSample() { WindowFixture::LoadSample(form); }
-
   controls::ReportGrid& Grid() { return form.rcReferti(); }
-  frmRefertiLirvo form{context_};
 };
 
 // The tester checks the model after every signal, through loading, item
@@ -73,8 +61,9 @@ TEST_F(GridModelTest, StaysConsistentThroughEveryKindOfChange) {
   EXPECT_EQ(Text(model.index(0, forms::kItemPatientName)), "VERDI LUIGI");
 }
 
-// What the person sees of the main grid: captions, bold patient names,
-// links that look like links, the monospaced font.
+// What the person sees of the main grid: captions, bold patient names, an
+// out-of-range description in red, links that look like links, the
+// monospaced font.
 TEST_F(GridModelTest, ShowsTheGridsTextsAndStyles) {
   GridItemModel model(Grid());
   LoadSample();
@@ -84,6 +73,9 @@ TEST_F(GridModelTest, ShowsTheGridsTextsAndStyles) {
   EXPECT_EQ(Text(name), "ROSSI MARIO");
   EXPECT_TRUE(name.data(Qt::FontRole).value<QFont>().bold());
   EXPECT_TRUE(QFontInfo(name.data(Qt::FontRole).value<QFont>()).fixedPitch());
+  const QModelIndex flagged = model.index(1, forms::kItemDescription, model.index(0, 0));
+  EXPECT_TRUE(flagged.data(Qt::FontRole).value<QFont>().bold());
+  EXPECT_EQ(flagged.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
 
   struct Case {
     QModelIndex index;
@@ -198,7 +190,6 @@ TEST_F(ReportsWindowViewTest, WidgetsSitWhereThePresenterLaysThemOut) {
   EXPECT_EQ(form.ScaleWidth(), 640 * 15);
   EXPECT_EQ(form.ScaleHeight(), 420 * 15);
   EXPECT_EQ(view.Grid().geometry(), PixelsOf(form.rcReferti()));
-  EXPECT_EQ(view.Grid().geometry().width(), 640 - 2 * 10);
   EXPECT_EQ(view.SearchBox().Widget().parentWidget()->parentWidget()->geometry(),
             PixelsOf(form.Picture1()));
   // The band shows the search or the progress, as the presenter says.
@@ -249,39 +240,6 @@ TEST_F(ReportsWindowViewTest, ARightClickOnAReportOpensItsMenu) {
   QTest::mouseClick(view.Grid().viewport(), Qt::RightButton, {},
                     view.Grid().visualRect(report).center());
   EXPECT_EQ(Fw().calls, std::vector<std::string>{"Popup(Importa Singolo, Rimuovi Singolo)"});
-}
-
-// The bundle chooser's list: the imported file's mark in bold red, the
-// hidden path column.
-class ChooserListTest : public test_support::WindowFixture {};
-
-TEST_F(ChooserListTest, MarksImportedBundlesInBoldRed) {
-  const std::string documents = dir_.File("documents/");
-  std::filesystem::create_directory(documents);
-  for (const char* name : {"referti.dat", "Referti_20260301093000_Imported.dat"}) {
-    std::ofstream(documents + name) << "#01#";
-  }
-  context_->documents_folder = documents;
-  auto form = std::make_shared<frmGetBundle>(context_);
-  form->Form_Load();
-  form->plbBundlesList("");
-
-  ReportGridView view(form->rcBundle());
-  QAbstractItemModelTester tester(&view.Model(),
-                                  QAbstractItemModelTester::FailureReportingMode::Warning);
-  const GridItemModel& model = view.Model();
-  EXPECT_TRUE(view.isColumnHidden(forms::kBundleItemPath));
-  ASSERT_EQ(model.rowCount(), 2);
-  EXPECT_EQ(Text(model.index(0, forms::kBundleItemName)), "referti.dat");
-  const QModelIndex mark = model.index(1, forms::kBundleItemImported);
-  EXPECT_EQ(Text(mark), "Importato!");
-  EXPECT_TRUE(mark.data(Qt::FontRole).value<QFont>().bold());
-  EXPECT_EQ(mark.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::red));
-  // Listing again (a folder change) is seen by the view.
-  std::ofstream(documents + "altro.dat") << "#01#";
-  form->plbBundlesList("");
-  EXPECT_EQ(model.rowCount(), 3);
-  EXPECT_EQ(Text(model.index(0, forms::kBundleItemName)), "altro.dat");
 }
 
 }  // namespace
