@@ -1,6 +1,9 @@
 // Runs `lirvo` in-process and keeps what it printed, for the command tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +16,12 @@ struct RunResult {
   int code;
   std::string out;
   std::string err;
+
+  bool operator==(const RunResult&) const = default;
+  friend void PrintTo(const RunResult& r, std::ostream* os) {
+    *os << "exit " << r.code << ", out " << ::testing::PrintToString(r.out) << ", err "
+        << ::testing::PrintToString(r.err);
+  }
 };
 
 inline RunResult Lirvo(const std::vector<std::string>& args) {

@@ -130,20 +130,19 @@ TEST_F(TrascodificaCheckTest, WhatStopsOrPreventsTheReading) {
 TEST(TrascodificaCheckCommandTest, CleanTableAndFailures) {
   lirvo::test_support::TempDir dir;
   ASSERT_EQ(Lirvo({"init", dir.path(), "--demo"}).code, 0);
-  RunResult r = Lirvo({"trascodifica", "check", "--install", dir.path()});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out, "table " + dir.File("plugin/TrascodificaLirvo.xml") +
-                       ": 32 entries\nnothing to report\n");
-
-  r = Lirvo({"trascodifica", "check", "--install", dir.path(), "nessuno.dat"});
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "lirvo trascodifica check: " + dir.File("documents/nessuno.dat") +
-                       ": file not found\n");
-  r = Lirvo({"trascodifica", "check", "--install", dir.File("none")});
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "lirvo trascodifica check: no installation in " + dir.File("none") +
-                       " (run lirvo init first)\n");
-  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(Lirvo({"trascodifica", "check", "--install", dir.path()}),
+            (RunResult{0,
+                       "table " + dir.File("plugin/TrascodificaLirvo.xml") +
+                           ": 32 entries\nnothing to report\n",
+                       ""}));
+  EXPECT_EQ(Lirvo({"trascodifica", "check", "--install", dir.path(), "nessuno.dat"}),
+            (RunResult{2, "",
+                       "lirvo trascodifica check: " + dir.File("documents/nessuno.dat") +
+                           ": file not found\n"}));
+  EXPECT_EQ(Lirvo({"trascodifica", "check", "--install", dir.File("none")}),
+            (RunResult{2, "",
+                       "lirvo trascodifica check: no installation in " + dir.File("none") +
+                           " (run lirvo init first)\n"}));
 }
 
 }  // namespace

@@ -102,20 +102,20 @@ TEST_F(UnmatchedBundleTest, TableJsonAndPiecesThatDoNotParse) {
               Report("999999999", "#04#88.72.3 ECO\r\n#04#GLU     GLICEMIA\r\n") +
               Report("rssmra50b01h501u", "Testo.\r\n") + Report("", "Senza codice.\r\n") +
               Report("080012345", std::string(2 * 32767, '\n')));
-  RunResult r = Unmatched({"referti.dat"});
-  EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "POSITION  PATIENT CODE  REPORT      CHECK-IN    EXAMS\n"
-            "2         999999999     15/03/2024  14/03/2024  88.72.3, GLU\n"
-            "4         -             15/03/2024  14/03/2024  -\n"
-            "2 reports of " +
-                root_ +
-                "/documents/referti.dat match no patient of the archive; the main window does "
-                "not list them\n");
-  EXPECT_EQ(r.err, "lirvo unmatched: 1 piece of " + root_ +
-                       "/documents/referti.dat did not parse as a report and is not counted\n");
+  EXPECT_EQ(Unmatched({"referti.dat"}),
+            (RunResult{0,
+                       "POSITION  PATIENT CODE  REPORT      CHECK-IN    EXAMS\n"
+                       "2         999999999     15/03/2024  14/03/2024  88.72.3, GLU\n"
+                       "4         -             15/03/2024  14/03/2024  -\n"
+                       "2 reports of " +
+                           root_ +
+                           "/documents/referti.dat match no patient of the archive; the main "
+                           "window does not list them\n",
+                       "lirvo unmatched: 1 piece of " + root_ +
+                           "/documents/referti.dat did not parse as a report and is not "
+                           "counted\n"}));
 
-  r = Unmatched({"--json", root_ + "/documents/referti.dat"});
+  RunResult r = Unmatched({"--json", root_ + "/documents/referti.dat"});
   EXPECT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out,
             "{\"position\":2,\"patientCode\":\"999999999\",\"reportDate\":\"15/03/2024\","
@@ -124,11 +124,11 @@ TEST_F(UnmatchedBundleTest, TableJsonAndPiecesThatDoNotParse) {
             "\"checkInDate\":\"14/03/2024\",\"examCodes\":[]}\n");
 
   WriteBundle(Report("080012345", "Testo.\r\n"));
-  r = Unmatched({"referti.dat"});
-  EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out, "every report of " + root_ +
-                       "/documents/referti.dat matches a patient of the archive\n");
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(Unmatched({"referti.dat"}),
+            (RunResult{0,
+                       "every report of " + root_ +
+                           "/documents/referti.dat matches a patient of the archive\n",
+                       ""}));
   WriteBundle("");
   EXPECT_EQ(Unmatched({"referti.dat"}).out,
             root_ +
@@ -149,10 +149,7 @@ TEST_F(UnmatchedBundleTest, FailuresSayWhy) {
        "no archive at " + dir_.File("none") + "/archive.db (run lirvo init first)"},
   };
   for (const auto& c : cases) {
-    const RunResult r = Lirvo(c.args);
-    EXPECT_EQ(r.code, 2) << c.err;
-    EXPECT_EQ(r.err, "lirvo unmatched: " + c.err + "\n");
-    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Lirvo(c.args), (RunResult{2, "", "lirvo unmatched: " + c.err + "\n"}));
   }
 }
 

@@ -40,18 +40,26 @@ class DeskFixture : public ::testing::Test {
                            host::Variant{std::string("frmMain")})));
   }
 
-  // The ribbon button of the plug-in's command captioned `caption`.
-  QToolButton* ButtonOf(const std::string& caption) const {
+  // `f(control, button)` for every control of the ribbon, with its button.
+  template <class F>
+  void ForEachButton(F f) const {
     for (const auto& tab : host_->Framework().Tabs()) {
       for (const auto& group : tab->Groups()) {
         for (const auto& control : group->Controls()) {
-          QToolButton* button = window_->Button(control->CommandId());
-          if (control->Caption() == caption && button && !button->isHidden()) return button;
+          f(*control, window_->Button(control->CommandId()));
         }
       }
     }
-    ADD_FAILURE() << "no button " << caption;
-    return nullptr;
+  }
+
+  // The shown ribbon button of the plug-in's command captioned `caption`.
+  QToolButton* ButtonOf(const std::string& caption) const {
+    QToolButton* found = nullptr;
+    ForEachButton([&](const auto& control, QToolButton* button) {
+      if (control.Caption() == caption && button && !button->isHidden()) found = button;
+    });
+    if (found == nullptr) ADD_FAILURE() << "no button " << caption;
+    return found;
   }
 
   test_support::TempDir dir_;

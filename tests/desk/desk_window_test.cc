@@ -16,31 +16,24 @@
 namespace lirvo::desk {
 namespace {
 
-class DeskWindowTest : public DeskFixture {
- protected:
-  // Every ribbon button shows its control's flags.
-  void ExpectRibbonFollowsTheFramework() {
-    for (const auto& tab : host_->Framework().Tabs()) {
-      for (const auto& group : tab->Groups()) {
-        for (const auto& control : group->Controls()) {
-          QToolButton* button = window_->Button(control->CommandId());
-          ASSERT_NE(button, nullptr) << control->Caption();
-          EXPECT_EQ(button->isEnabled(), control->Enabled()) << control->Caption();
-          EXPECT_EQ(!button->isHidden(), control->Visible()) << control->Caption();
-        }
-      }
-    }
-  }
-};
+using DeskWindowTest = DeskFixture;
 
 // The ribbon shows the plug-in's tab; the tab opens the main reports
 // window; closing it tells the host, and the tab opens a new one.
 TEST_F(DeskWindowTest, TheTabOpensTheReportsWindowAndClosingItTellsTheHost) {
+  // Every ribbon button shows its control's flags.
+  const auto expect_ribbon_follows_the_framework = [&] {
+    ForEachButton([](const auto& control, QToolButton* button) {
+      ASSERT_NE(button, nullptr) << control.Caption();
+      EXPECT_EQ(button->isEnabled(), control.Enabled()) << control.Caption();
+      EXPECT_EQ(!button->isHidden(), control.Visible()) << control.Caption();
+    });
+  };
   QTabWidget& ribbon = window_->Ribbon();
   ASSERT_EQ(ribbon.count(), 2);
   EXPECT_EQ(ribbon.tabText(0), standin::kMainTabCaption);
   EXPECT_EQ(ribbon.tabText(1), kTabCaption);
-  ExpectRibbonFollowsTheFramework();
+  expect_ribbon_follows_the_framework();
   window_->show();
   window_->ClickTab(kTabCaption);
   EXPECT_EQ(window_->Ribbon().currentIndex(), 1);
@@ -50,7 +43,7 @@ TEST_F(DeskWindowTest, TheTabOpensTheReportsWindowAndClosingItTellsTheHost) {
   ASSERT_EQ(host_->Framework().Children().size(), 1u);
   EXPECT_EQ(windows.front()->windowTitle(),
             qt::ToQString(host_->Framework().Children().front()->Caption()));
-  ExpectRibbonFollowsTheFramework();
+  expect_ribbon_follows_the_framework();
 
   windows.front()->close();
   EXPECT_TRUE(host_->Framework().Children().empty());
@@ -75,7 +68,6 @@ TEST_F(DeskWindowTest, RecallingAPatientShowsItsChart) {
   window_->show();
   host_->Framework().RichiamaPaziente(std::to_string(id));
   EXPECT_EQ(chart_text(), standin::ChartText(host_->Archive(), id));
-  EXPECT_NE(chart_text().find("idrif4=GLU  t1=98"), std::string::npos) << chart_text();
   EXPECT_EQ(qt::ToUtf8(window_->Children().activeSubWindow()->windowTitle()),
             "Scheda " + patients[1].cognome + " " + patients[1].nome);
 

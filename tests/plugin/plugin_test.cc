@@ -58,27 +58,14 @@ TEST_F(PluginTest, RegistrationKeepsTheHostAndLoadsTheConfiguration) {
   }
   EXPECT_TRUE(CallsOf(ui_, "msgbox").empty());
 
-  // A second registration replaces the configuration; "chiuditutto" stops nothing.
+  // A second registration replaces the configuration. ("chiuditutto" stops
+  // nothing: the start_and_open script.)
   Start();
   auto first = plugin_.State().AppConfig();
   WriteConfig("/altra");
   Send("registrazione", Variant{});
   EXPECT_NE(plugin_.State().AppConfig(), first);
   EXPECT_EQ(plugin_.State().DocumentsFolder(), "/altra/");
-  Send("ChiudiTutto", ParamArray::Unallocated());
-  EXPECT_FALSE(plugin_.Stopped());
-}
-
-TEST_F(PluginTest, AConfigurationThatFailsStopsThePluginAfterOneMessage) {
-  // The title is the product of the document that loaded.
-  WriteConfig("Clinora V6", {{"", "/x"}});
-  Send("registrazione", Variant{});
-  const auto boxes = CallsOf(ui_, "msgbox");
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0]["text"], "91 - Variabile oggetto o variabile del blocco With non impostata");
-  EXPECT_EQ(boxes[0]["title"], "Clinora V6");
-  EXPECT_TRUE(plugin_.Stopped());
-  EXPECT_FALSE(plugin_.State().HostApp());
 }
 
 TEST_F(PluginTest, EventsActOnlyOnTheMainFormTheExactCaptionAndAWholeIdentifier) {

@@ -56,27 +56,15 @@ TEST_F(RegistryTest, AFailingGetNewIdLeavesIdentifierZeroAndNoButton) {
   EXPECT_EQ(Fw().Inner().Tabs().at(0)->Groups().at(0)->Style(), 1);  // the tab's own group
 }
 
-TEST_F(RegistryTest, TheSummariesDecideWhichSummaryButtonsShow) {
+// The skipped list shows its own button beside "Ultima"; with no summary
+// at all, "Ultima" alone shows (the end-to-end scripts' ribbons).
+TEST_F(RegistryTest, TheSkippedListShowsItsButton) {
   Load();
-  struct Case {
-    const char* summary;  // the one file in the documents folder
-    bool last, last_unread, last_double;
-  } cases[] = {
-      {"nessuno.rtf", true, false, false},
-      {"allReadyImported.rtf", true, false, true},
-  };
-  for (const Case& c : cases) {
-    std::filesystem::remove_all(Documents());
-    std::filesystem::create_directories(Documents());
-    std::ofstream(Documents() + c.summary) << "x";
-    config_.InitGUI(host::Empty{});
-    EXPECT_EQ(Fw().ButtonWithTooltip("Ultima elaborazione")->Visible(), c.last) << c.summary;
-    EXPECT_EQ(Fw().ButtonWithTooltip("Verifica ultima elaborazione")->Visible(), c.last_unread)
-        << c.summary;
-    EXPECT_EQ(Fw().ButtonWithTooltip("Ultimi referti tralascitati perchè già inseriti")->Visible(),
-              c.last_double)
-        << c.summary;
-  }
+  std::ofstream(Documents() + "allReadyImported.rtf") << "x";
+  config_.InitGUI(host::Empty{});
+  EXPECT_TRUE(Fw().ButtonWithTooltip("Ultima elaborazione")->Visible());
+  EXPECT_FALSE(Fw().ButtonWithTooltip("Verifica ultima elaborazione")->Visible());
+  EXPECT_TRUE(Fw().ButtonWithTooltip("Ultimi referti tralascitati perchè già inseriti")->Visible());
 }
 
 TEST_F(RegistryTest, TheRibbonStopsAtTheFirstErrorKeepingWhatItBuilt) {
