@@ -1,10 +1,13 @@
 // Finding the windows a person would look at, for the test programs that
-// play the person: a window's class, its child windows, and the shown
-// dialogs of this process or of the others.
+// play the person: a window's class and text, its child windows and
+// buttons, and the shown dialogs of this process or of the others.
 #pragma once
 
 #include <windows.h>
+// (after windows.h, which it needs)
+#include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,24 @@ inline std::wstring ClassOf(HWND window) {
   ::GetClassNameW(window, name, 64);
   return name;
 }
+
+// The window's text as it answers WM_GETTEXT (GetWindowText gives only the
+// caption the system keeps for another process's window, which a rich-text
+// control leaves empty).
+inline std::wstring TextOf(HWND window) {
+  DWORD_PTR length = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(std::min(static_cast<size_t>(copied), text.size() - 1));
+  return text;
+}
+
+// The static control that holds a message box's text; null for any other
+// dialog.
+inline HWND MessageTextOf(HWND dialog) { return ::GetDlgItem(dialog, 0xFFFF); }
 
 // (Named callbacks: a lambda does not convert to the 32-bit calling
 // convention of an enumeration callback.)
@@ -34,6 +55,35 @@ inline HWND ChildOfClass(HWND parent, const wchar_t* window_class) {
     if (ClassOf(child) == window_class) return child;
   }
   return nullptr;
+}
+
+inline std::wstring WithoutAccessKey(std::wstring text) {
+  std::erase(text, L'&');
+  return text;
+}
+
+// The shown button of `dialog` captioned `caption` (access-key "&" left
+// out), null when none.
+inline HWND ButtonCaptioned(HWND dialog, const std::wstring& caption) {
+  for (HWND child : Children(dialog)) {
+    if (ClassOf(child) == L"Button" && ::IsWindowVisible(child) &&
+        WithoutAccessKey(TextOf(child)) == caption) {
+      return child;
+    }
+  }
+  return nullptr;
+}
+
+// The text of a list view's cell (for this process's lists only: the
+// message carries a pointer).
+inline std::wstring CellText(HWND list, int row, int column) {
+  wchar_t buffer[512] = {};
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = 512;
+  ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+  return buffer;
 }
 
 // The shown dialogs of this process (`own`) or of every other one.

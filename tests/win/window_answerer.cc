@@ -35,23 +35,13 @@
 
 namespace {
 
+using lirvo::wintest::ButtonCaptioned;
 using lirvo::wintest::ChildOfClass;
 using lirvo::wintest::Children;
 using lirvo::wintest::ClassOf;
+using lirvo::wintest::MessageTextOf;
 using lirvo::wintest::ShownDialogs;
-
-// The window's text as it answers WM_GETTEXT (GetWindowText gives only the
-// caption the system keeps, which a rich-text control leaves empty).
-std::wstring TextOf(HWND window) {
-  DWORD_PTR length = 0;
-  ::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  DWORD_PTR copied = 0;
-  ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 5000, &copied);
-  text.resize(std::min(static_cast<size_t>(copied), text.size() - 1));
-  return text;
-}
+using lirvo::wintest::TextOf;
 
 // The button texts of a dialog, in the order of its children, joined by "/".
 std::wstring Buttons(HWND dialog) {
@@ -90,33 +80,22 @@ void Log(FILE* log, const std::wstring& line) {
 
 bool AnswerMessageBox(FILE* log, const std::wstring& answer) {
   const int button = answer == L"yes" ? IDYES : answer == L"no" ? IDNO : IDOK;
-  HWND box = WaitFor([](HWND dialog) { return ::GetDlgItem(dialog, 0xFFFF) != nullptr; });
+  HWND box = WaitFor([](HWND dialog) { return MessageTextOf(dialog) != nullptr; });
   if (box == nullptr) {
     Log(log, L"no message box came for " + answer);
     return false;
   }
-  Log(log,
-      L"msgbox " + Buttons(box) + L" " + TextOf(box) + L"|" + TextOf(::GetDlgItem(box, 0xFFFF)));
+  Log(log, L"msgbox " + Buttons(box) + L" " + TextOf(box) + L"|" + TextOf(MessageTextOf(box)));
   ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
   WaitGone(box);
   return true;
 }
 
-std::wstring WithoutAccessKey(std::wstring text) {
-  std::erase(text, L'&');
-  return text;
-}
-
 bool Press(FILE* log, const std::wstring& caption) {
   HWND button = nullptr;
   HWND dialog = WaitFor([&](HWND candidate) {
-    for (HWND child : Children(candidate)) {
-      if (ClassOf(child) == L"Button" && WithoutAccessKey(TextOf(child)) == caption) {
-        button = child;
-        return true;
-      }
-    }
-    return false;
+    button = ButtonCaptioned(candidate, caption);
+    return button != nullptr;
   });
   if (dialog == nullptr) {
     Log(log, L"no dialog with " + caption + L" came");
@@ -165,16 +144,15 @@ bool Choose(FILE* log, int row) {
   for (int i = 0; i < row; ++i) ::PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
   // The keys reach the list before the command: posted messages keep their
   // order within the thread that owns both windows.
-  for (HWND child : Children(chooser)) {
-    if (ClassOf(child) == L"Button" && TextOf(child) == L"&Conferma") {
-      ::PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(child), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(child));
-      WaitGone(chooser);
-      return true;
-    }
+  HWND confirm = ButtonCaptioned(chooser, L"Conferma");
+  if (confirm == nullptr) {
+    Log(log, L"the chooser has no Conferma button");
+    return false;
   }
-  Log(log, L"the chooser has no Conferma button");
-  return false;
+  ::PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(confirm), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(confirm));
+  WaitGone(chooser);
+  return true;
 }
 
 }  // namespace

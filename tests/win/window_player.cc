@@ -14,38 +14,19 @@ namespace lirvo::replay {
 namespace {
 
 using Json = nlohmann::ordered_json;
+using wintest::ButtonCaptioned;
 using wintest::ChildOfClass;
 using wintest::Children;
 using wintest::ClassOf;
 
-std::string TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return win::Utf8(text);
-}
-
-std::string WithoutAccessKey(std::string text) {
-  std::erase(text, '&');
-  return text;
-}
-
-HWND ButtonCaptioned(HWND dialog, const std::string& caption) {
-  for (HWND child : Children(dialog)) {
-    if (ClassOf(child) == L"Button" && ::IsWindowVisible(child) &&
-        WithoutAccessKey(TextOf(child)) == caption) {
-      return child;
-    }
-  }
-  return nullptr;
-}
+std::string TextOf(HWND window) { return win::Utf8(wintest::TextOf(window)); }
 
 // The plug-in's window a dialog is, by the buttons only it has; empty for
 // any other dialog.
 std::string FormOf(HWND dialog) {
-  if (ButtonCaptioned(dialog, "Conferma") != nullptr) return "frmGetBundle";
-  if (ButtonCaptioned(dialog, "Applica") != nullptr) return "frmConfig";
-  if (ButtonCaptioned(dialog, "Stampa") != nullptr) return "frmReferto";
+  if (ButtonCaptioned(dialog, L"Conferma") != nullptr) return "frmGetBundle";
+  if (ButtonCaptioned(dialog, L"Applica") != nullptr) return "frmConfig";
+  if (ButtonCaptioned(dialog, L"Stampa") != nullptr) return "frmReferto";
   return "";
 }
 
@@ -116,13 +97,7 @@ bool SameName(const std::string& shown, const std::string& wanted) {
 int RowReading(HWND list, const std::string& text) {
   const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int row = 0; row < count; ++row) {
-    wchar_t buffer[512] = {};
-    LVITEMW item{};
-    item.iSubItem = 0;
-    item.pszText = buffer;
-    item.cchTextMax = 512;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    if (SameName(win::Utf8(std::wstring_view(buffer)), text)) return row;
+    if (SameName(win::Utf8(wintest::CellText(list, row, 0)), text)) return row;
   }
   return -1;
 }
@@ -162,7 +137,7 @@ void WindowPlayer::Loop() {
     std::erase_if(seen_, [](HWND window) { return !::IsWindow(window); });
     for (HWND dialog : dialogs) {
       if (!seen_.insert(dialog).second) continue;
-      if (::GetDlgItem(dialog, 0xFFFF) != nullptr) {
+      if (wintest::MessageTextOf(dialog) != nullptr) {
         AnswerMessageBox(dialog);
         continue;
       }
@@ -199,7 +174,7 @@ void WindowPlayer::AnswerMessageBox(HWND box) {
   sink_({{"type", "msgbox"},
          {"style", style},
          {"title", TextOf(box)},
-         {"text", TextOf(::GetDlgItem(box, 0xFFFF))},
+         {"text", TextOf(wintest::MessageTextOf(box))},
          {"answer", answer}});
   ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
@@ -230,7 +205,7 @@ bool WindowPlayer::Perform(HWND dialog, const std::string& form, const std::stri
   const size_t blank = step.find(' ');
   const std::string verb = step.substr(0, blank);
   const std::string argument = blank == std::string::npos ? "" : step.substr(blank + 1);
-  std::string button;
+  std::wstring button;
   if (form == "frmGetBundle") {
     if (verb == "choose" || verb == "select") {
       HWND list = ChildOfClass(dialog, L"SysListView32");
@@ -240,22 +215,22 @@ bool WindowPlayer::Perform(HWND dialog, const std::string& form, const std::stri
       state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
       ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
       if (verb == "select") return true;
-      button = "Conferma";
+      button = L"Conferma";
     } else if (step == "cmdButton 0" || step == "Conferma") {
-      button = "Conferma";
+      button = L"Conferma";
     } else if (step == "cmdButton 1" || step == "Annulla" || step == "cancel") {
-      button = "Annulla";
+      button = L"Annulla";
     } else if (step == "Command1") {
-      button = "...";
+      button = L"...";
     }
   } else if (form == "frmConfig") {
-    if (step == "Command1") button = "...";
-    if (step == "Chiudi" || step == "cmdButton 0") button = "Chiudi";
-    if (step == "Applica" || step == "cmdButton 1") button = "Applica";
+    if (step == "Command1") button = L"...";
+    if (step == "Chiudi" || step == "cmdButton 0") button = L"Chiudi";
+    if (step == "Applica" || step == "cmdButton 1") button = L"Applica";
   } else if (form == "frmReferto") {
     const std::string name = verb == "click" ? argument : step;
-    if (name == "cbStampa") button = "Stampa";
-    if (name == "cbChiudi") button = "Chiudi";
+    if (name == "cbStampa") button = L"Stampa";
+    if (name == "cbChiudi") button = L"Chiudi";
     if (verb == "select") {
       HWND text = nullptr;
       for (HWND child : Children(dialog)) {
