@@ -12,10 +12,9 @@
 //     rows:N          the main reports window's list (the window may be
 //                     hidden) shows at least N rows: logs "reports window
 //                     rows <count>"
-//     choose:N        the next dialog with a list (the bundle chooser): logs
-//                     "chooser <buttons>", selects its row N (0 is the first)
-//                     with the keyboard, as a person would, then presses
-//                     "&Conferma"
+//     choose:N        press:Conferma (the bundle chooser), after selecting
+//                     row N (0 is the first) of the dialog's list with the
+//                     keyboard, as a person would
 //
 // Only messages the system carries between processes are used (window
 // texts, posted keys and commands). Exits 0 when every action was carried
@@ -91,7 +90,8 @@ bool AnswerMessageBox(FILE* log, const std::wstring& answer) {
   return true;
 }
 
-bool Press(FILE* log, const std::wstring& caption) {
+// With `row` from 0 up, that row of the dialog's list is selected first.
+bool Press(FILE* log, const std::wstring& caption, int row = -1) {
   HWND button = nullptr;
   HWND dialog = WaitFor([&](HWND candidate) {
     button = ButtonCaptioned(candidate, caption);
@@ -109,6 +109,17 @@ bool Press(FILE* log, const std::wstring& caption) {
     }
   }
   Log(log, L"dialog " + TextOf(dialog) + L" " + Buttons(dialog) + texts);
+  if (row >= 0) {
+    HWND list = ChildOfClass(dialog, L"SysListView32");
+    if (list == nullptr) {
+      Log(log, L"the dialog has no list");
+      return false;
+    }
+    ::PostMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+    for (int i = 0; i < row; ++i) ::PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    // The keys reach the list before the command: posted messages keep
+    // their order within the thread that owns both windows.
+  }
   ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
   WaitGone(dialog);
@@ -131,30 +142,6 @@ bool Rows(FILE* log, long wanted) {
   return false;
 }
 
-bool Choose(FILE* log, int row) {
-  HWND chooser =
-      WaitFor([](HWND dialog) { return ChildOfClass(dialog, L"SysListView32") != nullptr; });
-  if (chooser == nullptr) {
-    Log(log, L"no chooser came");
-    return false;
-  }
-  Log(log, L"chooser " + Buttons(chooser));
-  HWND list = ChildOfClass(chooser, L"SysListView32");
-  ::PostMessageW(list, WM_KEYDOWN, VK_HOME, 0);
-  for (int i = 0; i < row; ++i) ::PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
-  // The keys reach the list before the command: posted messages keep their
-  // order within the thread that owns both windows.
-  HWND confirm = ButtonCaptioned(chooser, L"Conferma");
-  if (confirm == nullptr) {
-    Log(log, L"the chooser has no Conferma button");
-    return false;
-  }
-  ::PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(confirm), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(confirm));
-  WaitGone(chooser);
-  return true;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -168,7 +155,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 2; i < argc && ok; ++i) {
     const std::wstring action = argv[i];
     if (action.rfind(L"choose:", 0) == 0) {
-      ok = Choose(log, std::wcstol(action.c_str() + 7, nullptr, 10));
+      ok = Press(log, L"Conferma", static_cast<int>(std::wcstol(action.c_str() + 7, nullptr, 10)));
     } else if (action.rfind(L"rows:", 0) == 0) {
       ok = Rows(log, std::wcstol(action.c_str() + 5, nullptr, 10));
     } else if (action.rfind(L"press:", 0) == 0) {
