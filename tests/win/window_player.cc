@@ -104,7 +104,8 @@ int RowReading(HWND list, const std::string& text) {
 
 }  // namespace
 
-WindowPlayer::WindowPlayer(Sink sink) : sink_(std::move(sink)), thread_([this] { Loop(); }) {}
+WindowPlayer::WindowPlayer(Sink sink, bool own_process)
+    : sink_(std::move(sink)), own_process_(own_process), thread_([this] { Loop(); }) {}
 
 WindowPlayer::~WindowPlayer() {
   Settle();
@@ -122,6 +123,11 @@ void WindowPlayer::QueueModal(ModalActions actions) {
   modals_.push_back(std::move(actions));
 }
 
+bool WindowPlayer::Pending() {
+  std::lock_guard lock(mutex_);
+  return !answers_.empty() || !modals_.empty();
+}
+
 void WindowPlayer::Settle() {
   std::vector<std::thread> players;
   {
@@ -133,7 +139,7 @@ void WindowPlayer::Settle() {
 
 void WindowPlayer::Loop() {
   while (!stop_) {
-    const std::vector<HWND> dialogs = wintest::ShownDialogs(/*own=*/true);
+    const std::vector<HWND> dialogs = wintest::ShownDialogs(own_process_);
     std::erase_if(seen_, [](HWND window) { return !::IsWindow(window); });
     for (HWND dialog : dialogs) {
       if (!seen_.insert(dialog).second) continue;
@@ -189,7 +195,15 @@ void WindowPlayer::PlayForm(HWND dialog, const std::string& form) {
       modals_.pop_front();
     }
   }
-  sink_({{"type", "modal"}, {"form", form}, {"caption", TextOf(dialog)}});
+  // The labels' texts and the start of any rich text, as a person reads them.
+  Json texts = Json::array();
+  for (HWND child : Children(dialog)) {
+    const std::wstring kind = ClassOf(child);
+    if (kind == L"Static" || kind.starts_with(L"RichEdit")) {
+      texts.push_back(win::Utf8(wintest::TextOf(child).substr(0, 120)));
+    }
+  }
+  sink_({{"type", "modal"}, {"form", form}, {"caption", TextOf(dialog)}, {"texts", texts}});
   for (const auto& step : steps) {
     if (!::IsWindow(dialog) || !::IsWindowVisible(dialog)) break;
     const bool ok = Perform(dialog, form, step);
@@ -215,6 +229,16 @@ bool WindowPlayer::Perform(HWND dialog, const std::string& form, const std::stri
       state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
       ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
       if (verb == "select") return true;
+      button = L"Conferma";
+    } else if (verb == "row") {
+      // The row by the keyboard, as a person would: the one way into another
+      // process's list (a list's messages that carry a pointer do not cross).
+      HWND list = ChildOfClass(dialog, L"SysListView32");
+      if (list == nullptr) return false;
+      ::SendMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+      for (long i = std::strtol(argument.c_str(), nullptr, 10); i > 0; --i) {
+        ::SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+      }
       button = L"Conferma";
     } else if (step == "cmdButton 0" || step == "Conferma") {
       button = L"Conferma";
