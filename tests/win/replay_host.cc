@@ -30,7 +30,6 @@
 
 #include "base/runtime_error.h"
 #include "base/text.h"
-#include "dialogs_found.h"
 #include "host/host.h"
 #include "small_clinora.h"
 #include "win/host_adapter.h"
@@ -193,7 +192,7 @@ void Replay::Run(const Words& w) {
     const int columns = static_cast<int>(::SendMessageW(
         reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
     for (int sub_item = 0; sub_item < columns; ++sub_item) {
-      const std::wstring text = lirvo::wintest::CellText(list, row, sub_item);
+      const std::wstring text = lirvo::replay::CellText(list, row, sub_item);
       if (text == L"dettagli" || text == L"SCHEDA") {
         Notify(list, NM_CLICK, row, sub_item);
         return;

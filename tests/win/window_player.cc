@@ -7,19 +7,108 @@
 #include <cstdlib>
 #include <regex>
 
-#include "dialogs_found.h"
 #include "win/wide_text.h"
 
 namespace lirvo::replay {
+
+std::wstring CellText(HWND list, int row, int column) {
+  wchar_t buffer[512] = {};
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = 512;
+  ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+  return buffer;
+}
+
 namespace {
 
 using Json = nlohmann::ordered_json;
-using wintest::ButtonCaptioned;
-using wintest::ChildOfClass;
-using wintest::Children;
-using wintest::ClassOf;
 
-std::string TextOf(HWND window) { return win::Utf8(wintest::TextOf(window)); }
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(window, name, 64);
+  return name;
+}
+
+// The window's text as it answers WM_GETTEXT (GetWindowText gives only the
+// caption the system keeps for another process's window, which a rich-text
+// control leaves empty).
+std::wstring WindowText(HWND window) {
+  DWORD_PTR length = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(std::min(static_cast<size_t>(copied), text.size() - 1));
+  return text;
+}
+
+// The static control that holds a message box's text; null for any other
+// dialog.
+HWND MessageTextOf(HWND dialog) { return ::GetDlgItem(dialog, 0xFFFF); }
+
+// (Named callbacks: a lambda does not convert to the 32-bit calling
+// convention of an enumeration callback.)
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  ::EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+HWND ChildOfClass(HWND parent, const wchar_t* window_class) {
+  for (HWND child : Children(parent)) {
+    if (ClassOf(child) == window_class) return child;
+  }
+  return nullptr;
+}
+
+std::wstring WithoutAccessKey(std::wstring text) {
+  std::erase(text, L'&');
+  return text;
+}
+
+// The shown button of `dialog` captioned `caption` (access-key "&" left
+// out), null when none.
+HWND ButtonCaptioned(HWND dialog, const std::wstring& caption) {
+  for (HWND child : Children(dialog)) {
+    if (ClassOf(child) == L"Button" && ::IsWindowVisible(child) &&
+        WithoutAccessKey(WindowText(child)) == caption) {
+      return child;
+    }
+  }
+  return nullptr;
+}
+
+// The shown dialogs of this process (`own`) or of every other one.
+std::vector<HWND> ShownDialogs(bool own) {
+  struct Search {
+    bool own;
+    std::vector<HWND> found;
+  } search{own, {}};
+  struct Collect {
+    static BOOL CALLBACK Dialog(HWND window, LPARAM data) {
+      auto& s = *reinterpret_cast<Search*>(data);
+      DWORD process = 0;
+      ::GetWindowThreadProcessId(window, &process);
+      if ((process == ::GetCurrentProcessId()) == s.own && ::IsWindowVisible(window) &&
+          ClassOf(window) == L"#32770") {
+        s.found.push_back(window);
+      }
+      return TRUE;
+    }
+  };
+  ::EnumWindows(&Collect::Dialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string TextOf(HWND window) { return win::Utf8(WindowText(window)); }
 
 // The plug-in's window a dialog is, by the buttons only it has; empty for
 // any other dialog.
@@ -97,7 +186,7 @@ bool SameName(const std::string& shown, const std::string& wanted) {
 int RowReading(HWND list, const std::string& text) {
   const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int row = 0; row < count; ++row) {
-    if (SameName(win::Utf8(wintest::CellText(list, row, 0)), text)) return row;
+    if (SameName(win::Utf8(CellText(list, row, 0)), text)) return row;
   }
   return -1;
 }
@@ -139,11 +228,11 @@ void WindowPlayer::Settle() {
 
 void WindowPlayer::Loop() {
   while (!stop_) {
-    const std::vector<HWND> dialogs = wintest::ShownDialogs(own_process_);
+    const std::vector<HWND> dialogs = ShownDialogs(own_process_);
     std::erase_if(seen_, [](HWND window) { return !::IsWindow(window); });
     for (HWND dialog : dialogs) {
       if (!seen_.insert(dialog).second) continue;
-      if (wintest::MessageTextOf(dialog) != nullptr) {
+      if (MessageTextOf(dialog) != nullptr) {
         AnswerMessageBox(dialog);
         continue;
       }
@@ -180,7 +269,7 @@ void WindowPlayer::AnswerMessageBox(HWND box) {
   sink_({{"type", "msgbox"},
          {"style", style},
          {"title", TextOf(box)},
-         {"text", TextOf(wintest::MessageTextOf(box))},
+         {"text", TextOf(MessageTextOf(box))},
          {"answer", answer}});
   ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
@@ -200,7 +289,7 @@ void WindowPlayer::PlayForm(HWND dialog, const std::string& form) {
   for (HWND child : Children(dialog)) {
     const std::wstring kind = ClassOf(child);
     if (kind == L"Static" || kind.starts_with(L"RichEdit")) {
-      texts.push_back(win::Utf8(wintest::TextOf(child).substr(0, 120)));
+      texts.push_back(win::Utf8(WindowText(child).substr(0, 120)));
     }
   }
   sink_({{"type", "modal"}, {"form", form}, {"caption", TextOf(dialog)}, {"texts", texts}});

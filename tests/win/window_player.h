@@ -34,6 +34,10 @@ struct ModalActions {
   std::vector<std::string> steps;  // as `lirvo run`'s modal actions name them
 };
 
+// The text of a cell of a list view of this process (the message carries a
+// pointer, which does not cross to another).
+std::wstring CellText(HWND list, int row, int column);
+
 class WindowPlayer {
  public:
   using Sink = std::function<void(const nlohmann::ordered_json&)>;
