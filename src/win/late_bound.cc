@@ -200,12 +200,6 @@ host::Variant LateBound::Call(std::string_view name, const Args& args) {
   return FromVariant(result[0]);
 }
 
-host::ParamArray LateBound::CallArray(std::string_view name, const Args& args) {
-  Variants result(1);
-  result[0] = Invoke(name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, args, nullptr);
-  return ReadArray(result[0]);
-}
-
 std::variant<host::Variant, host::ParamArray> LateBound::CallValueOrArray(std::string_view name,
                                                                           const Args& args) {
   Variants result(1);

@@ -82,8 +82,6 @@ class LateBound {
 
   // object.name(args...), a method or a property with arguments.
   host::Variant Call(std::string_view name, const Args& args = {});
-  // The same for a member whose value is an array.
-  host::ParamArray CallArray(std::string_view name, const Args& args = {});
   // The same for a member that answers either an array or a value.
   std::variant<host::Variant, host::ParamArray> CallValueOrArray(std::string_view name,
                                                                  const Args& args = {});

@@ -48,8 +48,8 @@ dll_windows=$(windows_path "$work/inst/plugin/plgRefertiLirvo.dll")
 "$wine" regsvr32 /s "$dll_windows" || { echo "regsvr32 failed"; exit 1; }
 trap '"$wine" regsvr32 /u /s "$dll_windows"; rm -rf "$work"' EXIT
 
-"$wine" "$answerer" "$(windows_path "$work/answers.log")" "choose:$row" rows:2 no press:Chiudi \
-  press:Chiudi &
+"$wine" "$answerer" "$(windows_path "$work/answers.log")" "frmGetBundle:row $row" no \
+  frmReferto:cbChiudi frmConfig:Chiudi &
 answerer_pid=$!
 out=$("$wine" cscript //nologo "$script" "$(windows_path "$work/patients.txt")" \
   "$(windows_path "$work/saves.txt")" "$(windows_path "$work/inst/plugin")" 2>&1)
@@ -59,14 +59,14 @@ wait "$answerer_pid" || { echo "the dialogs were not all answered"; status=1; }
 echo "== dialogs"
 cat "$work/answers.log"
 grep -q "^checks done: 0 failed" <<<"$out" || status=1
-grep -q "^msgbox .*Importati .* referti" "$work/answers.log" ||
+grep -q '"type":"msgbox".*Importati .* referti' "$work/answers.log" ||
   { echo "no import message came"; status=1; }
 [ ! -e "$work/inst/documents/$bundle" ] || { echo "$bundle was not marked imported"; status=1; }
 # The detail window shows the summary as rich text; the configuration
 # dialog shows the documents folder.
-grep -q "^dialog .*Stampa/Chiudi.*|Data: " "$work/answers.log" ||
+grep -q '"form":"frmReferto".*"texts":.*Data: ' "$work/answers.log" ||
   { echo "the detail window did not show the unread summary"; status=1; }
-grep -q "^dialog .*Chiudi.*|.*documents" "$work/answers.log" ||
+grep -q '"form":"frmConfig".*"texts":.*documents' "$work/answers.log" ||
   { echo "the configuration dialog did not show the documents folder"; status=1; }
 
 # The same saves as the Linux import of the same bundle.

@@ -16,31 +16,24 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "win/com_ids.h"
+#include "win/late_bound.h"
+#include "win/wide_text.h"
+#include "win_check.h"
 
 namespace {
 
-using namespace lirvo::win;  // the ids of com_ids.h
+using namespace lirvo::win;  // the ids of com_ids.h, LateBound
+using lirvo::host::Variant;
+using lirvo::wintest::ErrorOf;
+using lirvo::wintest::g_failures;
 
-int g_failures = 0;
-
-std::string Narrow(const std::wstring& wide) {
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                        nullptr, nullptr);
-  return out;
-}
-
-void Check(bool ok, const std::wstring& what) {
-  if (ok) return;
-  ++g_failures;
-  std::fprintf(stderr, "FAILED: %s\n", Narrow(what).c_str());
-}
+void Check(bool ok, const std::wstring& what) { lirvo::wintest::Check(ok, Utf8(what)); }
 
 std::wstring Hex(HRESULT hr) {
   wchar_t text[16];
@@ -54,83 +47,19 @@ std::wstring GuidText(REFGUID guid) {
   return text;
 }
 
-// A VARIANT that clears itself.
-struct Variant {
-  VARIANT v;
-  Variant() { ::VariantInit(&v); }
-  explicit Variant(const std::wstring& text) : Variant() {
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  }
-  static Variant Bool(bool value) {
-    Variant out;
-    V_VT(&out.v) = VT_BOOL;
-    V_BOOL(&out.v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return out;
-  }
-  static Variant Long(LONG value) {
-    Variant out;
-    V_VT(&out.v) = VT_I4;
-    V_I4(&out.v) = value;
-    return out;
-  }
-  Variant(const Variant& other) : Variant() { ::VariantCopy(&v, const_cast<VARIANT*>(&other.v)); }
-  Variant& operator=(const Variant& other) {
-    if (this != &other) ::VariantCopy(&v, const_cast<VARIANT*>(&other.v));
-    return *this;
-  }
-  ~Variant() { ::VariantClear(&v); }
-
-  std::wstring Text() const {
-    return V_VT(&v) == VT_BSTR && V_BSTR(&v) != nullptr
-               ? std::wstring(V_BSTR(&v), ::SysStringLen(V_BSTR(&v)))
-               : L"<not text>";
-  }
-  bool IsTrue() const { return V_VT(&v) == VT_BOOL && V_BOOL(&v) == VARIANT_TRUE; }
-  bool IsFalse() const { return V_VT(&v) == VT_BOOL && V_BOOL(&v) == VARIANT_FALSE; }
-};
-
-struct Outcome {
-  HRESULT hr = E_FAIL;
-  Variant result;
-  SCODE scode = 0;
-  std::wstring source;
-  std::wstring description;
-};
-
-// `name`(args...) on `object`, arguments given first to last.
-Outcome Call(IDispatch* object, const std::wstring& name, std::vector<Variant> args) {
-  Outcome out;
-  LPOLESTR names[] = {const_cast<LPOLESTR>(name.c_str())};
-  DISPID id = DISPID_UNKNOWN;
-  out.hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-  if (FAILED(out.hr)) return out;
-  // DISPPARAMS holds the arguments last-first.
-  std::vector<VARIANT> reversed;
-  for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(it->v);
-  DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-  EXCEPINFO info{};
-  UINT arg_err = 0;
-  out.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                          &params, &out.result.v, &info, &arg_err);
-  if (out.hr == DISP_E_EXCEPTION) {
-    out.scode = info.scode;
-    if (info.bstrSource) out.source = info.bstrSource;
-    if (info.bstrDescription) out.description = info.bstrDescription;
-  }
-  ::SysFreeString(info.bstrSource);
-  ::SysFreeString(info.bstrDescription);
-  ::SysFreeString(info.bstrHelpFile);
-  return out;
+// The text `member`(`args`...) answers; a failure is counted and gives "".
+std::string CallText(LateBound& object, const char* member, const Args& args) {
+  std::string text, description;
+  const int error =
+      ErrorOf([&] { text = lirvo::host::ToText(object.Call(member, args)); }, &description);
+  Check(error == 0,
+        Wide(std::string(member) + " raised " + std::to_string(error) + " " + description));
+  return text;
 }
 
-std::wstring CallText(IDispatch* object, const std::wstring& name, std::vector<Variant> args) {
-  const Outcome out = Call(object, name, std::move(args));
-  Check(out.hr == S_OK, name + L" returned " + Hex(out.hr) + L" " + out.description);
-  return out.result.Text();
-}
-
-IDispatch* CreateByProgId() {
+// clsAES created by its ProgID, which must name its class id; null when it
+// cannot be created.
+std::unique_ptr<LateBound> CreateAes() {
   CLSID clsid{};
   HRESULT hr = ::CLSIDFromProgID(kProgIdAes, &clsid);
   Check(hr == S_OK, L"CLSIDFromProgID: " + Hex(hr));
@@ -139,7 +68,10 @@ IDispatch* CreateByProgId() {
   hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                           reinterpret_cast<void**>(&object));
   Check(hr == S_OK && object != nullptr, L"CoCreateInstance: " + Hex(hr));
-  return SUCCEEDED(hr) ? object : nullptr;
+  if (FAILED(hr) || object == nullptr) return nullptr;
+  auto aes = std::make_unique<LateBound>(object);
+  object->Release();
+  return aes;
 }
 
 // The text value `name` of HKEY_CLASSES_ROOT\`path`; nothing when absent.
@@ -234,49 +166,12 @@ void CheckUnregistered() {
   }
 }
 
-std::wstring ReadFileText(const std::wstring& path) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return L"<missing>";
-  std::string bytes(1 << 16, '\0');
-  DWORD n = 0;
-  ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-  ::CloseHandle(file);
-  return std::wstring(bytes.begin(), bytes.begin() + n);  // ASCII content only
-}
-
-void WriteFileText(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD n = 0;
-  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-  ::CloseHandle(file);
-}
-
-void CheckStrings(IDispatch* aes) {
-  // Round trips, and the ciphertext's length: 14 characters fill one block
-  // (44 Base64 characters), 15 need two.
-  const struct {
-    std::wstring text;
-    size_t base64_length;
-  } cases[] = {
-      {L"", 44},
-      {L"abcdefghijklmn", 44},
-      {L"abcdefghijklmno", 88},
-      {L"Però è già qui\r\nriga due", 88},
-      {L"\U0001D11E chiave", 44},
-  };
-  for (const auto& c : cases) {
-    const std::wstring cipher = CallText(aes, L"EncryptStr", {Variant(c.text)});
-    Check(cipher.size() == c.base64_length, L"EncryptStr of \"" + c.text + L"\" has " +
-                                                std::to_wstring(cipher.size()) + L" characters");
-    Check(CallText(aes, L"DecryptStr", {Variant(cipher)}) == c.text,
-          L"DecryptStr does not give back \"" + c.text + L"\"");
-  }
-
+void CheckStrings(LateBound& aes) {
   // Names in any letter case reach the same member; the type library gives
   // each member the id the object resolves.
+  IDispatch* object = aes.Object();
   ITypeInfo* info = nullptr;
-  HRESULT hr = aes->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info);
+  HRESULT hr = object->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info);
   Check(hr == S_OK && info != nullptr, L"GetTypeInfo: " + Hex(hr));
   if (info) {
     TYPEATTR* attr = nullptr;
@@ -293,7 +188,7 @@ void CheckStrings(IDispatch* aes) {
       for (const std::wstring& spelling : {std::wstring(name), lower}) {
         LPOLESTR names[] = {const_cast<LPOLESTR>(spelling.c_str())};
         DISPID id = DISPID_UNKNOWN;
-        hr = aes->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
         Check(hr == S_OK && id == desc->memid, spelling + L" resolves to " + std::to_wstring(id));
       }
       ::SysFreeString(name);
@@ -302,124 +197,76 @@ void CheckStrings(IDispatch* aes) {
     if (attr) info->ReleaseTypeAttr(attr);
     info->Release();
   }
-  Check(CallText(aes, L"dECRYPTsTR", {Variant(CallText(aes, L"ENCRYPTSTR", {Variant(L"x")}))}) ==
-            L"x",
-        L"calls by names in other letter cases");
-  Check(Call(aes, L"EncryptString", {Variant(L"x")}).hr == DISP_E_UNKNOWNNAME,
-        L"an unknown name resolves");
 
-  // Arguments by reference, to a variant or to a string, and a number that
-  // becomes text.
-  Variant text(L"per riferimento");
-  Variant by_variant;
-  V_VT(&by_variant.v) = VT_BYREF | VT_VARIANT;
-  V_VARIANTREF(&by_variant.v) = &text.v;
-  BSTR bstr = V_BSTR(&text.v);
-  Variant by_bstr;
-  V_VT(&by_bstr.v) = VT_BYREF | VT_BSTR;
-  V_BSTRREF(&by_bstr.v) = &bstr;
-  for (const Variant* arg : {&by_variant, &by_bstr}) {
-    Outcome out = Call(aes, L"EncryptStr", {*arg});
-    Check(out.hr == S_OK, L"EncryptStr by reference: " + Hex(out.hr));
-    Check(CallText(aes, L"DecryptStr", {out.result}) == L"per riferimento",
-          L"a by-reference argument comes through");
-  }
-  Check(CallText(aes, L"DecryptStr",
-                 {Variant(CallText(aes, L"EncryptStr", {Variant::Long(42)}))}) == L"42",
-        L"a number argument becomes its text");
+  // A text by reference as a typed parameter passes it (a script passes its
+  // variables as references to variants).
+  Variant text = std::string("per riferimento");
+  Check(CallText(aes, "DecryptStr", {CallText(aes, "EncryptStr", {Arg::ByRef(text, VT_BSTR)})}) ==
+            "per riferimento",
+        L"a text by reference comes through");
 
-  Check(CallText(aes, L"plbEncodeStrB64", {Variant(L"però")}) == L"cGVy8g==",
+  Check(CallText(aes, "plbEncodeStrB64", {std::string("per\xc3\xb2")}) == "cGVy8g==",
         L"plbEncodeStrB64 of \"però\"");
-  Check(CallText(aes, L"plbDecodeStrB64", {Variant(L"cGVy8g==")}) == L"però",
+  Check(CallText(aes, "plbDecodeStrB64", {std::string("cGVy8g==")}) == "per\xc3\xb2",
         L"plbDecodeStrB64 of \"cGVy8g==\"");
 }
 
 // The three-argument members take their arguments in the caller's order:
 // swapped paths or a flag in the wrong place would fail.
-void CheckFiles(IDispatch* aes, const std::wstring& folder) {
-  const std::wstring plain = folder + L"\\com_client_plain.txt";
-  const std::wstring cipher = folder + L"\\com_client_plain.enc";
-  const std::wstring back = folder + L"\\com_client_back.txt";
-  WriteFileText(plain, "riga uno\r\nriga due\r\n");
-  ::DeleteFileW(cipher.c_str());
-  ::DeleteFileW(back.c_str());
+void CheckFiles(LateBound& aes, const std::wstring& folder) {
+  const std::string plain = Utf8(folder + L"\\com_client_plain.txt");
+  const std::string cipher = Utf8(folder + L"\\com_client_plain.enc");
+  const std::string back = Utf8(folder + L"\\com_client_back.txt");
+  std::ofstream(plain, std::ios::binary) << "riga uno\r\nriga due\r\n";
+  for (const std::string& f : {cipher, back}) ::DeleteFileW(Wide(f).c_str());
   const struct {
-    const wchar_t* member;
-    std::wstring in, out;
+    const char* member;
+    std::string in, out;
     bool overwrite;
     bool expected;
   } steps[] = {
-      {L"EncryptFile", plain, cipher, false, true},
-      {L"EncryptFile", plain, cipher, false, false},  // exists, no overwrite
-      {L"EncryptFile", plain, cipher, true, true},
-      {L"DecryptFile", cipher, back, false, true},
-      {L"DecryptFile", folder + L"\\com_client_missing.enc", back, true, false},
+      {"EncryptFile", plain, cipher, false, true},
+      {"EncryptFile", plain, cipher, false, false},  // exists, no overwrite
+      {"EncryptFile", plain, cipher, true, true},
+      {"DecryptFile", cipher, back, false, true},
+      {"DecryptFile", Utf8(folder + L"\\com_client_missing.enc"), back, true, false},
   };
   for (const auto& s : steps) {
-    const Outcome out =
-        Call(aes, s.member, {Variant(s.in), Variant(s.out), Variant::Bool(s.overwrite)});
-    Check(out.hr == S_OK && (s.expected ? out.result.IsTrue() : out.result.IsFalse()),
-          std::wstring(s.member) + L"(" + s.in + L", " + s.out + L") is not " +
-              (s.expected ? L"True" : L"False") + L" " + Hex(out.hr));
+    Variant result;
+    const int error = ErrorOf([&] { result = aes.Call(s.member, {s.in, s.out, s.overwrite}); });
+    Check(error == 0 && result == Variant(s.expected),
+          Wide(std::string(s.member) + "(" + s.in + ", " + s.out + ") is not " +
+               (s.expected ? "True" : "False") + ", error " + std::to_string(error)));
   }
-  Check(ReadFileText(back) == L"riga uno\r\nriga due\r\n", L"DecryptFile gives the file back");
-  Check(CallText(aes, L"DecryptFileStr", {Variant(cipher)}) == L"riga uno\r\nriga due\r\n",
-        L"DecryptFileStr gives the text back");
-  for (const std::wstring& f : {plain, cipher, back}) ::DeleteFileW(f.c_str());
+  std::ifstream decrypted(back, std::ios::binary);
+  Check(std::string(std::istreambuf_iterator<char>(decrypted), {}) == "riga uno\r\nriga due\r\n",
+        L"DecryptFile gives the file back");
+  decrypted.close();
+  for (const std::string& f : {plain, cipher, back}) ::DeleteFileW(Wide(f).c_str());
 }
 
 // Failures reach the caller as the runtime's errors, never as a crash.
-void CheckErrors(IDispatch* aes) {
-  Variant object;
-  V_VT(&object.v) = VT_DISPATCH;
-  V_DISPATCH(&object.v) = aes;
-  aes->AddRef();
-  Variant null;
-  V_VT(&null.v) = VT_NULL;
+void CheckErrors(LateBound& aes) {
   const struct {
-    const wchar_t* what;
-    const wchar_t* member;
-    std::vector<Variant> args;
-    HRESULT hr;
-    unsigned long scode;
-    std::wstring description;
+    const char* what;
+    const char* member;
+    Args args;
+    int number;
+    std::string description;
   } cases[] = {
-      {L"an object as text",
-       L"EncryptStr",
-       {object},
-       DISP_E_EXCEPTION,
-       0x800A000D,
-       L"Tipo non corrispondente"},
-      {L"Null as text",
-       L"DecryptStr",
-       {null},
-       DISP_E_EXCEPTION,
-       0x800A005E,
-       L"Utilizzo non valido di Null"},
-      {L"a word as a flag",
-       L"EncryptFile",
-       {Variant(L"a"), Variant(L"b"), Variant(L"forse")},
-       DISP_E_EXCEPTION,
-       0x800A000D,
-       L"Tipo non corrispondente"},
-      {L"no argument", L"EncryptStr", {}, DISP_E_BADPARAMCOUNT, 0, L""},
-      {L"two arguments",
-       L"DecryptStr",
-       {Variant(L"a"), Variant(L"b")},
-       DISP_E_BADPARAMCOUNT,
-       0,
-       L""},
+      {"an object as text",
+       "EncryptStr",
+       {lirvo::wintest::ObjectValue(aes.Object())},
+       13,
+       "Tipo non corrispondente"},
+      {"no argument", "EncryptStr", {}, 450, ""},
+      {"two arguments", "DecryptStr", {std::string("a"), std::string("b")}, 450, ""},
   };
   for (const auto& c : cases) {
-    const Outcome out = Call(aes, c.member, c.args);
-    Check(out.hr == c.hr, std::wstring(c.what) + L": " + Hex(out.hr));
-    Check(static_cast<unsigned long>(out.scode) == c.scode,
-          std::wstring(c.what) + L": error " + Hex(out.scode));
-    Check(out.description == c.description,
-          std::wstring(c.what) + L": description \"" + out.description + L"\"");
-    if (c.hr == DISP_E_EXCEPTION) {
-      Check(out.source == kProgIdAes, std::wstring(c.what) + L": source " + out.source);
-    }
+    std::string description;
+    const int number = ErrorOf([&] { aes.Call(c.member, c.args); }, &description);
+    Check(number == c.number && (c.description.empty() || description == c.description),
+          Wide(std::string(c.what) + ": " + std::to_string(number) + " " + description));
   }
 }
 
@@ -445,14 +292,13 @@ int Session(const std::wstring& dll_path) {
   CheckRegistered(loaded);
 
   Check(can_unload() == S_OK, L"DllCanUnloadNow before any object");
-  if (IDispatch* aes = CreateByProgId()) {
+  if (const auto aes = CreateAes()) {
     Check(can_unload() == S_FALSE, L"DllCanUnloadNow with an object alive");
-    CheckStrings(aes);
+    CheckStrings(*aes);
     wchar_t temp[MAX_PATH];
     const DWORD n = ::GetTempPathW(MAX_PATH, temp);
-    CheckFiles(aes, std::wstring(temp, n > 0 ? n - 1 : 0));
-    CheckErrors(aes);
-    aes->Release();
+    CheckFiles(*aes, std::wstring(temp, n > 0 ? n - 1 : 0));
+    CheckErrors(*aes);
   }
   Check(can_unload() == S_OK, L"DllCanUnloadNow after the last object");
 
@@ -463,10 +309,9 @@ int Session(const std::wstring& dll_path) {
 
 // clsAES.`member`(`text`), written to standard output as UTF-8.
 int CallAndPrint(const std::wstring& member, const std::wstring& text) {
-  IDispatch* aes = CreateByProgId();
+  const auto aes = CreateAes();
   if (aes == nullptr) return 1;
-  const std::string out = Narrow(CallText(aes, member, {Variant(text)}));
-  aes->Release();
+  const std::string out = CallText(*aes, Utf8(member).c_str(), {Utf8(text)});
   DWORD written = 0;
   ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), out.data(), static_cast<DWORD>(out.size()),
               &written, nullptr);
@@ -486,11 +331,10 @@ int wmain(int argc, wchar_t** argv) {
     status = Session(argv[2]);
   } else if (mode == L"registered" && argc == 3) {
     CheckRegistered(argv[2]);
-    if (IDispatch* aes = CreateByProgId()) {
-      Check(CallText(aes, L"DecryptStr",
-                     {Variant(CallText(aes, L"EncryptStr", {Variant(L"ok")}))}) == L"ok",
-            L"a round trip through the registered class");
-      aes->Release();
+    if (const auto aes = CreateAes()) {
+      Check(
+          CallText(*aes, "DecryptStr", {CallText(*aes, "EncryptStr", {std::string("ok")})}) == "ok",
+          L"a round trip through the registered class");
     }
     status = g_failures == 0 ? 0 : 1;
   } else if (mode == L"unregistered" && argc == 2) {

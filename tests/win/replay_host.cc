@@ -44,20 +44,12 @@ using lirvo::RuntimeError;
 using lirvo::host::ParamArray;
 using lirvo::host::Variant;
 using lirvo::replay::Json;
-using lirvo::win::ComObject;
 using lirvo::win::LateBound;
 using Words = std::vector<std::string>;
 
 struct LineError {
   std::string message;
 };
-
-Variant AsValue(IDispatch* object) {
-  object->AddRef();  // the ComObject's own reference, given back when it goes
-  auto value = std::make_shared<ComObject>(object);
-  object->Release();
-  return std::shared_ptr<lirvo::host::Dispatch>(value);
-}
 
 int64_t Whole(const std::string& text) {
   char* end = nullptr;
@@ -200,13 +192,7 @@ void Replay::Run(const Words& w) {
     const int columns = static_cast<int>(::SendMessageW(
         reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
     for (int sub_item = 0; sub_item < columns; ++sub_item) {
-      wchar_t buffer[256] = {};
-      LVITEMW item{};
-      item.iSubItem = sub_item;
-      item.pszText = buffer;
-      item.cchTextMax = 256;
-      ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-      const std::wstring text = buffer;
+      const std::wstring text = lirvo::replay::CellText(list, row, sub_item);
       if (text == L"dettagli" || text == L"SCHEDA") {
         Notify(list, NM_CLICK, row, sub_item);
         return;
@@ -238,7 +224,7 @@ void Replay::Event(const Words& w) {
   if (w.size() == 3) {
     Variant arg = w[2];
     if (name == "form.load") {
-      arg = AsValue(clinora_.NewForm(w[2]));
+      arg = lirvo::wintest::ObjectValue(clinora_.NewForm(w[2]));
     } else if (name == "execute") {
       char* end = nullptr;
       const long long id = std::strtoll(w[2].c_str(), &end, 10);
@@ -257,7 +243,7 @@ void Replay::Event(const Words& w) {
   }
   IDispatch* active_before = clinora_.ActiveForm();
   try {
-    plugin_->Call("Evento", {w[1], AsValue(clinora_.Application()), param});
+    plugin_->Call("Evento", {w[1], lirvo::wintest::ObjectValue(clinora_.Application()), param});
   } catch (const RuntimeError& e) {
     Print({{"type", "runtime_error"}, {"number", e.Number()}, {"description", e.Description()}});
   }

@@ -11,6 +11,7 @@
 #include "win/late_bound.h"
 #include "win/variant_convert.h"
 #include "win/wide_text.h"
+#include "win_check.h"
 
 namespace lirvo::replay {
 
@@ -377,11 +378,8 @@ void SmallClinora::BuildFramework() {
   app.On(L"Archivio", [&archive](const CallArgs&, bool) { return ObjectOf(&archive); });
   app.On(L"NewXML", [this](const CallArgs&, bool) {
     // The XML object over Wine's MSXML.
-    CLSID clsid;
-    IDispatch* document = nullptr;
-    if (FAILED(::CLSIDFromProgID(L"Msxml2.DOMDocument.3.0", &clsid)) ||
-        FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                  reinterpret_cast<void**>(&document)))) {
+    IDispatch* document = wintest::Create(L"Msxml2.DOMDocument.3.0");
+    if (document == nullptr) {
       throw RuntimeError(429, "Il componente ActiveX non può creare l'oggetto");
     }
     auto doc = std::make_shared<win::LateBound>(document);
@@ -441,7 +439,7 @@ HostObject& SmallClinora::NewChart(int64_t patient, bool exams) {
       item.On(L"idrif1", [idrif1](const CallArgs&, bool) { return ValueOf(idrif1); });
       item.On(L"idrif4", [idrif4](const CallArgs&, bool) { return ValueOf(idrif4); });
       item.On(L"t1", [t1](const CallArgs&, bool) { return ValueOf(t1); });
-      items.push_back(std::shared_ptr<host::Dispatch>(std::make_shared<win::ComObject>(&item)));
+      items.push_back(wintest::ObjectValue(&item));
     }
     VARIANT v;
     ::VariantInit(&v);

@@ -1,6 +1,7 @@
 // What the test programs under Wine share: failures counted and told on
 // standard error (the program exits 1 when any), the runtime error a call
-// raises, and a COM object created by ProgID.
+// raises, a COM object created by ProgID and a COM object as a value of the
+// core.
 #pragma once
 
 #include <ole2.h>
@@ -8,9 +9,11 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "base/runtime_error.h"
+#include "win/late_bound.h"
 
 namespace lirvo::wintest {
 
@@ -22,11 +25,13 @@ inline void Check(bool ok, const std::string& what) {
   std::fprintf(stderr, "FAILED: %s\n", what.c_str());
 }
 
-// The runtime error `f` raises, 0 when none.
+// The runtime error `f` raises as the runtime sees it (running out of
+// memory is 7), 0 when none.
 inline int ErrorOf(const std::function<void()>& f, std::string* description = nullptr) {
   try {
     f();
-  } catch (const RuntimeError& e) {
+  } catch (...) {
+    const RuntimeError e = RuntimeErrorOf(std::current_exception());
     if (description != nullptr) *description = e.Description();
     return e.Number();
   }
@@ -43,6 +48,12 @@ inline IDispatch* Create(const wchar_t* prog_id) {
     return nullptr;
   }
   return object;
+}
+
+// `object` as a value of the core: a ComObject, which holds a reference of
+// its own.
+inline host::Variant ObjectValue(IDispatch* object) {
+  return std::shared_ptr<host::Dispatch>(std::make_shared<win::ComObject>(object));
 }
 
 // The IUnknown side of a test's own IDispatch object: it lives as long as

@@ -1,204 +1,58 @@
 // Plays the person in front of the plug-in's windows for a client in another
-// process of the same Wine session: waits for each dialog in turn, writes what
-// it showed to the log, and answers it.
+// process of the same Wine session, as the replay host's player does in its
+// own (window_player.h), and writes what it saw to LOG as JSON lines.
 //
 //   window_answerer LOG ACTION...
-//     yes | no | ok   the next message box: logs
-//                     "msgbox <buttons> <title>|<text>" and presses that button
-//     press:CAPTION   the next dialog with a button CAPTION (access-key "&"
-//                     left out): logs "dialog <title> <buttons>|<texts>",
-//                     its labels' texts and the start of any rich text, and
-//                     presses that button
-//     rows:N          the main reports window's list (the window may be
-//                     hidden) shows at least N rows: logs "reports window
-//                     rows <count>"
-//     choose:N        the next dialog with a list (the bundle chooser): logs
-//                     "chooser <buttons>", selects its row N (0 is the first)
-//                     with the keyboard, as a person would, then presses
-//                     "&Conferma"
+//     yes | no | ok         the answer of the next message box
+//     FORM:STEP[:STEP...]   the steps for the next window FORM of the
+//                           plug-in (frmGetBundle, frmConfig, frmReferto),
+//                           as the player names them; "row N" chooses the
+//                           bundle in row N (0 is the first) by the keyboard
 //
-// Only messages the system carries between processes are used (window
-// texts, posted keys and commands). Exits 0 when every action was carried
-// out, 1 when a dialog did not come within a minute or lacked what the
-// action needed.
+// Exits 0 when every answer and window came within a minute and every step
+// found what it needed, 1 otherwise.
 #include <windows.h>
-// (after windows.h, which it needs)
-#include <commctrl.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <cwchar>
-#include <string>
-#include <vector>
+#include <fstream>
+#include <mutex>
+#include <sstream>
 
-#include "dialogs_found.h"
-
-namespace {
-
-using lirvo::wintest::ChildOfClass;
-using lirvo::wintest::Children;
-using lirvo::wintest::ClassOf;
-using lirvo::wintest::ShownDialogs;
-
-// The window's text as it answers WM_GETTEXT (GetWindowText gives only the
-// caption the system keeps, which a rich-text control leaves empty).
-std::wstring TextOf(HWND window) {
-  DWORD_PTR length = 0;
-  ::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  DWORD_PTR copied = 0;
-  ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 5000, &copied);
-  text.resize(std::min(static_cast<size_t>(copied), text.size() - 1));
-  return text;
-}
-
-// The button texts of a dialog, in the order of its children, joined by "/".
-std::wstring Buttons(HWND dialog) {
-  std::wstring buttons;
-  for (HWND child : Children(dialog)) {
-    if (ClassOf(child) != L"Button") continue;
-    if (!buttons.empty()) buttons += L"/";
-    buttons += TextOf(child);
-  }
-  return buttons;
-}
-
-// The next dialog that `wanted` accepts, waiting up to a minute.
-template <class Wanted>
-HWND WaitFor(Wanted wanted) {
-  for (int tries = 0; tries < 1200; ++tries) {
-    for (HWND dialog : ShownDialogs(/*own=*/false)) {
-      if (wanted(dialog)) return dialog;
-    }
-    ::Sleep(50);
-  }
-  return nullptr;
-}
-
-// Waits until `dialog` has gone, so the next action does not find it again.
-void WaitGone(HWND dialog) {
-  for (int tries = 0; tries < 1200 && ::IsWindow(dialog) && ::IsWindowVisible(dialog); ++tries) {
-    ::Sleep(50);
-  }
-}
-
-void Log(FILE* log, const std::wstring& line) {
-  std::fwprintf(log, L"%ls\n", line.c_str());
-  std::fflush(log);
-}
-
-bool AnswerMessageBox(FILE* log, const std::wstring& answer) {
-  const int button = answer == L"yes" ? IDYES : answer == L"no" ? IDNO : IDOK;
-  HWND box = WaitFor([](HWND dialog) { return ::GetDlgItem(dialog, 0xFFFF) != nullptr; });
-  if (box == nullptr) {
-    Log(log, L"no message box came for " + answer);
-    return false;
-  }
-  Log(log,
-      L"msgbox " + Buttons(box) + L" " + TextOf(box) + L"|" + TextOf(::GetDlgItem(box, 0xFFFF)));
-  ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-  WaitGone(box);
-  return true;
-}
-
-std::wstring WithoutAccessKey(std::wstring text) {
-  std::erase(text, L'&');
-  return text;
-}
-
-bool Press(FILE* log, const std::wstring& caption) {
-  HWND button = nullptr;
-  HWND dialog = WaitFor([&](HWND candidate) {
-    for (HWND child : Children(candidate)) {
-      if (ClassOf(child) == L"Button" && WithoutAccessKey(TextOf(child)) == caption) {
-        button = child;
-        return true;
-      }
-    }
-    return false;
-  });
-  if (dialog == nullptr) {
-    Log(log, L"no dialog with " + caption + L" came");
-    return false;
-  }
-  std::wstring texts;
-  for (HWND child : Children(dialog)) {
-    const std::wstring kind = ClassOf(child);
-    if (kind == L"Static" || kind.rfind(L"RichEdit", 0) == 0) {
-      texts += L"|" + TextOf(child).substr(0, 120);
-    }
-  }
-  Log(log, L"dialog " + TextOf(dialog) + L" " + Buttons(dialog) + texts);
-  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(button));
-  WaitGone(dialog);
-  return true;
-}
-
-bool Rows(FILE* log, long wanted) {
-  for (int tries = 0; tries < 1200; ++tries) {
-    HWND window = ::FindWindowW(L"plgRefertiLirvo.frmRefertiLirvo", nullptr);
-    HWND list = window != nullptr ? ChildOfClass(window, L"SysListView32") : nullptr;
-    const long count =
-        list != nullptr ? static_cast<long>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
-    if (count >= wanted) {
-      Log(log, L"reports window rows " + std::to_wstring(count));
-      return true;
-    }
-    ::Sleep(50);
-  }
-  Log(log, L"the reports window did not show " + std::to_wstring(wanted) + L" rows");
-  return false;
-}
-
-bool Choose(FILE* log, int row) {
-  HWND chooser =
-      WaitFor([](HWND dialog) { return ChildOfClass(dialog, L"SysListView32") != nullptr; });
-  if (chooser == nullptr) {
-    Log(log, L"no chooser came");
-    return false;
-  }
-  Log(log, L"chooser " + Buttons(chooser));
-  HWND list = ChildOfClass(chooser, L"SysListView32");
-  ::PostMessageW(list, WM_KEYDOWN, VK_HOME, 0);
-  for (int i = 0; i < row; ++i) ::PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
-  // The keys reach the list before the command: posted messages keep their
-  // order within the thread that owns both windows.
-  for (HWND child : Children(chooser)) {
-    if (ClassOf(child) == L"Button" && TextOf(child) == L"&Conferma") {
-      ::PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(child), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(child));
-      WaitGone(chooser);
-      return true;
-    }
-  }
-  Log(log, L"the chooser has no Conferma button");
-  return false;
-}
-
-}  // namespace
+#include "win/wide_text.h"
+#include "window_player.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
     std::fwprintf(stderr, L"usage: window_answerer LOG ACTION...\n");
     return 2;
   }
-  FILE* log = _wfopen(argv[1], L"w, ccs=UTF-8");
-  if (log == nullptr) return 2;
-  bool ok = true;
-  for (int i = 2; i < argc && ok; ++i) {
-    const std::wstring action = argv[i];
-    if (action.rfind(L"choose:", 0) == 0) {
-      ok = Choose(log, std::wcstol(action.c_str() + 7, nullptr, 10));
-    } else if (action.rfind(L"rows:", 0) == 0) {
-      ok = Rows(log, std::wcstol(action.c_str() + 5, nullptr, 10));
-    } else if (action.rfind(L"press:", 0) == 0) {
-      ok = Press(log, action.substr(6));
-    } else {
-      ok = AnswerMessageBox(log, action);
+  std::ofstream log(argv[1], std::ios::binary);
+  if (!log) return 2;
+  using Json = nlohmann::ordered_json;
+  std::mutex mutex;
+  bool failed = false;
+  const auto write = [&](const Json& j) {
+    std::lock_guard lock(mutex);
+    failed |= j["type"] == "unexpected" || j["type"] == "error" ||
+              (j["type"] == "modal_action" && j["ok"] == false);
+    log << j.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+    log.flush();
+  };
+  {
+    lirvo::replay::WindowPlayer player(write, /*own_process=*/false);
+    for (int i = 2; i < argc; ++i) {
+      const std::string action = lirvo::win::Utf8(std::wstring_view(argv[i]));
+      if (action == "yes" || action == "no" || action == "ok") {
+        player.QueueAnswer(action == "yes" ? IDYES : action == "no" ? IDNO : IDOK);
+        continue;
+      }
+      std::stringstream parts(action);
+      lirvo::replay::ModalActions modal;
+      std::getline(parts, modal.form, ':');
+      for (std::string step; std::getline(parts, step, ':');) modal.steps.push_back(step);
+      player.QueueModal(std::move(modal));
     }
-  }
-  std::fclose(log);
-  return ok ? 0 : 1;
+    for (int tries = 0; tries < 1200 && player.Pending(); ++tries) ::Sleep(50);
+    if (player.Pending()) write({{"type", "error"}, {"message", "not every window came"}});
+  }  // the windows being played are done with
+  return failed ? 1 : 0;
 }

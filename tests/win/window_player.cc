@@ -7,45 +7,115 @@
 #include <cstdlib>
 #include <regex>
 
-#include "dialogs_found.h"
 #include "win/wide_text.h"
 
 namespace lirvo::replay {
+
+std::wstring CellText(HWND list, int row, int column) {
+  wchar_t buffer[512] = {};
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = 512;
+  ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+  return buffer;
+}
+
 namespace {
 
 using Json = nlohmann::ordered_json;
-using wintest::ChildOfClass;
-using wintest::Children;
-using wintest::ClassOf;
 
-std::string TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return win::Utf8(text);
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(window, name, 64);
+  return name;
 }
 
-std::string WithoutAccessKey(std::string text) {
-  std::erase(text, '&');
+// The window's text as it answers WM_GETTEXT (GetWindowText gives only the
+// caption the system keeps for another process's window, which a rich-text
+// control leaves empty).
+std::wstring WindowText(HWND window) {
+  DWORD_PTR length = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(std::min(static_cast<size_t>(copied), text.size() - 1));
   return text;
 }
 
-HWND ButtonCaptioned(HWND dialog, const std::string& caption) {
+// The static control that holds a message box's text; null for any other
+// dialog.
+HWND MessageTextOf(HWND dialog) { return ::GetDlgItem(dialog, 0xFFFF); }
+
+// (Named callbacks: a lambda does not convert to the 32-bit calling
+// convention of an enumeration callback.)
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> children;
+  ::EnumChildWindows(parent, &CollectWindow, reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+HWND ChildOfClass(HWND parent, const wchar_t* window_class) {
+  for (HWND child : Children(parent)) {
+    if (ClassOf(child) == window_class) return child;
+  }
+  return nullptr;
+}
+
+std::wstring WithoutAccessKey(std::wstring text) {
+  std::erase(text, L'&');
+  return text;
+}
+
+// The shown button of `dialog` captioned `caption` (access-key "&" left
+// out), null when none.
+HWND ButtonCaptioned(HWND dialog, const std::wstring& caption) {
   for (HWND child : Children(dialog)) {
     if (ClassOf(child) == L"Button" && ::IsWindowVisible(child) &&
-        WithoutAccessKey(TextOf(child)) == caption) {
+        WithoutAccessKey(WindowText(child)) == caption) {
       return child;
     }
   }
   return nullptr;
 }
 
+// The shown dialogs of this process (`own`) or of every other one.
+std::vector<HWND> ShownDialogs(bool own) {
+  struct Search {
+    bool own;
+    std::vector<HWND> found;
+  } search{own, {}};
+  struct Collect {
+    static BOOL CALLBACK Dialog(HWND window, LPARAM data) {
+      auto& s = *reinterpret_cast<Search*>(data);
+      DWORD process = 0;
+      ::GetWindowThreadProcessId(window, &process);
+      if ((process == ::GetCurrentProcessId()) == s.own && ::IsWindowVisible(window) &&
+          ClassOf(window) == L"#32770") {
+        s.found.push_back(window);
+      }
+      return TRUE;
+    }
+  };
+  ::EnumWindows(&Collect::Dialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string TextOf(HWND window) { return win::Utf8(WindowText(window)); }
+
 // The plug-in's window a dialog is, by the buttons only it has; empty for
 // any other dialog.
 std::string FormOf(HWND dialog) {
-  if (ButtonCaptioned(dialog, "Conferma") != nullptr) return "frmGetBundle";
-  if (ButtonCaptioned(dialog, "Applica") != nullptr) return "frmConfig";
-  if (ButtonCaptioned(dialog, "Stampa") != nullptr) return "frmReferto";
+  if (ButtonCaptioned(dialog, L"Conferma") != nullptr) return "frmGetBundle";
+  if (ButtonCaptioned(dialog, L"Applica") != nullptr) return "frmConfig";
+  if (ButtonCaptioned(dialog, L"Stampa") != nullptr) return "frmReferto";
   return "";
 }
 
@@ -116,20 +186,15 @@ bool SameName(const std::string& shown, const std::string& wanted) {
 int RowReading(HWND list, const std::string& text) {
   const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int row = 0; row < count; ++row) {
-    wchar_t buffer[512] = {};
-    LVITEMW item{};
-    item.iSubItem = 0;
-    item.pszText = buffer;
-    item.cchTextMax = 512;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    if (SameName(win::Utf8(std::wstring_view(buffer)), text)) return row;
+    if (SameName(win::Utf8(CellText(list, row, 0)), text)) return row;
   }
   return -1;
 }
 
 }  // namespace
 
-WindowPlayer::WindowPlayer(Sink sink) : sink_(std::move(sink)), thread_([this] { Loop(); }) {}
+WindowPlayer::WindowPlayer(Sink sink, bool own_process)
+    : sink_(std::move(sink)), own_process_(own_process), thread_([this] { Loop(); }) {}
 
 WindowPlayer::~WindowPlayer() {
   Settle();
@@ -147,6 +212,11 @@ void WindowPlayer::QueueModal(ModalActions actions) {
   modals_.push_back(std::move(actions));
 }
 
+bool WindowPlayer::Pending() {
+  std::lock_guard lock(mutex_);
+  return !answers_.empty() || !modals_.empty();
+}
+
 void WindowPlayer::Settle() {
   std::vector<std::thread> players;
   {
@@ -158,11 +228,11 @@ void WindowPlayer::Settle() {
 
 void WindowPlayer::Loop() {
   while (!stop_) {
-    const std::vector<HWND> dialogs = wintest::ShownDialogs(/*own=*/true);
+    const std::vector<HWND> dialogs = ShownDialogs(own_process_);
     std::erase_if(seen_, [](HWND window) { return !::IsWindow(window); });
     for (HWND dialog : dialogs) {
       if (!seen_.insert(dialog).second) continue;
-      if (::GetDlgItem(dialog, 0xFFFF) != nullptr) {
+      if (MessageTextOf(dialog) != nullptr) {
         AnswerMessageBox(dialog);
         continue;
       }
@@ -199,7 +269,7 @@ void WindowPlayer::AnswerMessageBox(HWND box) {
   sink_({{"type", "msgbox"},
          {"style", style},
          {"title", TextOf(box)},
-         {"text", TextOf(::GetDlgItem(box, 0xFFFF))},
+         {"text", TextOf(MessageTextOf(box))},
          {"answer", answer}});
   ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
@@ -214,7 +284,15 @@ void WindowPlayer::PlayForm(HWND dialog, const std::string& form) {
       modals_.pop_front();
     }
   }
-  sink_({{"type", "modal"}, {"form", form}, {"caption", TextOf(dialog)}});
+  // The labels' texts and the start of any rich text, as a person reads them.
+  Json texts = Json::array();
+  for (HWND child : Children(dialog)) {
+    const std::wstring kind = ClassOf(child);
+    if (kind == L"Static" || kind.starts_with(L"RichEdit")) {
+      texts.push_back(win::Utf8(WindowText(child).substr(0, 120)));
+    }
+  }
+  sink_({{"type", "modal"}, {"form", form}, {"caption", TextOf(dialog)}, {"texts", texts}});
   for (const auto& step : steps) {
     if (!::IsWindow(dialog) || !::IsWindowVisible(dialog)) break;
     const bool ok = Perform(dialog, form, step);
@@ -230,7 +308,7 @@ bool WindowPlayer::Perform(HWND dialog, const std::string& form, const std::stri
   const size_t blank = step.find(' ');
   const std::string verb = step.substr(0, blank);
   const std::string argument = blank == std::string::npos ? "" : step.substr(blank + 1);
-  std::string button;
+  std::wstring button;
   if (form == "frmGetBundle") {
     if (verb == "choose" || verb == "select") {
       HWND list = ChildOfClass(dialog, L"SysListView32");
@@ -240,22 +318,32 @@ bool WindowPlayer::Perform(HWND dialog, const std::string& form, const std::stri
       state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
       ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
       if (verb == "select") return true;
-      button = "Conferma";
+      button = L"Conferma";
+    } else if (verb == "row") {
+      // The row by the keyboard, as a person would: the one way into another
+      // process's list (a list's messages that carry a pointer do not cross).
+      HWND list = ChildOfClass(dialog, L"SysListView32");
+      if (list == nullptr) return false;
+      ::SendMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+      for (long i = std::strtol(argument.c_str(), nullptr, 10); i > 0; --i) {
+        ::SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+      }
+      button = L"Conferma";
     } else if (step == "cmdButton 0" || step == "Conferma") {
-      button = "Conferma";
+      button = L"Conferma";
     } else if (step == "cmdButton 1" || step == "Annulla" || step == "cancel") {
-      button = "Annulla";
+      button = L"Annulla";
     } else if (step == "Command1") {
-      button = "...";
+      button = L"...";
     }
   } else if (form == "frmConfig") {
-    if (step == "Command1") button = "...";
-    if (step == "Chiudi" || step == "cmdButton 0") button = "Chiudi";
-    if (step == "Applica" || step == "cmdButton 1") button = "Applica";
+    if (step == "Command1") button = L"...";
+    if (step == "Chiudi" || step == "cmdButton 0") button = L"Chiudi";
+    if (step == "Applica" || step == "cmdButton 1") button = L"Applica";
   } else if (form == "frmReferto") {
     const std::string name = verb == "click" ? argument : step;
-    if (name == "cbStampa") button = "Stampa";
-    if (name == "cbChiudi") button = "Chiudi";
+    if (name == "cbStampa") button = L"Stampa";
+    if (name == "cbChiudi") button = L"Chiudi";
     if (verb == "select") {
       HWND text = nullptr;
       for (HWND child : Children(dialog)) {
