@@ -105,7 +105,11 @@ TEST_F(PreviewCommandTest, FailuresSayWhy) {
     EXPECT_THAT(r.err, testing::StartsWith("lirvo preview: " + c.err)) << r.err;
     EXPECT_EQ(r.out, "");
   }
-  EXPECT_EQ(Lirvo({"preview", "referti.dat", "1", "--install", dir_.File("none")}).code, 2);
+  // A readable report whose installation has no archive to find its patient in.
+  const RunResult no_archive = Lirvo({"preview", bundle_, "1", "--install", dir_.File("none")});
+  EXPECT_EQ(no_archive.code, 2);
+  EXPECT_THAT(no_archive.err,
+              testing::StartsWith("lirvo preview: no archive at " + dir_.File("none")));
 }
 
 }  // namespace
