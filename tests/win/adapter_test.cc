@@ -53,7 +53,8 @@ struct Owned {
 // the named argument, how often its names were resolved and its references.
 // Member 1 "Take" doubles a VT_I4 passed by reference and sets a variant
 // passed by reference to "cambiato"; member 2 "Fail" raises error 5 with a
-// description; the others fail with their HRESULT.
+// description; member 20 "Value" takes an object by value only (a put by
+// reference is not found); the others fail with their HRESULT.
 class Recorder : public lirvo::wintest::TestDispatch {
  public:
   static constexpr std::pair<const wchar_t*, HRESULT> kFailures[] = {
@@ -74,7 +75,7 @@ class Recorder : public lirvo::wintest::TestDispatch {
                                           DISPID* id) override {
     ++lookups;
     const std::wstring name = names[0];
-    *id = name == L"Take" ? 1 : name == L"Fail" ? 2 : DISPID_UNKNOWN;
+    *id = name == L"Take" ? 1 : name == L"Fail" ? 2 : name == L"Value" ? 20 : DISPID_UNKNOWN;
     for (size_t i = 0; i < std::size(kFailures); ++i) {
       if (name == kFailures[i].first) *id = static_cast<DISPID>(3 + i);
     }
@@ -88,7 +89,8 @@ class Recorder : public lirvo::wintest::TestDispatch {
       info->bstrDescription = ::SysAllocString(L"guasto");
       return DISP_E_EXCEPTION;
     }
-    if (id >= 3) return kFailures[id - 3].second;
+    if (id == 20 && how == DISPATCH_PROPERTYPUTREF) return DISP_E_MEMBERNOTFOUND;
+    if (id >= 3 && id < 20) return kFailures[id - 3].second;
     types.clear();
     for (UINT i = params->cArgs; i-- > 0;) {
       VARIANT& arg = params->rgvarg[i];
@@ -352,6 +354,10 @@ void CheckRecorder() {
     object.Put("Take", lirvo::wintest::ObjectValue(&recorder));
     Check(recorder.flags == DISPATCH_PROPERTYPUTREF, "an object is put by reference");
     Check(recorder.lookups == 1, "a name is resolved once");
+    object.Put("Value", lirvo::wintest::ObjectValue(&recorder));
+    Check(recorder.flags == DISPATCH_PROPERTYPUT &&
+              recorder.types == std::vector<VARTYPE>{VT_DISPATCH},
+          "an object a property takes by value only is put again by value");
 
     // A failure becomes the runtime error a script would see.
     const struct {
