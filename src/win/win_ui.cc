@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <utility>
 
 #include "base/runtime_error.h"
 #include "controls/report_grid.h"
+#include "win/text_layout.h"
 #include "win/wide_text.h"
 
 namespace lirvo::win {
@@ -156,55 +158,76 @@ HDC DefaultPrinterDc(bool landscape) {
   return dc;
 }
 
-// Prints `lines` on `dc` as one document: a margin of half an inch, the
-// font `face` (Arial when empty) at `points`, the cells of a line at the column starts `shares`
-// gives (fractions of the width), a new page when the page is full. Raises 482 when the printer
-// refuses the document.
-void PrintLines(HDC dc, const std::vector<PrintLine>& lines, const std::vector<double>& shares,
-                const std::wstring& title, std::wstring face, double points) {
-  if (face.empty()) face = L"Arial";
+// The printable area of `dc` inside a margin of half an inch.
+RECT PageArea(HDC dc) {
   const int dpi_x = ::GetDeviceCaps(dc, LOGPIXELSX);
   const int dpi_y = ::GetDeviceCaps(dc, LOGPIXELSY);
-  const int left = dpi_x / 2;
-  const int top = dpi_y / 2;
-  const int right = ::GetDeviceCaps(dc, HORZRES) - dpi_x / 2;
-  const int bottom = ::GetDeviceCaps(dc, VERTRES) - dpi_y / 2;
-  const int height = -static_cast<int>(points * dpi_y / 72 + 0.5);
-  HFONT regular =
-      ::CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face.c_str());
-  HFONT bold =
-      ::CreateFontW(height, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face.c_str());
+  return {dpi_x / 2, dpi_y / 2, ::GetDeviceCaps(dc, HORZRES) - dpi_x / 2,
+          ::GetDeviceCaps(dc, VERTRES) - dpi_y / 2};
+}
+
+// Prints `count` lines on `dc` as one document: line i is `height(i)` tall
+// and drawn by `draw(i, y)` at the top `y`, a new page when the page is full.
+// Raises 482 when the printer refuses the document.
+void PrintDocument(HDC dc, const std::wstring& title, size_t count,
+                   const std::function<int(size_t)>& height,
+                   const std::function<void(size_t, int)>& draw) {
+  const RECT page = PageArea(dc);
   DOCINFOW doc{};
   doc.cbSize = sizeof(doc);
   doc.lpszDocName = title.c_str();
   bool ok = ::StartDocW(dc, &doc) > 0 && ::StartPage(dc) > 0;
-  const int line_height = static_cast<int>(points * 1.2 * dpi_y / 72 + 0.5);
-  int y = top;
-  for (const PrintLine& line : lines) {
-    if (!ok) break;
-    if (y + line_height > bottom) {
+  int y = page.top;
+  for (size_t i = 0; ok && i < count; ++i) {
+    if (y + height(i) > page.bottom && y > page.top) {
       ok = ::EndPage(dc) > 0 && ::StartPage(dc) > 0;
-      y = top;
+      y = page.top;
     }
-    HGDIOBJ previous = ::SelectObject(dc, line.bold ? bold : regular);
+    draw(i, y);
+    y += height(i);
+  }
+  if (ok) ok = ::EndPage(dc) > 0 && ::EndDoc(dc) > 0;
+  if (!ok) {
+    ::AbortDoc(dc);
+    throw RuntimeError(kErrPrinter);
+  }
+}
+
+// Prints `lines` on `dc`: the font `face` (Arial when empty) at `points`, the
+// cells of a line at the column starts `shares` gives (fractions of the
+// width).
+void PrintLines(HDC dc, const std::vector<PrintLine>& lines, const std::vector<double>& shares,
+                const std::wstring& title, const std::string& face, float points) {
+  const RECT page = PageArea(dc);
+  FontSet fonts(dc);
+  controls::TextStyle style{face.empty() ? "Arial" : face, points, 0, false};
+  const int line_height = static_cast<int>(
+      points * 1.2f * static_cast<float>(::GetDeviceCaps(dc, LOGPIXELSY)) / 72 + 0.5f);
+  const HGDIOBJ previous = ::GetCurrentObject(dc, OBJ_FONT);
+  const auto draw = [&](size_t i, int y) {
+    const PrintLine& line = lines[i];
+    style.bold = line.bold;
+    ::SelectObject(dc, fonts.For(style));
     double start = 0;
     for (size_t c = 0; c < line.cells.size(); ++c) {
       const double share = c < shares.size() ? shares[c] : 1.0;
-      RECT box{left + static_cast<int>(start * (right - left)), y,
-               left + static_cast<int>((start + share) * (right - left)), y + line_height};
-      if (c == 0) box.left += line.indent * dpi_x / 4;
+      const int width = page.right - page.left;
+      RECT box{page.left + static_cast<int>(start * width), y,
+               page.left + static_cast<int>((start + share) * width), y + line_height};
+      if (c == 0) box.left += line.indent * ::GetDeviceCaps(dc, LOGPIXELSX) / 4;
       ::DrawTextW(dc, line.cells[c].c_str(), static_cast<int>(line.cells[c].size()), &box,
                   DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
       start += share;
     }
-    ::SelectObject(dc, previous);
-    y += line_height;
+  };
+  try {
+    PrintDocument(
+        dc, title, lines.size(), [&](size_t) { return line_height; }, draw);
+  } catch (...) {
+    ::SelectObject(dc, previous);  // before the set deletes its fonts
+    throw;
   }
-  if (ok) ok = ::EndPage(dc) > 0 && ::EndDoc(dc) > 0;
-  if (!ok) ::AbortDoc(dc);
-  ::DeleteObject(regular);
-  ::DeleteObject(bold);
-  if (!ok) throw RuntimeError(kErrPrinter);
+  ::SelectObject(dc, previous);
 }
 
 // One of the system's pointers (IDC_ARROW ...).
@@ -334,7 +357,7 @@ void WinUi::PrintGrid(const controls::ReportGrid& grid) {
   HDC dc = DefaultPrinterDc(grid.PrintOptions().landscape);
   if (dc == nullptr) throw RuntimeError(kErrPrinter);
   try {
-    PrintLines(dc, lines, shares, L"Referti Lirvo", Wide(grid.Look().font_name),
+    PrintLines(dc, lines, shares, L"Referti Lirvo", grid.Look().font_name,
                grid.PrintOptions().font_points);
   } catch (...) {
     ::DeleteDC(dc);
@@ -348,23 +371,34 @@ void WinUi::PrintText(const controls::StyledText& text, ui::PrinterDc dc) {
   if (std::find(printer_dcs_.begin(), printer_dcs_.end(), printer) == printer_dcs_.end()) {
     throw RuntimeError(kErrPrinter);
   }
-  // Line by line; a run's bold carries to the line it starts on.
-  std::vector<PrintLine> lines(1);
-  for (const controls::StyledRun& run : text) {
-    if (lines.back().cells.empty()) lines.back().bold = run.style.bold;
-    size_t from = 0;
-    while (from <= run.text.size()) {
-      const size_t end = run.text.find('\n', from);
-      std::string piece = run.text.substr(from, end == std::string::npos ? end : end - from);
-      if (!piece.empty() && piece.back() == '\r') piece.pop_back();
-      if (lines.back().cells.empty()) lines.back().cells.emplace_back();
-      lines.back().cells.front() += Wide(piece);
-      if (end == std::string::npos) break;
-      lines.emplace_back();
-      from = end + 1;
-    }
+  // Each run in its own font and colour, the paragraphs wrapped to the page.
+  const RECT page = PageArea(printer);
+  FontSet fonts(printer);
+  const std::vector<PlacedLine> lines = LayOutText(printer, fonts, text, page.right - page.left);
+  const HGDIOBJ font = ::GetCurrentObject(printer, OBJ_FONT);
+  const UINT align = ::SetTextAlign(printer, TA_LEFT | TA_BASELINE);
+  const COLORREF color = ::GetTextColor(printer);
+  const auto restore = [&] {
+    ::SelectObject(printer, font);
+    ::SetTextAlign(printer, align);
+    ::SetTextColor(printer, color);
+  };
+  try {
+    PrintDocument(
+        printer, L"Referto", lines.size(), [&](size_t i) { return lines[i].height; },
+        [&](size_t i, int y) {
+          for (const PlacedPiece& piece : lines[i].pieces) {
+            ::SelectObject(printer, fonts.For(piece.style));
+            ::SetTextColor(printer, static_cast<COLORREF>(piece.style.color));
+            ::TextOutW(printer, page.left + piece.x, y + lines[i].ascent, piece.text.c_str(),
+                       static_cast<int>(piece.text.size()));
+          }
+        });
+  } catch (...) {
+    restore();
+    throw;
   }
-  PrintLines(printer, lines, {1.0}, L"Referto", L"Arial", 10);
+  restore();
 }
 
 }  // namespace lirvo::win
